@@ -1,0 +1,95 @@
+// Code-page conversion through iconv.
+// Layer: platform (plain C++, no Qt).
+#include "platform/codepage.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace kelmore::platform {
+namespace {
+
+constexpr std::string_view kDefaultCodePage = "CP932";
+
+class Converter {
+ public:
+  Converter(const std::string& to, const std::string& from) : cd_(iconv_open(to.c_str(), from.c_str())) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts `in`; on a character that cannot be converted or an invalid sequence, skips `badInputBytes(in)`
+  // input bytes and appends `replacement`.
+  template <typename SkipFn>
+  std::string run(std::string_view in, std::string_view replacement, SkipFn badInputBytes) {
+    std::string out;
+    out.reserve(in.size() * 2);
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char buffer[256];
+    while (srcLeft > 0) {
+      char* dst = buffer;
+      std::size_t dstLeft = sizeof buffer;
+      const std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      out.append(buffer, static_cast<std::size_t>(dst - buffer));
+      if (r != static_cast<std::size_t>(-1)) continue;
+      if (errno == E2BIG) continue;
+      // EILSEQ or EINVAL (a truncated sequence at the end): replace and go on after it.
+      const std::size_t skip =
+          std::min(srcLeft, std::max<std::size_t>(1, badInputBytes(std::string_view(src, srcLeft))));
+      src += skip;
+      srcLeft -= skip;
+      out.append(replacement);
+      iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    }
+    char* dst = buffer;
+    std::size_t dstLeft = sizeof buffer;
+    iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
+    out.append(buffer, static_cast<std::size_t>(dst - buffer));
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+// Length of the UTF-8 sequence that starts `s`, so one unconvertible character becomes one "?".
+std::size_t utf8SequenceLength(std::string_view s) {
+  const auto lead = static_cast<unsigned char>(s[0]);
+  std::size_t n = lead < 0x80           ? 1
+                  : (lead >> 5) == 0x6  ? 2
+                  : (lead >> 4) == 0xE  ? 3
+                  : (lead >> 3) == 0x1E ? 4
+                                        : 1;
+  for (std::size_t i = 1; i < n; ++i)
+    if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return i;
+  return n;
+}
+
+}  // namespace
+
+std::string codePageName() {
+  const char* name = std::getenv("KELMORE_CODEPAGE");
+  return name && *name ? std::string(name) : std::string(kDefaultCodePage);
+}
+
+std::string toCodePage(std::string_view utf8) {
+  Converter converter(codePageName(), "UTF-8");
+  if (!converter.ok()) throw std::runtime_error("unknown code page " + codePageName());
+  return converter.run(utf8, "?", utf8SequenceLength);
+}
+
+std::string fromCodePage(std::string_view bytes) {
+  Converter converter("UTF-8", codePageName());
+  if (!converter.ok()) throw std::runtime_error("unknown code page " + codePageName());
+  return converter.run(bytes, "\xEF\xBF\xBD", [](std::string_view) { return std::size_t{1}; });
+}
+
+}  // namespace kelmore::platform

@@ -1,0 +1,20 @@
+// Text in the system code page: CP932 unless $KELMORE_CODEPAGE names another iconv code page.
+// Layer: platform (plain C++, no Qt).
+//
+// Program text is UTF-8. Text for a module and .tvr files is in the code page; a character the code page
+// lacks becomes one "?". Bytes that are not valid in the code page (a lone lead byte, say) become U+FFFD
+// on the way back; nothing here throws for bad input.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kelmore::platform {
+
+// The iconv name of the code page in force.
+std::string codePageName();
+
+std::string toCodePage(std::string_view utf8);
+std::string fromCodePage(std::string_view bytes);
+
+}  // namespace kelmore::platform

@@ -1,0 +1,143 @@
+// Code text cells, label tokens and the download framing.
+#include <gtest/gtest.h>
+
+#include "common/codetext.h"
+#include "common/framing.h"
+#include "common/models.h"
+
+namespace kelmore {
+namespace {
+
+struct CellCase {
+  const char* name;
+  std::string_view cell;
+  int value;
+};
+constexpr CellCase kCells[] = {
+    {"instruction_byte", "1F ", 31},
+    {"data_byte", "1F.", 31},
+    {"lower_case_digits", "ff ", 255},
+    {"no_leading_digit", " 1F", 0},
+    {"label_token_letter", "L00", 0},
+    {"one_digit_then_other", "A.x", 10},
+    {"three_digits_keep_low_byte", "123", 0x23},
+    {"short_last_cell", "7", 7},
+    {"empty", "", 0},
+};
+class Cell : public testing::TestWithParam<CellCase> {};
+TEST_P(Cell, parses_like_the_code_pane) {
+  EXPECT_EQ(parseByteCell(GetParam().cell), GetParam().value);
+}
+INSTANTIATE_TEST_SUITE_P(codetext, Cell, testing::ValuesIn(kCells),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(CodeText, appends_cells_and_reads_them_back) {
+  std::string text;
+  appendCodeByte(text, 0x50);
+  appendCodeByte(text, 0x0A);
+  appendCodeByte(text, 0xFF, kDataSeparator);
+  EXPECT_EQ(text, "50 0A FF.");
+  EXPECT_EQ(codeByteCount(text), 3u);
+  EXPECT_EQ(codeTextToBytes(text), (std::vector<std::uint8_t>{0x50, 0x0A, 0xFF}));
+  EXPECT_EQ(byteAddress(text.size()), 3u);
+}
+
+TEST(CodeText, counts_a_text_without_its_last_separator) {
+  EXPECT_EQ(codeByteCount(""), 0u);
+  EXPECT_EQ(codeByteCount("50 23"), 2u);
+  EXPECT_EQ(codeTextToBytes("50 23"), (std::vector<std::uint8_t>{0x50, 0x23}));
+}
+
+TEST(LabelToken, round_trips_both_forms) {
+  EXPECT_EQ(labelToken(26, false), "L001A ");
+  EXPECT_EQ(labelToken(26, true), "L001Aa");
+  EXPECT_EQ(labelToken(4095, false).size(), kLabelTokenChars);
+  EXPECT_EQ(parseLabelToken("L001A 4A"), (LabelTokenRef{26, false}));
+  EXPECT_EQ(parseLabelToken("L0FFFa"), (LabelTokenRef{4095, true}));
+  EXPECT_THROW(labelToken(4096, false), std::out_of_range);
+  EXPECT_THROW(labelToken(-1, true), std::out_of_range);
+}
+
+TEST(LabelToken, rejects_what_is_not_one) {
+  for (std::string_view text : {"L001A", "L001Ab", "4C 23 ", "L00gA ", "L001a "})
+    EXPECT_FALSE(parseLabelToken(text)) << text;
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(Framing, ram_macro_on_the_link_ends_with_five_zero_bytes) {
+  const Bytes code(300, 0x41);
+  const Bytes sent = ramMacroDefine(code);
+  ASSERT_EQ(sent.size(), 309u);
+  EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 4), (Bytes{0x1F, 0x3A, 0x2C, 0x01}));
+  EXPECT_EQ(Bytes(sent.end() - 5, sent.end()), Bytes(5, 0x00));
+}
+
+TEST(Framing, flash_macro_on_the_link_has_its_nine_byte_header) {
+  const Bytes code(5000, 0x00);
+  const Bytes sent = flashMacroDefine(2, 0, 0, code);
+  ASSERT_EQ(sent.size(), 5009u);
+  EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 9),
+            (Bytes{0x1F, 0x28, 0x65, 0x12, 0x02, 0x88, 0x13, 0x00, 0x00}));
+}
+
+TEST(Framing, refuses_a_length_the_field_cannot_hold) {
+  EXPECT_NO_THROW(ramMacroHeader(kMaxMacroLength));
+  EXPECT_THROW(ramMacroHeader(kMaxMacroLength + 1), std::length_error);
+  EXPECT_THROW(flashMacroHeader(1, 70000, 0, 0), std::length_error);
+}
+
+struct ExportCase {
+  const char* name;
+  int area;
+  std::size_t length;
+  Bytes header;
+  Bytes tailer;
+};
+const ExportCase kExports[] = {
+    {"ram_20_bytes", 0, 20, {0x1F, 0x3A, 0x14, 0x00}, {}},
+    {"ram_332_bytes", 0, 332, {0x1F, 0x3A, 0x4C, 0x01}, {}},
+    {"from1_0_bytes",
+     1,
+     0,
+     {0x1F, 0x28, 0x65, 0x01, 0x49, 0x4E, 0x1F, 0x28, 0x65, 0x12, 0x01, 0x00, 0x00, 0x00, 0x00},
+     {0x1F, 0x28, 0x65, 0x02, 0x4F, 0x55, 0x54}},
+    {"from3_300_bytes",
+     3,
+     300,
+     {0x1F, 0x28, 0x65, 0x01, 0x49, 0x4E, 0x1F, 0x28, 0x65, 0x12, 0x03, 0x2C, 0x01, 0x00, 0x00},
+     {0x1F, 0x28, 0x65, 0x02, 0x4F, 0x55, 0x54}},
+    {"from4_65535_bytes",
+     4,
+     65535,
+     {0x1F, 0x28, 0x65, 0x01, 0x49, 0x4E, 0x1F, 0x28, 0x65, 0x12, 0x04, 0xFF, 0xFF, 0x00, 0x00},
+     {0x1F, 0x28, 0x65, 0x02, 0x4F, 0x55, 0x54}},
+};
+class Export : public testing::TestWithParam<ExportCase> {};
+TEST_P(Export, wraps_the_code_for_its_area) {
+  const auto framing = exportFraming(GetParam().area, GetParam().length);
+  EXPECT_EQ(framing.header, GetParam().header);
+  EXPECT_EQ(framing.tailer, GetParam().tailer);
+}
+INSTANTIATE_TEST_SUITE_P(framing, Export, testing::ValuesIn(kExports),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(Framing, export_refuses_an_area_outside_the_list) {
+  EXPECT_THROW(exportFraming(5, 1), std::out_of_range);
+  EXPECT_THROW(exportFraming(-1, 1), std::out_of_range);
+}
+
+TEST(Models, vocabularies_hold_their_order) {
+  EXPECT_EQ(kModelNames.front(), "PX-5100");
+  EXPECT_EQ(kModelNames.back(), "WMR-STD");
+  EXPECT_EQ(kInitialModel, kModelNames[1]);
+  EXPECT_EQ(kTargetAreaTexts[3], "FROM Macro3");
+  EXPECT_EQ(macroNumber(2), 130);
+  EXPECT_EQ(memoryAreaCode("GPFRom2"), 0x32);
+  EXPECT_EQ(memoryAreaCode("gpfrom2"), std::nullopt);  // compared exactly
+  EXPECT_EQ(memoryAreaName(0x51), "MemSw");
+  EXPECT_EQ(memoryAreaName(0x33), "");
+}
+
+}  // namespace
+}  // namespace kelmore
