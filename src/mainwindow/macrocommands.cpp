@@ -1,0 +1,181 @@
+// Compile, download, start and auto-exec logic.
+// Layer: main window (plain C++, no Qt).
+#include "mainwindow/macrocommands.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "common/models.h"
+#include "common/strings.h"
+
+namespace kelmore::mainwindow {
+namespace {
+
+struct ModelCapacity {
+  std::string_view model;
+  int bytes;
+};
+
+// Models not named here have the last row's capacity.
+constexpr std::array<ModelCapacity, 4> kRamCapacities{{
+    {"PX-5200B", 16384},
+    {"PX-6203", 16384},
+    {"QT-R5xxP", 1024},
+    {"QT-R500", 1024},
+}};
+constexpr int kRamCapacityOther = 256;
+
+constexpr std::array<ModelCapacity, 4> kRomCapacities{{
+    {"PX-6203", 0},
+    {"PX-D", 8192},
+    {"QT-R5xxP", 8192},
+    {"QT-R500", 8192},
+}};
+constexpr int kRomCapacityOther = 4096;
+
+// Models whose flash areas stand alone; every other model chains area k with the areas after it.
+constexpr std::array<std::string_view, 6> kSingleFlashAreaModels{"PX-5100", "PX-5200", "PX-B",
+                                                                 "PX-6203", "PX-6901", "WMR-STD"};
+
+int capacityOf(std::span<const ModelCapacity> table, int other, std::string_view model) {
+  for (const auto& row : table)
+    if (row.model == model) return row.bytes;
+  return other;
+}
+
+constexpr int kResNoFitRam = 1004;
+constexpr int kResNoFitRom = 1005;
+
+// Lines split at CR LF, CR or LF, each trimmed of blanks at both ends, tabs taken as blanks.
+std::vector<std::string> trimmedLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::string line;
+  const auto finish = [&] {
+    const auto first = line.find_first_not_of(' ');
+    const auto last = line.find_last_not_of(' ');
+    lines.push_back(first == std::string::npos ? std::string() : line.substr(first, last - first + 1));
+    line.clear();
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      finish();
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      line += c == '\t' ? ' ' : c;
+    }
+  }
+  finish();
+  return lines;
+}
+
+// Split at every single blank, as the directive reader does: two blanks give an empty token between them.
+std::vector<std::string_view> splitBlanks(std::string_view line) {
+  std::vector<std::string_view> tokens;
+  std::size_t start = 0;
+  for (;;) {
+    const auto blank = line.find(' ', start);
+    tokens.push_back(
+        line.substr(start, blank == std::string_view::npos ? std::string_view::npos : blank - start));
+    if (blank == std::string_view::npos) break;
+    start = blank + 1;
+  }
+  return tokens;
+}
+
+// Runs steps in order until one fails; the link is closed in every case.
+template <typename Steps>
+CommandResult runOnOpenLink(MacroDevice& device, Steps&& steps) {
+  const bool ok = device.ifOpen() && steps();
+  device.ifClose();
+  if (ok) return {};
+  return {false, std::string(kTransferFailed)};
+}
+
+bool validArea(int targetArea) {
+  return targetArea >= 0 && targetArea <= 4;
+}
+
+}  // namespace
+
+int RamCapacity(std::string_view model) {
+  return capacityOf(kRamCapacities, kRamCapacityOther, model);
+}
+
+int RomCapacity(std::string_view model) {
+  return capacityOf(kRomCapacities, kRomCapacityOther, model);
+}
+
+std::optional<std::string> capacityError(std::int32_t lastIndex, int targetArea, std::string_view model) {
+  if (!validArea(targetArea)) return std::string(kNoTarget);
+  if (targetArea == 0) {
+    const int capacity = RamCapacity(model);
+    if (lastIndex < capacity) return std::nullopt;
+    return std::string(resString(kResNoFitRam)) + std::to_string(capacity) + "Byte";
+  }
+  const std::int64_t capacity = RomCapacity(model);
+  const bool single = std::ranges::find(kSingleFlashAreaModels, model) != kSingleFlashAreaModels.end();
+  const std::int64_t limit = single ? capacity : (5 - targetArea) * capacity;
+  if (lastIndex < limit) return std::nullopt;
+  return std::string(resString(kResNoFitRom));
+}
+
+std::string rewriteStatusText(int targetArea, std::int32_t lastIndex, int romCapacity) {
+  std::string s = "Completed. ";
+  if (targetArea == 0) return s + "[RAM Macro] ";
+  const std::string area = std::to_string(targetArea);
+  // The same boundary as the capacity test: a code that fits one area names that area alone.
+  if (romCapacity <= 0 || lastIndex < romCapacity) return s + "[FROM Macro " + area + "] ";
+  return s + "[FROM Macro " + area + "-" + std::to_string(lastIndex / romCapacity + targetArea) + "]";
+}
+
+SeriesDirective checkSeries(std::string_view source) {
+  for (const auto& line : trimmedLines(source)) {
+    if (line.compare(0, 8, "PXSeries") != 0) continue;
+    const auto tokens = splitBlanks(line);
+    if (tokens.size() < 2 || tokens[1] != "=") return {};
+    if (tokens.size() < 3 || tokens[2].size() < 2) return {SeriesDirective::Kind::NameError, {}};
+    return {SeriesDirective::Kind::Set, std::string(tokens[2].substr(1, tokens[2].size() - 2))};
+  }
+  return {};
+}
+
+CommandResult rewriteSequence(MacroDevice& device, int targetArea, std::string_view model,
+                              std::span<const std::uint8_t> code) {
+  if (!validArea(targetArea) || code.empty()) return {false, std::string(kNoTarget)};
+  const auto lastIndex = static_cast<std::int32_t>(code.size() - 1);
+  const std::string status = rewriteStatusText(targetArea, lastIndex, RomCapacity(model));
+  const bool wmr = model == kWmrModel;
+  return runOnOpenLink(device, [&] {
+    if (targetArea == 0) {
+      if (!device.userModeIn() || !device.writeMemorySw(kAutoExecSwitch, 0) || !device.userModeOut())
+        return false;
+      device.pause(kRamSettleMs);
+      if (!device.fromRamMacroDefine(code)) return false;
+      return wmr || (device.cursorSet(0, 0) && device.printText(status));
+    }
+    if (wmr)
+      return device.userModeIn() && device.fromMacroDefineWmr(0, 0, code) &&
+             device.writeMemorySw(kAutoExecSwitch, 0) && device.userModeOut() &&
+             device.dummyWrite(kDummyWriteBytes) && device.dummyRead();
+    return device.userModeIn() && device.fromMacroDefine(targetArea, 0, 0, code) &&
+           device.writeMemorySw(kAutoExecSwitch, 0) && device.userModeOut() &&
+           device.dummyWrite(kDummyWriteBytes) && device.printText(status) && device.dummyRead();
+  });
+}
+
+CommandResult startSequence(MacroDevice& device, int targetArea) {
+  if (!validArea(targetArea)) return {false, std::string(kNoTarget)};
+  return runOnOpenLink(device, [&] { return device.MacroGo(macroNumber(targetArea), 0, 0); });
+}
+
+CommandResult autoExecSequence(MacroDevice& device, int targetArea) {
+  if (!validArea(targetArea)) return {false, std::string(kNoTarget)};
+  const int number = targetArea == 0 ? 0 : macroNumber(targetArea);
+  return runOnOpenLink(device, [&] {
+    return device.userModeIn() && device.writeMemorySw(kAutoExecSwitch, number) && device.userModeOut();
+  });
+}
+
+}  // namespace kelmore::mainwindow

@@ -1,0 +1,87 @@
+// The compile, download, start and auto-exec commands without their window: model directive, capacity
+// tests, status texts and the device call sequences.
+// Layer: main window (plain C++, no Qt).
+//
+// Target areas are 0 (RAM macro) to 4 (FROM Macro4). A "last index" n is (code text length - 1) / 3: the
+// code has n + 1 bytes. Message texts come from the string table where the system has them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kelmore::mainwindow {
+
+inline constexpr std::string_view kWmrModel = "WMR-STD";
+inline constexpr int kAutoExecSwitch = 19;     // memory switch that holds the power-on macro number
+inline constexpr int kRamSettleMs = 1000;      // pause before a RAM macro definition
+inline constexpr int kDummyWriteBytes = 1000;  // zero bytes that push a flash download through
+
+// Capacity in bytes of the RAM macro area and of one flash macro area, by model (exact compare).
+int RamCapacity(std::string_view model);
+int RomCapacity(std::string_view model);
+
+// Nothing when a code with last index `lastIndex` fits target area `targetArea` of `model`; otherwise the
+// message the user sees. A flash area takes at most its capacity, like the RAM area; models whose flash
+// areas form one chain take at most (5 - k) capacities from area k on.
+std::optional<std::string> capacityError(std::int32_t lastIndex, int targetArea, std::string_view model);
+
+// The text a download leaves on the module's display: "Completed. [RAM Macro] ",
+// "Completed. [FROM Macro 2] " or, for a code that runs into the next areas, "Completed. [FROM Macro 2-3]".
+std::string rewriteStatusText(int targetArea, std::int32_t lastIndex, int romCapacity);
+
+// A "PXSeries" line of the source: `model` to set, a name that can't be taken, or no usable directive.
+struct SeriesDirective {
+  enum class Kind { None, Set, NameError };
+  Kind kind = Kind::None;
+  std::string model;
+  friend bool operator==(const SeriesDirective&, const SeriesDirective&) = default;
+};
+inline constexpr std::string_view kSeriesNameError = "PX Series name Error";
+SeriesDirective checkSeries(std::string_view source);
+
+// The commands the main window sends to the module. Every send reports whether its bytes went out; a
+// reply that a command only waits for (user mode in, the dummy read) is not part of its result.
+class MacroDevice {
+ public:
+  virtual ~MacroDevice() = default;
+  virtual bool isOpen() const = 0;
+  virtual bool ifOpen() = 0;
+  virtual void ifClose() = 0;
+  virtual bool userModeIn() = 0;
+  virtual bool userModeOut() = 0;
+  virtual bool writeMemorySw(int sw, int value) = 0;
+  virtual bool fromRamMacroDefine(std::span<const std::uint8_t> code) = 0;
+  virtual bool fromMacroDefine(int area, int stepTimer, int loopTimer,
+                               std::span<const std::uint8_t> code) = 0;
+  virtual bool fromMacroDefineWmr(int stepTimer, int loopTimer, std::span<const std::uint8_t> code) = 0;
+  virtual bool MacroGo(int number, int stepTimer, int idleTimer) = 0;
+  virtual bool cursorSet(int x, int y) = 0;
+  virtual bool printText(std::string_view text) = 0;
+  virtual bool dummyWrite(int count) = 0;
+  virtual bool dummyRead() = 0;
+  virtual void pause(int ms) = 0;
+};
+
+// A failed open or send: the command ends with the link closed and this text shown and logged.
+inline constexpr std::string_view kTransferFailed = "Transfer failed.";
+// A target box that names no area: nothing is sent.
+inline constexpr std::string_view kNoTarget = "Target is not selected.";
+
+struct CommandResult {
+  bool ok = true;
+  std::string error;  // the message when not ok
+};
+
+// The download of `code` (n + 1 bytes) into area `targetArea`, from open to close. The caller has checked
+// the capacity and the module.
+CommandResult rewriteSequence(MacroDevice& device, int targetArea, std::string_view model,
+                              std::span<const std::uint8_t> code);
+// Runs the macro of the area.
+CommandResult startSequence(MacroDevice& device, int targetArea);
+// Makes the area the power-on macro; area 0 means none.
+CommandResult autoExecSequence(MacroDevice& device, int targetArea);
+
+}  // namespace kelmore::mainwindow
