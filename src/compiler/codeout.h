@@ -1,0 +1,107 @@
+// Code text and its emitters, plus the expression compiler that drives them.
+// Layer: compiler (plain C++, no Qt).
+//
+// Every emitter only appends to codeText. Variable arguments are variable names; an emitter resolves them
+// with getVarReg and throws CompileFault when a name does not resolve, when an operator or condition token
+// is outside its table, or when a constant does not fit its field (16-bit: -32768..65535, wide:
+// -2147483648..4294967295; constants are rounded half to even first, then written in two's complement at
+// the field's width). The driver turns a CompileFault into its unexpected-error exit.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelmore {
+
+class MacroCompiler;
+
+// The text the expression compiler answers after it reported an unrecognised operand.
+inline constexpr std::string_view kCodeSikiError = "code_siki_error";
+
+// True when the token reads wholly as a number: an optional sign, digits with an optional decimal point
+// and exponent, or an &H / &O literal (either letter case).
+bool isNumberText(std::string_view token);
+// The value of a number text; an &H literal of up to four digits is signed 16-bit, of five to eight digits
+// signed 32-bit.
+double numberValue(std::string_view token);
+
+// The ASCII byte of an operator token ("=", "+", "-", "*", "/", "Mod", "Or", "And", "Xor"), or -1.
+int operatorByte(std::string_view token);
+// The ASCII byte of a condition token ("=", "<", ">", "<>", "<=", ">="), or -1.
+int conditionByte(std::string_view token);
+
+class CodeOut {
+ public:
+  explicit CodeOut(MacroCompiler& owner);
+
+  // The code text: three characters a byte (two upper-case hex digits, then a blank, or "." for Data).
+  std::string codeText;
+
+  // Address of the next byte to be appended.
+  std::size_t currentAddress() const { return codeText.size() / 3; }
+  // The same as four upper-case hex digits ("001A").
+  std::string addressText() const;
+
+  // --- byte writers ---
+  void code_out(std::span<const std::uint8_t> bytes);
+  void code_outData(std::span<const std::uint8_t> bytes);
+  void code_print(std::span<const std::uint8_t> bytes);
+  void code_printReg(std::span<const std::uint8_t> registerCodes);
+  // One P# of up to 17 comma-separated hex bytes ("1F,28,61,14").
+  void code_printHex(std::string_view hexTemplate);
+
+  // --- instruction emitters ---
+  void code_calcImm(std::string_view var, double constant, std::string_view op);
+  void code_calcImm32(std::string_view var, double constant, std::string_view op);
+  void code_pokeImm(std::string_view var, double constant);
+  void code_inc(std::string_view var);
+  void code_calcReg(std::string_view dst, std::string_view src, std::string_view op);
+  void code_calcPeek(std::string_view dst, std::string_view src, std::string_view op);
+  void code_pokeReg(std::string_view dst, std::string_view src);
+  void code_vpokeImm(std::string_view var, std::uint8_t value);
+  void code_vpokeReg(std::string_view var1, std::string_view var2);
+  void code_vpeek(std::string_view var1, std::string_view var2);
+  void code_jmpcImm(std::string_view var, double constant, std::string_view cond, std::int16_t skip);
+  void code_jmpcReg(std::string_view var1, std::string_view var2, std::string_view cond, std::int16_t skip);
+  void code_jmp(std::int16_t skip);
+  void code_jmpcImmLabel(std::string_view var, double constant, std::string_view cond,
+                         std::string_view label);
+  void code_jmpcRegLabel(std::string_view var1, std::string_view var2, std::string_view cond,
+                         std::string_view label);
+  void code_jmpLabel(std::string_view label);
+  void code_callLabel(std::string_view label);
+  // L# var "=" with the absolute token of `label`: var = the label's address. The field is 2 bytes, and
+  // with the wide flag 4 (the token, then 00 00), so every L# has the length its mode gives it.
+  void code_calcLabel(std::string_view var, std::string_view label);
+
+  // --- expression compiler ---
+  // Priority of one token (lower-cased first): "(" 6, operands 5, * / mod 4, + - 3, comparisons 2,
+  // and or xor 1, ")" and the empty text 0.
+  static std::int16_t opPriority(std::string_view token);
+  // Infix to postfix into postfixList (the working stack keeps only its sentinel).
+  void toPostfix(std::string_view expression);
+  // Folds constants or emits code that leaves the value in a temporary "_sp<base+p>". Returns a constant
+  // text, a variable name as written, a temporary's name, or "code_siki_error" after reporting an
+  // unrecognised operand. An empty expression or operands left over ("a b") take the expression exit;
+  // malformed structure and arithmetic faults throw CompileFault.
+  std::string code_siki(std::string_view expression, std::int16_t base);
+
+  std::vector<std::string> workStack;
+  std::vector<std::string> postfixList;
+
+ private:
+  int registerCode(std::string_view var) const;
+  int letterRegister(std::string_view var, std::string_view role) const;
+  void appendByte(int value);
+  void appendImm(double constant, bool wide);
+  void appendSkip(std::int16_t skip);
+  void appendLabelField(std::string_view label, bool absolute);
+  std::string fold(const std::string& left, const std::string& right, const std::string& op) const;
+
+  MacroCompiler& owner_;
+};
+
+}  // namespace kelmore

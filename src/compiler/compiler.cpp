@@ -1,0 +1,464 @@
+// Compiler driver: set-up, line preparation, structure pass, code pass, fix-up and summary.
+// Layer: compiler (plain C++, no Qt).
+#include "compiler/compiler.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "common/numbers.h"
+#include "common/strings.h"
+#include "compiler/dispatch.h"
+
+namespace kelmore {
+namespace {
+
+constexpr std::string_view kPreamble = "45 44 45 54 00 00 00 45 50 00 00 30 00 00 00 00 00 00 ";
+// Line indexes and counts are 16-bit: line 32767 is the last a source may have.
+constexpr int kMaxLineIndex = 32767;
+constexpr std::string_view kTooManyLines = "Source has more than 32768 lines. Compile is aborted.";
+constexpr std::string_view kNextMissing = "'Next' is missing.";
+constexpr std::string_view kEndSelectMissing = "'End Select' is missing.";
+constexpr std::string_view kEndSubMissing = "'End Sub' is missing.";
+// About 64 progress updates per pass, whatever the length of the source.
+constexpr int kProgressSteps = 64;
+constexpr std::size_t kFlashBlockBytes = 4096;
+
+std::string str(std::string_view v) {
+  return std::string(v);
+}
+
+}  // namespace
+
+RoutineKind routineKind(std::string_view name) {
+  const std::string lower = toLowerAscii(name);
+  if (lower == "start") return RoutineKind::Start;
+  if (lower == "timer_event") return RoutineKind::TimerEvent;
+  if (lower == "port_event") return RoutineKind::PortEvent;
+  if (lower == "touch_event") return RoutineKind::TouchEvent;
+  return RoutineKind::Other;
+}
+
+bool isEventRoutine(std::string_view name) {
+  const RoutineKind kind = routineKind(name);
+  return kind == RoutineKind::TimerEvent || kind == RoutineKind::PortEvent || kind == RoutineKind::TouchEvent;
+}
+
+std::string_view trimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string_view> splitWords(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t blank = line.find(' ', start);
+    if (blank == std::string_view::npos) {
+      words.push_back(line.substr(start));
+      return words;
+    }
+    words.push_back(line.substr(start, blank - start));
+    start = blank + 1;
+  }
+}
+
+std::string_view SourceLine::word(std::size_t k) const {
+  if (k >= words.size()) throw CompileFault("missing word");
+  return words[k];
+}
+
+std::pair<std::size_t, std::size_t> sourceLineSpan(std::string_view text, int line) {
+  std::size_t start = 0;
+  int current = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    if (current == line) return {start, i};
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+    ++current;
+  }
+  if (current == line) return {start, text.size()};
+  return {0, text.size()};
+}
+
+void CompilerState::reset() {
+  *this = CompilerState{};
+}
+
+void CompilerState::checkLevel(int level) {
+  if (level < 0 || level >= kBlockLevels) throw CompileFault("block nesting out of range");
+}
+
+std::int16_t& CompilerState::at(LevelArray& array, int level) {
+  checkLevel(level);
+  return array[static_cast<std::size_t>(level)];
+}
+
+MacroCompiler::MacroCompiler(CompilerHost& h) : host(h), hensuulabel(*this), codeout(*this) {
+  const auto table = statementTable();
+  rows_ = table.data();
+  rowCount_ = table.size();
+}
+
+void MacroCompiler::setStatementTable(const StatementRow* rows, std::size_t count) {
+  rows_ = rows;
+  rowCount_ = count;
+}
+
+void MacroCompiler::markErrorLine(int line) {
+  host.markLine(line);
+}
+
+void MacroCompiler::errorExit(std::string_view text, Mark mark, bool showBox) {
+  const bool haveLine = compiler.lineIndex >= 0;
+  if (mark == Mark::Before && haveLine) markErrorLine(compiler.lineIndex);
+  if (showBox) host.messageBox(text);
+  host.addlog("error:" + str(text), LogKind::Error);
+  if (mark == Mark::After && haveLine) markErrorLine(compiler.lineIndex);
+  throw CompileStop{};
+}
+
+void MacroCompiler::expressionExit() {
+  errorExit(str(resString(1027)) + std::to_string(compiler.lineIndex), Mark::After);
+}
+
+void MacroCompiler::unexpectedExit() {
+  host.addlog(std::to_string(compiler.lineIndex) + str(resString(1032)), LogKind::Error);
+  if (compiler.lineIndex >= 0) markErrorLine(compiler.lineIndex);
+  host.setCloseVisible(true);
+  throw CompileStop{};
+}
+
+void MacroCompiler::faultAfterPass(std::string_view message) {
+  host.addlog("error:" + str(message), LogKind::Error);
+  host.setCloseVisible(true);
+  throw CompileStop{};
+}
+
+void MacroCompiler::progress(int value, int lastLine) {
+  const int step = std::max(1, (lastLine + 1) / kProgressSteps);
+  if (value % step == 0 || value == lastLine) host.setProgressValue(static_cast<float>(value));
+}
+
+bool MacroCompiler::Compile() {
+  try {
+    std::vector<std::string> lines;
+    try {
+      setUp();
+      lines = prepareLines();
+      structurePass(lines);
+      codePass(lines);
+    } catch (const std::exception& fault) {
+      if (compiler.lineIndex >= 0) unexpectedExit();
+      faultAfterPass(fault.what());
+    }
+    const int lastLine = static_cast<int>(lines.size()) - 1;
+    compiler.lineIndex = -1;
+    try {
+      summary(lastLine);
+    } catch (const std::exception& fault) {
+      faultAfterPass(fault.what());
+    }
+    return true;
+  } catch (const CompileStop&) {
+    return false;
+  }
+}
+
+void MacroCompiler::setUp() {
+  host.clearLog();
+  compiler.reset();
+  host.refreshWindow();
+  hensuulabel.hensuuInit();
+  compiler.currentScope = "global";
+  host.saveSelection();
+  // Nothing of an earlier compile stays in view while this one runs or after it fails.
+  codeout.codeText.clear();
+  host.setCodeText("");
+  host.setAddressText("");
+  host.clearList(CompilerList::Variables);
+  host.clearList(CompilerList::Routines);
+  host.clearList(CompilerList::Labels);
+  caretLine_ = host.caretLine();
+  markFlag_ = false;
+}
+
+std::vector<std::string> MacroCompiler::prepareLines() {
+  std::string text = host.sourceText();
+  std::replace(text.begin(), text.end(), '\t', ' ');
+  std::vector<std::string> lines;
+  if (!text.empty()) {
+    // CR LF, a lone CR and a lone LF each end a line.
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+      if (i < text.size() && text[i] != '\r' && text[i] != '\n') continue;
+      lines.emplace_back(trimBlanks(std::string_view(text).substr(start, i - start)));
+      if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      start = i + 1;
+    }
+  }
+  if (static_cast<long>(lines.size()) - 1 > kMaxLineIndex) errorExit(kTooManyLines, Mark::None);
+  host.addlog(resString(2001), LogKind::Phase);
+  const int lastLine = static_cast<int>(lines.size()) - 1;
+  if (lastLine > 0) host.setProgressMax(static_cast<float>(lastLine));
+  return lines;
+}
+
+void MacroCompiler::structurePass(std::vector<std::string>& lines) {
+  hensuulabel.stdHighWater = -1;
+  hensuulabel.intHighWater = -1;
+  hensuulabel.tableOverflow = false;
+  int routineCount = 0;
+  int userLabelCount = 0;
+  bool firstRoutine = true;
+  const int lastLine = static_cast<int>(lines.size()) - 1;
+
+  for (int i = 0; i <= lastLine; ++i) {
+    compiler.lineIndex = i;
+    progress(i, lastLine);
+    std::string& line = lines[static_cast<std::size_t>(i)];
+
+    bool inString = false;
+    for (std::size_t k = 0; k < line.size(); ++k) {
+      if (line[k] == '"') inString = !inString;
+      if (line[k] == '\'' && !inString) {
+        line.resize(k);
+        break;
+      }
+    }
+    // A trailing comment never changes the code before it: the cut line is trimmed again.
+    line.resize(trimBlanks(line).empty() ? 0 : line.find_last_not_of(' ') + 1);
+    if (line.empty()) continue;
+
+    const auto words = splitWords(line);
+    const std::string_view word0 = words.front();
+    if (word0 == "Sub") {
+      const std::string_view rest = std::string_view(line).substr(std::min<std::size_t>(4, line.size()));
+      const std::size_t open = rest.find('(');
+      const std::size_t close = rest.find(')');
+      const bool shaped = open != std::string_view::npos && open >= 1 && close != std::string_view::npos &&
+                          close >= 2 && close > open;
+      const std::string_view name = shaped ? trimBlanks(rest.substr(0, open)) : std::string_view();
+      if (name.empty()) errorExit(resString(1031), Mark::Before);
+      compiler.currentScope = std::string(name);
+      if (firstRoutine && toLowerAscii(name) != "start") errorExit(resString(1018), Mark::Before);
+      firstRoutine = false;
+      hensuulabel.addLabel(name);
+
+      std::string params;
+      const std::string_view paramText = rest.substr(open + 1, close - open - 1);
+      if (!paramText.empty()) {
+        std::unordered_set<std::string> seen;
+        std::size_t start = 0;
+        while (true) {
+          const std::size_t comma = paramText.find(',', start);
+          const std::string_view piece = trimBlanks(paramText.substr(start, comma - start));
+          // Every parameter needs a name of its own.
+          if (piece.empty() || !seen.insert(toLowerAscii(piece)).second)
+            errorExit(resString(1031), Mark::Before);
+          if (!params.empty()) params += ',';
+          params += piece;
+          hensuulabel.addVar(std::string(name) + "::" + std::string(piece));
+          if (comma == std::string_view::npos) break;
+          start = comma + 1;
+        }
+      }
+      // A second routine of the same name would leave two entry points for one call.
+      const bool known = hensuulabel.getRoutineName(name) != kNo;
+      hensuulabel.addRoutine(name);
+      if (known) errorExit("routine exist!", Mark::After, false);
+      hensuulabel.setRoutine(name, params);
+      ++routineCount;
+    } else if (!word0.empty() && word0.back() == ':') {
+      if (word0.front() == '_') errorExit(resString(1019), Mark::After, false);
+      const std::string_view name = word0.substr(0, word0.size() - 1);
+      if (name.empty()) errorExit(resString(1031), Mark::Before);
+      if (hensuulabel.getLabelToken(name) != kNo) errorExit(resString(1071), Mark::After, false);
+      hensuulabel.setLabel(name, codeout.addressText());
+      ++userLabelCount;
+    }
+    // An overflow is reported at the line that caused it.
+    if (hensuulabel.tableOverflow) unexpectedExit();
+  }
+  compiler.lineIndex = -1;
+  host.addlog("Number of procedure." + std::to_string(routineCount), LogKind::Phase);
+  host.addlog("Number of user labels." + std::to_string(userLabelCount), LogKind::Phase);
+  host.addlog(resString(2009), LogKind::Phase);
+}
+
+void MacroCompiler::codePass(const std::vector<std::string>& lines) {
+  const int lastLine = static_cast<int>(lines.size()) - 1;
+  if (lastLine > 0) host.setProgressMax(static_cast<float>(lastLine));
+  codeout.codeText.reserve(codeout.codeText.size() + lines.size() * 24 + kPreamble.size());
+  codeout.codeText += kPreamble;
+  compiler.currentScope = "global";
+
+  for (int i = 0; i <= lastLine; ++i) {
+    compiler.lineIndex = i;
+    progress(i, lastLine);
+    if (i == caretLine_) {
+      compiler.markStart = static_cast<std::int32_t>(codeout.codeText.size());
+      markFlag_ = true;
+    } else if (markFlag_) {
+      compiler.markEnd = static_cast<std::int32_t>(codeout.codeText.size());
+      markFlag_ = false;
+    }
+    const std::string& text = lines[static_cast<std::size_t>(i)];
+    if (!text.empty()) {
+      SourceLine line{text, splitWords(text), i};
+      if (line.words.front() == "Sub" && compiler.currentScope != "global") {
+        compiler.lineIndex = compiler.routineLine;
+        errorExit(kEndSubMissing, Mark::After);
+      }
+      const std::int16_t ifBefore = compiler.ifDepth;
+      const std::int16_t forBefore = compiler.forDepth;
+      const std::int16_t selectBefore = compiler.selectDepth;
+      const bool globalBefore = compiler.currentScope == "global";
+
+      const StatementRow* row = nullptr;
+      for (std::size_t r = 0; r < rowCount_ && !row; ++r)
+        if (rowMatches(rows_[r], line, *this)) row = &rows_[r];
+      if (!row) throw CompileFault("no statement for this line");
+      row->compile(*this, line);
+
+      auto opened = [i](std::int16_t before, std::int16_t after,
+                        std::array<int, CompilerState::kBlockLevels>& at) {
+        if (after > before && after >= 0 && after < CompilerState::kBlockLevels)
+          at[static_cast<std::size_t>(after)] = i;
+      };
+      opened(ifBefore, compiler.ifDepth, compiler.ifLine);
+      opened(forBefore, compiler.forDepth, compiler.forLine);
+      opened(selectBefore, compiler.selectDepth, compiler.selectLine);
+      if (globalBefore && compiler.currentScope != "global") compiler.routineLine = i;
+    }
+    if (hensuulabel.tableOverflow) unexpectedExit();
+  }
+  compiler.lineIndex = -1;
+}
+
+void MacroCompiler::checkOpenBlocks() {
+  auto report = [this](std::string_view text, int line) {
+    compiler.lineIndex = line;
+    errorExit(text, Mark::After);
+  };
+  auto openedAt = [](const std::array<int, CompilerState::kBlockLevels>& lines, std::int16_t depth) {
+    return depth >= 0 && depth < CompilerState::kBlockLevels ? lines[static_cast<std::size_t>(depth)] : -1;
+  };
+  if (compiler.ifDepth != -1) report(resString(1029), openedAt(compiler.ifLine, compiler.ifDepth));
+  if (compiler.forDepth != -1) report(kNextMissing, openedAt(compiler.forLine, compiler.forDepth));
+  if (compiler.selectDepth != -1)
+    report(kEndSelectMissing, openedAt(compiler.selectLine, compiler.selectDepth));
+  if (compiler.currentScope != "global") report(kEndSubMissing, compiler.routineLine);
+}
+
+void MacroCompiler::labelFixUp() {
+  std::string& code = codeout.codeText;
+  const auto& names = hensuulabel.labelName();
+  const auto& addresses = hensuulabel.labelAddress();
+  int undefinedSlot = -1;
+  // An "L" never occurs in hex digits, blanks or ".", so one scan finds every token.
+  for (std::size_t pos = code.find('L'); pos != std::string::npos; pos = code.find('L', pos + 1)) {
+    if (pos % 3 != 0 || pos + 6 > code.size()) throw CompileFault("broken label token");
+    int slot = 0;
+    for (std::size_t k = 1; k <= 4; ++k) {
+      const int d = hexDigitValue(code[pos + k]);
+      if (d < 0) throw CompileFault("broken label token");
+      slot = slot * 16 + d;
+    }
+    if (slot >= HensuuLabel::kLabels) throw CompileFault("broken label token");
+    const std::string& address = addresses[static_cast<std::size_t>(slot)];
+    if (address.empty()) {
+      if (undefinedSlot < 0 || slot < undefinedSlot) undefinedSlot = slot;
+      continue;
+    }
+    const auto target = static_cast<long>(roundHalfEven(HensuuLabel::hexVal("&h" + address)));
+    const bool absolute = code[pos + 5] == 'a';
+    const long base = absolute ? 0 : static_cast<long>(pos / 3) + 2;
+    const auto value = static_cast<std::uint16_t>(static_cast<std::uint32_t>(target - base) & 0xFFFF);
+    const std::string digits = hexUpper(value, 4);
+    code[pos] = digits[2];
+    code[pos + 1] = digits[3];
+    code[pos + 2] = ' ';
+    code[pos + 3] = digits[0];
+    code[pos + 4] = digits[1];
+    code[pos + 5] = ' ';
+  }
+  if (undefinedSlot >= 0) {
+    const std::string message =
+        str(resString(1028)) + " " + names[static_cast<std::size_t>(undefinedSlot)] + str(resString(1014));
+    host.messageBox(message);
+    host.addlog("error:" + message, LogKind::Error);
+    throw CompileStop{};
+  }
+}
+
+void MacroCompiler::summary(int lastLine) {
+  std::string tip;
+  if (hensuulabel.stdHighWater >= 0)
+    tip = "A - " + std::string(1, static_cast<char>(65 + hensuulabel.stdHighWater)) + " ,   ";
+  if (hensuulabel.intHighWater >= 0)
+    tip += "V - " + std::string(1, static_cast<char>(86 + hensuulabel.intHighWater));
+  tip += " used.";
+  host.setListToolTip(CompilerList::Variables, tip);
+
+  checkOpenBlocks();
+
+  labelFixUp();
+  host.addlog(resString(2002), LogKind::Phase);
+
+  const std::string& code = codeout.codeText;
+  host.setCodeText(code);
+  if (markFlag_) compiler.markEnd = static_cast<std::int32_t>(code.size());
+  host.colourCode(0, code.size(), kBlack);
+  const auto markStart =
+      static_cast<std::size_t>(std::clamp<std::int32_t>(compiler.markStart, 0, code.size()));
+  const auto markEnd = static_cast<std::size_t>(std::clamp<std::int32_t>(compiler.markEnd, 0, code.size()));
+  if (markEnd > markStart) host.colourCode(markStart, markEnd - markStart, kRed);
+
+  const std::size_t lastAddress = code.empty() ? 0 : (code.size() - 1) / 3;
+  const std::string lastAddressText = hexUpper(lastAddress, 4);
+  host.setAddressText("Add: " + lastAddressText);
+  host.addlog("Number of line of source code." + std::to_string(lastLine), LogKind::Phase);
+  host.addlog("Number of generated code." + lastAddressText, LogKind::Phase);
+  if (host.targetArea() != 0)
+    host.addlog("Macro:" + std::to_string(lastAddress / kFlashBlockBytes + 1) + " block", LogKind::Phase);
+
+  for (int s = 0; s < HensuuLabel::kStdRegs; ++s)
+    host.addListItem(CompilerList::Variables, hensuulabel.stdRegName()[s], hensuulabel.stdRegBinding()[s],
+                     "");
+  for (int s = 0; s < HensuuLabel::kIntRegs; ++s)
+    host.addListItem(CompilerList::Variables, hensuulabel.intRegName()[s], hensuulabel.intRegBinding()[s],
+                     "");
+  for (std::size_t s = 0; s < hensuulabel.sysVarCode().size(); ++s)
+    host.addListItem(CompilerList::Variables, hensuulabel.sysVarCode()[s], hensuulabel.sysVarName()[s], "");
+  host.addListItem(CompilerList::Variables, "end", "", "");
+
+  for (int s = 0; s < HensuuLabel::kLabels; ++s) {
+    const auto slot = static_cast<std::size_t>(s);
+    if (hensuulabel.labelAddress()[slot].empty()) {
+      host.setListToolTip(CompilerList::Labels, std::to_string(s) + " labels used.");
+      break;
+    }
+    host.addListItem(CompilerList::Labels, hensuulabel.labelToken()[slot], hensuulabel.labelName()[slot],
+                     hensuulabel.labelAddress()[slot]);
+  }
+  host.addListItem(CompilerList::Labels, "end", "", "");
+
+  for (int s = 0; s < HensuuLabel::kRoutines; ++s) {
+    const auto slot = static_cast<std::size_t>(s);
+    if (hensuulabel.routineName()[slot].empty()) {
+      host.setListToolTip(CompilerList::Routines, std::to_string(s) + " Routines used.");
+      break;
+    }
+    host.addListItem(CompilerList::Routines, hensuulabel.routineName()[slot],
+                     hensuulabel.routineParams()[slot], "");
+  }
+
+  host.restoreSelection();
+  host.setCodeVisible(true);
+}
+
+}  // namespace kelmore

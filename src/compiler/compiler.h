@@ -1,0 +1,146 @@
+// The macro compiler of one compilation: its state, its units and its error exits.
+// Layer: compiler (plain C++, no Qt).
+//
+// A MacroCompiler is created for a host and holds everything of one compilation: the code text and
+// emitters (codeout), the symbol tables (hensuulabel) and the compiler-wide state (compiler). Compile()
+// resets it, runs the whole compilation and keeps the state for the listing stage to read afterwards.
+//
+// Statement compilers (see dispatch.h) end a compilation only through the error exits below, which report
+// and then throw CompileStop; a failed check throws CompileFault, which the driver reports as the
+// unexpected error of the current line. Never catch either of them inside a statement.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compiler/codeout.h"
+#include "compiler/hensuulabel.h"
+#include "compiler/host.h"
+
+namespace kelmore {
+
+struct StatementRow;
+
+// A failed explicit check (an index past a table or block stack, a missing word, a value that does not fit
+// its field, a division by zero, ...). The message is short and in the system's style.
+class CompileFault : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Thrown by the error exits once the error is reported; deliberately not a std::exception.
+struct CompileStop {};
+
+// The routines with a meaning of their own, recognised in any letter case.
+enum class RoutineKind { Start, TimerEvent, PortEvent, TouchEvent, Other };
+RoutineKind routineKind(std::string_view name);
+// Timer_Event, Port_Event and Touch_Event use the event registers V..Z.
+bool isEventRoutine(std::string_view name);
+
+// Trims blanks at both ends.
+std::string_view trimBlanks(std::string_view text);
+
+// One prepared source line as a statement compiler gets it.
+struct SourceLine {
+  std::string_view text;                // trimmed, comment cut
+  std::vector<std::string_view> words;  // split at every single blank; two blanks give an empty word
+  int index = 0;                        // 0-based line index
+
+  // Word k; CompileFault "missing word" when the line has fewer words.
+  std::string_view word(std::size_t k) const;
+};
+
+// Splits at every single blank.
+std::vector<std::string_view> splitWords(std::string_view line);
+
+// The character span [first, second) of line `line` in `text`, without its line end. CR LF, CR and LF
+// each end a line; a line past the last gives the whole text. For hosts that mark lines.
+std::pair<std::size_t, std::size_t> sourceLineSpan(std::string_view text, int line);
+
+// Compiler-wide state of one compilation (reset by the set-up).
+struct CompilerState {
+  static constexpr int kBlockLevels = 17;  // levels 0..16 of each block kind
+  using LevelArray = std::array<std::int16_t, kBlockLevels>;
+
+  std::string currentScope = "global";
+  std::int16_t wideMode = 0;
+  std::int32_t markStart = 0;
+  std::int32_t markEnd = 0;
+
+  std::int16_t ifDepth = -1;
+  std::int16_t forDepth = -1;
+  std::int16_t selectDepth = -1;
+  LevelArray ifCount{};
+  LevelArray forCount{};
+  LevelArray selectCount{};
+  LevelArray caseCount{};
+  std::array<std::string, kBlockLevels> selector;
+
+  // The line that opened each open block and the open routine's head (-1: none); kept by the driver for
+  // the open-block report.
+  std::array<int, kBlockLevels> ifLine{};
+  std::array<int, kBlockLevels> forLine{};
+  std::array<int, kBlockLevels> selectLine{};
+  int routineLine = -1;
+
+  // The current line index (-1 outside the passes).
+  int lineIndex = -1;
+
+  void reset();
+  // Entry `level` of a level array; CompileFault for a level outside 0..16.
+  static std::int16_t& at(LevelArray& array, int level);
+  static void checkLevel(int level);
+};
+
+class MacroCompiler {
+ public:
+  explicit MacroCompiler(CompilerHost& host);
+  MacroCompiler(const MacroCompiler&) = delete;
+  MacroCompiler& operator=(const MacroCompiler&) = delete;
+
+  // Compiles the host's source for the host's model. True when the code text, the views and the lists are
+  // complete; false after the error was reported. Never throws.
+  bool Compile();
+
+  // The statements the code pass dispatches to: statementTable() unless a test brings its own rows.
+  void setStatementTable(const StatementRow* rows, std::size_t count);
+
+  // Selects source line `line`, colours it red and focuses the editor.
+  void markErrorLine(int line);
+
+  // --- error exits (each reports, then throws CompileStop) ---
+  enum class Mark { None, Before, After };
+  // Message box with `text` (unless showBox is false), log "error:" + text, and the line mark when asked.
+  [[noreturn]] void errorExit(std::string_view text, Mark mark, bool showBox = true);
+  // "Expression error Line: " + the current line index, with box, log line and mark.
+  [[noreturn]] void expressionExit();
+  // Log "<line>: This line cause unexpected error. Compile is disturbed.", mark, show the close button.
+  [[noreturn]] void unexpectedExit();
+
+  CompilerHost& host;
+  CompilerState compiler;
+  HensuuLabel hensuulabel;
+  CodeOut codeout;
+
+ private:
+  void setUp();
+  std::vector<std::string> prepareLines();
+  void structurePass(std::vector<std::string>& lines);
+  void codePass(const std::vector<std::string>& lines);
+  void checkOpenBlocks();
+  void labelFixUp();
+  void summary(int lastLine);
+  void progress(int value, int lastLine);
+  [[noreturn]] void faultAfterPass(std::string_view message);
+
+  const StatementRow* rows_ = nullptr;
+  std::size_t rowCount_ = 0;
+  int caretLine_ = 0;
+  bool markFlag_ = false;
+};
+
+}  // namespace kelmore

@@ -1,0 +1,32 @@
+// Statement dispatch table: one row per line form, in the order the language requires.
+// Layer: compiler (plain C++, no Qt).
+#include "compiler/dispatch.h"
+
+#include <vector>
+
+namespace kelmore {
+
+bool rowMatches(const StatementRow& row, const SourceLine& line, const MacroCompiler& mc) {
+  const std::string_view word0 = line.words.empty() ? std::string_view() : line.words.front();
+  switch (row.form) {
+    case LineForm::Label:
+      return !word0.empty() && word0.back() == ':';
+    case LineForm::Keyword:
+      return word0 == row.keyword;
+    case LineForm::RoutineCall: {
+      const std::string_view name = trimBlanks(word0);
+      return !name.empty() && mc.hensuulabel.getRoutineName(name) != kNo;
+    }
+    case LineForm::Other:
+      return true;
+  }
+  return false;
+}
+
+std::span<const StatementRow> statementTable() {
+  // Rows in dispatch order; the first that matches takes the line.
+  static const std::vector<StatementRow> rows = {};
+  return rows;
+}
+
+}  // namespace kelmore

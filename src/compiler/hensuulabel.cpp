@@ -1,0 +1,408 @@
+// Symbol tables: register banks, system variables, labels and routines, with hash indexes beside them.
+// Layer: compiler (plain C++, no Qt).
+#include "compiler/hensuulabel.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "common/numbers.h"
+#include "compiler/compiler.h"
+
+namespace kelmore {
+
+std::string toLowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+namespace {
+
+struct SysVarRow {
+  char code;
+  std::string_view name;
+};
+struct ModelSysVars {
+  std::string_view model;
+  std::vector<SysVarRow> rows;
+};
+
+const std::vector<ModelSysVars>& sysVarTable() {
+  static const std::vector<ModelSysVars> table = {
+      {"PX-5100",
+       {{'0', "Port0"},
+        {'1', "Port1"},
+        {'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"},
+        {'[', "ActSts"}}},
+      {"PX-5200",
+       {{'0', "Port0"},
+        {'1', "Port1"},
+        {'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"},
+        {'[', "ActSts"}}},
+      {"PX-5200B",
+       {{'0', "Port0"},
+        {'1', "Port1"},
+        {'2', "DipSw"},
+        {'*', "ComAHD"},
+        {'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"}}},
+      {"PX-6203",
+       {{'0', "Port0"},
+        {'1', "Port1"},
+        {'2', "Jumper"},
+        {'*', "ComAHD"},
+        {'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"}}},
+      {"PX-B",
+       {{'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"},
+        {'7', "TpIN"},
+        {'8', "TpX"},
+        {'9', "TpY"},
+        {'7', "TsR"},
+        {'8', "Ts1"},
+        {'9', "Ts2"}}},
+      {"PX-D",
+       {{'0', "Port0"},
+        {'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"},
+        {'7', "TsR"},
+        {'8', "Ts1"},
+        {'9', "Ts2"},
+        {'7', "TpIN"},
+        {'8', "TpX"},
+        {'9', "TpY"}}},
+      {"PX-*",
+       {{'0', "Port0"},
+        {'1', "Port1"},
+        {'2', "Jumper"},
+        {'*', "ComAHD"},
+        {'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"},
+        {'7', "TsR"},
+        {'8', "Ts1"},
+        {'9', "Ts2"},
+        {'7', "TpIN"},
+        {'8', "TpX"},
+        {'9', "TpY"},
+        {'[', "ActSts"}}},
+      {"QT-R5xxP",
+       {{'0', "Port0"},
+        {'1', "Port1"},
+        {'2', "Jumper"},
+        {'4', "Port4"},
+        {'7', "TsR"},
+        {'8', "Ts1"},
+        {'9', "Ts2"},
+        {'7', "TpIN"},
+        {'8', "TpX"},
+        {'9', "TpY"},
+        {'*', "ComAHD"},
+        {'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"}}},
+      {"QT-R500",
+       {{'0', "Port0"},
+        {'1', "Port1"},
+        {'2', "Jumper"},
+        {'7', "TsR"},
+        {'8', "Ts1"},
+        {'9', "Ts2"},
+        {'7', "TpIN"},
+        {'8', "TpX"},
+        {'9', "TpY"},
+        {'*', "ComAHD"},
+        {'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"}}},
+      {"WMR-STD",
+       {{'0', "Port0"},
+        {'1', "Port1"},
+        {'@', "Com"},
+        {'%', "RecCount"},
+        {'?', "TimerInterval"},
+        {'7', "TsR"},
+        {'8', "Ts1"},
+        {'9', "Ts2"},
+        {'7', "TpIN"},
+        {'8', "TpX"},
+        {'9', "TpY"}}},
+  };
+  return table;
+}
+
+constexpr std::string_view kGlobalPrefix = "global::";
+
+}  // namespace
+
+HensuuLabel::HensuuLabel(MacroCompiler& owner)
+    : owner_(owner),
+      labelToken_(kLabels),
+      labelName_(kLabels),
+      labelAddress_(kLabels),
+      routineName_(kRoutines),
+      routineParams_(kRoutines) {
+  for (int s = 0; s < kStdRegs; ++s) stdRegName_[s] = std::string(1, static_cast<char>(65 + s));
+  for (int s = 0; s < kIntRegs; ++s) intRegName_[s] = std::string(1, static_cast<char>(86 + s));
+  for (int s = 0; s < kLabels; ++s) labelToken_[s] = "L" + hexUpper(static_cast<unsigned>(s), 4);
+}
+
+void HensuuLabel::hensuuInit() {
+  for (auto& b : stdRegBinding_) b.clear();
+  for (auto& b : intRegBinding_) b.clear();
+  varIndex_.clear();
+
+  // A model outside the table keeps no system variable of an earlier compile.
+  sysVarCode_.clear();
+  sysVarName_.clear();
+  const std::string model = owner_.host.modelName();
+  for (const auto& entry : sysVarTable()) {
+    if (entry.model != model) continue;
+    for (const auto& row : entry.rows) {
+      sysVarCode_.emplace_back(1, row.code);
+      sysVarName_.push_back(std::string(kGlobalPrefix) + std::string(row.name));
+    }
+    break;
+  }
+  for (std::size_t s = 0; s < sysVarName_.size(); ++s)
+    varIndex_.try_emplace(toLowerAscii(sysVarName_[s]), Binding{Bank::Sys, static_cast<std::int16_t>(s)});
+
+  for (int s = 0; s < labelCount_; ++s) {
+    labelName_[s].clear();
+    labelAddress_[s].clear();
+  }
+  labelCount_ = 0;
+  labelIndex_.clear();
+  addressIndex_.clear();
+  addressIndexValid_ = false;
+
+  for (int s = 0; s < routineCount_; ++s) {
+    routineName_[s].clear();
+    routineParams_[s].clear();
+  }
+  routineCount_ = 0;
+  routineIndex_.clear();
+}
+
+std::string HensuuLabel::keyOf(std::string_view name) const {
+  if (name.find("::") != std::string_view::npos) return std::string(name);
+  return owner_.compiler.currentScope + "::" + std::string(name);
+}
+
+const HensuuLabel::Binding* HensuuLabel::findKey(const std::string& lowerKey) const {
+  auto it = varIndex_.find(lowerKey);
+  return it == varIndex_.end() ? nullptr : &it->second;
+}
+
+std::string HensuuLabel::regOf(const Binding& binding) const {
+  switch (binding.bank) {
+    case Bank::Std:
+      return stdRegName_[binding.slot];
+    case Bank::Int:
+      return intRegName_[binding.slot];
+    case Bank::Sys:
+      return sysVarCode_[binding.slot];
+  }
+  return std::string(kNo);
+}
+
+std::string HensuuLabel::getVarReg(std::string_view name) const {
+  if (name.empty()) return std::string(kNo);
+  if (const Binding* b = findKey(toLowerAscii(keyOf(name)))) return regOf(*b);
+  // Temporaries belong to their own scope: a "_" name never falls back to a global one.
+  if (name.front() == '_') return std::string(kNo);
+  if (const Binding* b = findKey(toLowerAscii(std::string(kGlobalPrefix) + std::string(name))))
+    return regOf(*b);
+  return std::string(kNo);
+}
+
+void HensuuLabel::overflow(std::string_view message) {
+  if (tableOverflow) return;
+  owner_.host.messageBox(message);
+  tableOverflow = true;
+}
+
+void HensuuLabel::addVar(std::string_view name) {
+  const bool eventBank = isEventRoutine(owner_.compiler.currentScope);
+  if (getVarReg(name) != kNo) return;
+  std::string key = keyOf(name);
+  if (eventBank) {
+    for (int s = 0; s < kIntRegs; ++s) {
+      if (!intRegBinding_[s].empty()) continue;
+      if (s > intHighWater) intHighWater = static_cast<std::int16_t>(s);
+      varIndex_.try_emplace(toLowerAscii(key), Binding{Bank::Int, static_cast<std::int16_t>(s)});
+      intRegBinding_[s] = std::move(key);
+      return;
+    }
+    overflow("interupt variable over!");
+  } else {
+    for (int s = 0; s < kStdRegs; ++s) {
+      if (!stdRegBinding_[s].empty()) continue;
+      if (s > stdHighWater) stdHighWater = static_cast<std::int16_t>(s);
+      varIndex_.try_emplace(toLowerAscii(key), Binding{Bank::Std, static_cast<std::int16_t>(s)});
+      stdRegBinding_[s] = std::move(key);
+      return;
+    }
+    overflow("standard variable over!");
+  }
+}
+
+void HensuuLabel::delVar(std::string_view name) {
+  const std::string lowerKey = toLowerAscii(keyOf(name));
+  auto it = varIndex_.find(lowerKey);
+  if (it == varIndex_.end()) {
+    owner_.host.messageBox("destroy error,no variable");
+    return;
+  }
+  const Binding b = it->second;
+  varIndex_.erase(it);
+  switch (b.bank) {
+    case Bank::Std:
+      stdRegBinding_[b.slot].clear();
+      break;
+    case Bank::Int:
+      intRegBinding_[b.slot].clear();
+      break;
+    case Bank::Sys:
+      sysVarName_[b.slot].clear();
+      break;
+  }
+}
+
+void HensuuLabel::clearTempVars() {
+  auto clearIn = [this](auto& bindings) {
+    for (auto& binding : bindings) {
+      const auto sep = binding.find("::");
+      if (sep == std::string::npos || sep + 2 >= binding.size() || binding[sep + 2] != '_') continue;
+      varIndex_.erase(toLowerAscii(binding));
+      binding.clear();
+    }
+  };
+  clearIn(stdRegBinding_);
+  clearIn(intRegBinding_);
+}
+
+int HensuuLabel::takeLabelSlot(std::string_view name) {
+  if (labelCount_ >= kLabels) {
+    overflow("label over!");
+    return -1;
+  }
+  const int slot = labelCount_++;
+  labelName_[slot] = std::string(name);
+  labelIndex_.emplace(toLowerAscii(name), slot);
+  return slot;
+}
+
+void HensuuLabel::addLabel(std::string_view name) {
+  if (name.empty() || labelIndex_.count(toLowerAscii(name))) return;
+  takeLabelSlot(name);
+}
+
+void HensuuLabel::setLabel(std::string_view name, std::string_view address) {
+  if (name.empty()) return;
+  auto it = labelIndex_.find(toLowerAscii(name));
+  const int slot = it != labelIndex_.end() ? it->second : takeLabelSlot(name);
+  if (slot < 0) return;
+  labelAddress_[slot] = std::string(address);
+  addressIndexValid_ = false;
+}
+
+void HensuuLabel::setLabelAddressAt(int slot, std::string address) {
+  if (slot < 0 || slot >= labelCount_) throw CompileFault("label slot out of range");
+  labelAddress_[slot] = std::move(address);
+  addressIndexValid_ = false;
+}
+
+std::string HensuuLabel::getLabelToken(std::string_view name) const {
+  auto it = labelIndex_.find(toLowerAscii(name));
+  return it == labelIndex_.end() ? std::string(kNo) : labelToken_[it->second];
+}
+
+std::string HensuuLabel::getLabelValue(std::string_view name) const {
+  auto it = labelIndex_.find(toLowerAscii(name));
+  return it == labelIndex_.end() ? std::string(kNo) : labelAddress_[it->second];
+}
+
+std::string HensuuLabel::getLabelByValue(std::string_view address) const {
+  if (address.empty()) return std::string(kNo);
+  if (!addressIndexValid_) {
+    addressIndex_.clear();
+    for (int s = 0; s < labelCount_; ++s)
+      if (!labelAddress_[s].empty()) addressIndex_.try_emplace(toLowerAscii(labelAddress_[s]), s);
+    addressIndexValid_ = true;
+  }
+  auto it = addressIndex_.find(toLowerAscii(address));
+  return it == addressIndex_.end() ? std::string(kNo) : labelName_[it->second];
+}
+
+int HensuuLabel::takeRoutineSlot(std::string_view name) {
+  if (routineCount_ >= kRoutines) {
+    overflow("routine over!");
+    return -1;
+  }
+  const int slot = routineCount_++;
+  routineName_[slot] = std::string(name);
+  routineIndex_.emplace(toLowerAscii(name), slot);
+  return slot;
+}
+
+void HensuuLabel::addRoutine(std::string_view name) {
+  if (name.empty()) return;
+  if (routineIndex_.count(toLowerAscii(name))) {
+    owner_.host.messageBox("routine exist!");
+    return;
+  }
+  takeRoutineSlot(name);
+}
+
+void HensuuLabel::setRoutine(std::string_view name, std::string_view params) {
+  if (name.empty()) return;
+  auto it = routineIndex_.find(toLowerAscii(name));
+  const int slot = it != routineIndex_.end() ? it->second : takeRoutineSlot(name);
+  if (slot < 0) return;
+  routineParams_[slot] = std::string(params);
+}
+
+std::string HensuuLabel::getRoutineValue(std::string_view name) const {
+  auto it = routineIndex_.find(toLowerAscii(name));
+  return it == routineIndex_.end() ? std::string(kNo) : routineParams_[it->second];
+}
+
+std::string HensuuLabel::getRoutineName(std::string_view name) const {
+  auto it = routineIndex_.find(toLowerAscii(name));
+  return it == routineIndex_.end() ? std::string(kNo) : routineName_[it->second];
+}
+
+std::int16_t HensuuLabel::findIndex(const std::vector<std::string>& array, std::string_view text) {
+  const std::string lower = toLowerAscii(text);
+  for (std::size_t s = 0; s < array.size(); ++s)
+    if (toLowerAscii(array[s]) == lower) return static_cast<std::int16_t>(s);
+  return -1;
+}
+
+double HensuuLabel::hexVal(std::string_view text) {
+  if (text.size() >= 2 && text[0] == '&' && (text[1] == 'h' || text[1] == 'H')) {
+    // An "&h" literal is unsigned 32 bits here, so FFFF is 65535.
+    std::uint64_t value = 0;
+    int digits = 0;
+    for (std::size_t i = 2; i < text.size() && digits < 8; ++i, ++digits) {
+      const int d = hexDigitValue(text[i]);
+      if (d < 0) break;
+      value = (value << 4) | static_cast<unsigned>(d);
+    }
+    return static_cast<double>(value);
+  }
+  return leadingNumber(text);
+}
+
+}  // namespace kelmore

@@ -1,0 +1,126 @@
+// Symbol tables of one compilation: variables bound to registers, system variables, labels, routines.
+// Layer: compiler (plain C++, no Qt).
+//
+// The slot tables keep the layout of the language's design (21 standard registers "A".."U", 5 event
+// registers "V".."Z", the model's system variables, 4096 labels, 1024 routines; a free slot is an empty
+// text), while hash indexes beside them make every look-up constant time. Names and keys are compared
+// without regard to letter case. Look-ups answer "no" when nothing is found; the empty text is never a
+// name. Overflows show their box once per compilation and set tableOverflow; the driver ends the
+// compilation after the line.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kelmore {
+
+class MacroCompiler;
+
+inline constexpr std::string_view kNo = "no";
+
+// Lower-case copy (ASCII letters only; other bytes, UTF-8 included, stay as they are).
+std::string toLowerAscii(std::string_view text);
+
+class HensuuLabel {
+ public:
+  static constexpr int kStdRegs = 21;
+  static constexpr int kIntRegs = 5;
+  static constexpr int kLabels = 4096;
+  static constexpr int kRoutines = 1024;
+
+  explicit HensuuLabel(MacroCompiler& owner);
+
+  // Resets every table for a new compilation and loads the system variables of the current model name;
+  // a model outside the table leaves no system variable at all. High-water marks and the overflow flag
+  // are the driver's.
+  void hensuuInit();
+
+  // Declares a variable in the bank of the current scope, unless it already resolves.
+  void addVar(std::string_view name);
+  // Register code ("A".."Z" or a system code) or "no". Names beginning with "_" resolve only in the
+  // current scope (or as the complete key given).
+  std::string getVarReg(std::string_view name) const;
+  // Frees the variable's register or removes the system variable; "destroy error,no variable" otherwise.
+  void delVar(std::string_view name);
+  // Frees every register whose variable name begins with "_".
+  void clearTempVars();
+
+  void addLabel(std::string_view name);
+  void setLabel(std::string_view name, std::string_view address);
+  std::string getLabelToken(std::string_view name) const;
+  std::string getLabelValue(std::string_view name) const;
+  std::string getLabelByValue(std::string_view address) const;
+
+  void addRoutine(std::string_view name);
+  void setRoutine(std::string_view name, std::string_view params);
+  std::string getRoutineValue(std::string_view name) const;
+  std::string getRoutineName(std::string_view name) const;
+
+  // Case-insensitive linear search of a slot table; -1 when absent.
+  static std::int16_t findIndex(const std::vector<std::string>& array, std::string_view text);
+  // Value of a decimal number or of an "&h" literal read as unsigned 32 bits ("&hFFFF" is 65535); 0 for
+  // a text that does not start with a number.
+  static double hexVal(std::string_view text);
+
+  // --- the tables, read-only (the lists, the listing and the optimiser read them) ---
+  const std::array<std::string, kStdRegs>& stdRegName() const { return stdRegName_; }
+  const std::array<std::string, kStdRegs>& stdRegBinding() const { return stdRegBinding_; }
+  const std::array<std::string, kIntRegs>& intRegName() const { return intRegName_; }
+  const std::array<std::string, kIntRegs>& intRegBinding() const { return intRegBinding_; }
+  const std::vector<std::string>& sysVarCode() const { return sysVarCode_; }
+  const std::vector<std::string>& sysVarName() const { return sysVarName_; }
+  const std::vector<std::string>& labelToken() const { return labelToken_; }
+  const std::vector<std::string>& labelName() const { return labelName_; }
+  const std::vector<std::string>& labelAddress() const { return labelAddress_; }
+  const std::vector<std::string>& routineName() const { return routineName_; }
+  const std::vector<std::string>& routineParams() const { return routineParams_; }
+  // Number of label slots in use (slots 0..labelCount()-1; labels are never freed).
+  int labelCount() const { return labelCount_; }
+  // Moves a label of slot `slot` (0..labelCount()-1) to `address` (4 hex digits); for the optimiser.
+  void setLabelAddressAt(int slot, std::string address);
+
+  // Counters of the current compilation (set by the driver).
+  std::int16_t stdHighWater = -1;
+  std::int16_t intHighWater = -1;
+  bool tableOverflow = false;
+
+ private:
+  enum class Bank : std::uint8_t { Std, Int, Sys };
+  struct Binding {
+    Bank bank;
+    std::int16_t slot;
+  };
+  std::string keyOf(std::string_view name) const;
+  const Binding* findKey(const std::string& lowerKey) const;
+  std::string regOf(const Binding& binding) const;
+  void overflow(std::string_view message);
+  int takeLabelSlot(std::string_view name);
+  int takeRoutineSlot(std::string_view name);
+
+  MacroCompiler& owner_;
+  std::array<std::string, kStdRegs> stdRegName_;
+  std::array<std::string, kStdRegs> stdRegBinding_;
+  std::array<std::string, kIntRegs> intRegName_;
+  std::array<std::string, kIntRegs> intRegBinding_;
+  std::vector<std::string> sysVarCode_;
+  std::vector<std::string> sysVarName_;
+  std::vector<std::string> labelToken_;
+  std::vector<std::string> labelName_;
+  std::vector<std::string> labelAddress_;
+  std::vector<std::string> routineName_;
+  std::vector<std::string> routineParams_;
+  int labelCount_ = 0;
+  int routineCount_ = 0;
+  // lower-case key -> first binding; lower-case name -> slot; lower-case address -> lowest slot.
+  std::unordered_map<std::string, Binding> varIndex_;
+  std::unordered_map<std::string, int> labelIndex_;
+  std::unordered_map<std::string, int> routineIndex_;
+  mutable std::unordered_map<std::string, int> addressIndex_;
+  mutable bool addressIndexValid_ = false;
+};
+
+}  // namespace kelmore
