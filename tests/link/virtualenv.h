@@ -1,0 +1,71 @@
+// A link environment on virtual time that records what the link asked of the world.
+// Layer: tests of the link (plain C++, no Qt).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/linkenv.h"
+
+namespace kelmore::link::testing {
+
+struct Box {
+  std::string text;
+  std::string title;
+  BoxIcon icon;
+  friend bool operator==(const Box&, const Box&) = default;
+};
+
+// Sleeps only move the clock on; boxes and events are counted. An event hook lets a test act "from the
+// window" while the link pumps events.
+class VirtualEnv : public LinkEnv {
+ public:
+  void messageBox(std::string_view text, std::string_view title, BoxIcon icon) override {
+    boxes.push_back({std::string(text), std::string(title), icon});
+  }
+  void sleepMs(int ms) override {
+    sleeps.push_back(ms);
+    clock += std::chrono::milliseconds(ms);
+    if (onSleep) onSleep(ms);
+  }
+  void doEvents() override {
+    ++events;
+    if (onEvents) onEvents();
+  }
+  Clock::time_point now() override { return clock; }
+
+  std::chrono::milliseconds elapsed() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(clock - Clock::time_point{});
+  }
+  int sleptMs() const {
+    int total = 0;
+    for (int ms : sleeps) total += ms;
+    return total;
+  }
+
+  Clock::time_point clock{};
+  std::vector<Box> boxes;
+  std::vector<int> sleeps;
+  int events = 0;
+  std::function<void()> onEvents;
+  std::function<void(int)> onSleep;
+};
+
+// Real sleeps and clock, with the boxes recorded: for runs against the simulated module.
+class RealEnv : public LinkEnv {
+ public:
+  void messageBox(std::string_view text, std::string_view title, BoxIcon icon) override {
+    boxes.push_back({std::string(text), std::string(title), icon});
+  }
+  void sleepMs(int ms) override { plain_.sleepMs(ms); }
+  void doEvents() override {}
+  Clock::time_point now() override { return Clock::now(); }
+
+  std::vector<Box> boxes;
+
+ private:
+  PlainLinkEnv plain_;
+};
+
+}  // namespace kelmore::link::testing

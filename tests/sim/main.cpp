@@ -1,0 +1,86 @@
+// kelmore-sim: a simulated display module on a pseudo-terminal, for trying Kelmore without hardware.
+// Layer: tests (the simulated module's program; plain C++, no Qt).
+//
+// Prints the pseudo-terminal's path and the ports.map line that makes it COM1, then one line per command
+// it takes: seconds since start, the command's name and its bytes in hex (long ones shortened).
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "sim/simmodule.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void onSignal(int) {
+  stopRequested = 1;
+}
+
+int usage(const char* program) {
+  std::fprintf(stderr,
+               "usage: %s [--width DOTS] [--height DOTS] [--address N] [--wmr] [--silent] [--delay MS]\n"
+               "  --address N  take FrameBcc frames for module address N (0..255)\n"
+               "  --wmr        flash macros arrive in 1024-byte blocks (model WMR-STD)\n",
+               program);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace kelmore::sim;
+  ModuleConfig config;
+  bool silent = false;
+  int delayMs = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--width" && hasValue) {
+      config.dotWidth = std::atoi(argv[++i]);
+    } else if (arg == "--height" && hasValue) {
+      config.dotHeight = std::atoi(argv[++i]);
+    } else if (arg == "--address" && hasValue) {
+      const int address = std::atoi(argv[++i]);
+      if (address < 0 || address > 255) return usage(argv[0]);
+      config.address = static_cast<std::uint8_t>(address);
+    } else if (arg == "--wmr") {
+      config.blockDownload = true;
+    } else if (arg == "--silent") {
+      silent = true;
+    } else if (arg == "--delay" && hasValue) {
+      delayMs = std::atoi(argv[++i]);
+    } else {
+      return usage(argv[0]);
+    }
+  }
+
+  const auto start = SimClock::now();
+  SimModule module(config, [start](const Received& r) {
+    const double seconds = std::chrono::duration<double>(r.first - start).count();
+    std::printf("%9.3f %-16s %zu bytes:", seconds, r.name.c_str(), r.bytes.size());
+    const std::size_t shown = std::min<std::size_t>(r.bytes.size(), 24);
+    for (std::size_t i = 0; i < shown; ++i) std::printf(" %02X", r.bytes[i]);
+    std::printf("%s\n", shown < r.bytes.size() ? " ..." : "");
+    std::fflush(stdout);
+  });
+  if (module.path().empty()) {
+    std::fprintf(stderr, "kelmore-sim: no pseudo-terminal: %s\n", std::strerror(errno));
+    return 1;
+  }
+  module.setSilent(silent);
+  module.setReplyDelay(std::chrono::milliseconds(delayMs));
+  std::printf("Simulated display module (%d x %d dots) on %s\n", config.dotWidth, config.dotHeight,
+              module.path().c_str());
+  std::printf("Add this line to ~/.config/kelmore/ports.map to reach it as COM1:\nCOM1=%s\n",
+              module.path().c_str());
+  std::fflush(stdout);
+
+  std::signal(SIGINT, onSignal);
+  std::signal(SIGTERM, onSignal);
+  while (stopRequested == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return 0;
+}

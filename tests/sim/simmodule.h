@@ -1,0 +1,74 @@
+// The simulated display module on the master side of a pseudo-terminal: the link opens path() as its
+// serial port. A thread takes what arrives, timestamps it, feeds ModuleCore and writes the answers back.
+// Layer: tests (the simulated module; plain C++, no Qt).
+//
+// It can be made silent (no answers), slow (answers after a delay), deaf (stops reading after a number of
+// wire bytes, so the link's writes stall once the terminal's buffers are full) or hang up (close the
+// master, at once or after a number of wire bytes). All members are safe to call from the test's thread.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/modulecore.h"
+
+namespace kelmore::sim {
+
+class SimModule {
+ public:
+  // Called on the module's thread for every command taken (the program logs with it).
+  using Observer = std::function<void(const Received&)>;
+
+  explicit SimModule(ModuleConfig config = {}, Observer observer = nullptr);
+  ~SimModule();
+  SimModule(const SimModule&) = delete;
+  SimModule& operator=(const SimModule&) = delete;
+
+  // The slave side, e.g. "/dev/pts/7"; empty when no pseudo-terminal could be made.
+  const std::string& path() const { return path_; }
+
+  void setSilent(bool silent);
+  void setReplyDelay(std::chrono::milliseconds delay);
+  void setDeafAfter(std::optional<std::size_t> wireBytes);
+  void setHangUpAfter(std::optional<std::size_t> wireBytes);
+  void hangUp();
+
+  // Copies of what the module has taken so far.
+  std::vector<Received> received();
+  std::vector<std::uint8_t> wire();
+  std::vector<std::size_t> frameSizes();
+  std::vector<std::string> frameErrors();
+  ModuleMemory memory();
+  void clearRecords();
+  // Waits until at least `count` wire bytes have arrived; false after `limit`.
+  bool waitForWire(std::size_t count, std::chrono::milliseconds limit);
+
+ private:
+  void run();
+  void closeMaster();
+
+  ModuleCore core_;
+  Observer observer_;
+  std::string path_;
+  int master_ = -1;
+  int slave_ = -1;  // held so the master never reads a hang-up between the link's opens
+
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  bool stop_ = false;
+  bool silent_ = false;
+  std::chrono::milliseconds replyDelay_{0};
+  std::optional<std::size_t> deafAfter_;
+  std::optional<std::size_t> hangUpAfter_;
+  std::size_t wireCount_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace kelmore::sim
