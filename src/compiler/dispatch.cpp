@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "compiler/assignments.h"
+#include "compiler/controlflow.h"
+
 namespace kelmore {
 
 bool rowMatches(const StatementRow& row, const SourceLine& line, const MacroCompiler& mc) {
@@ -25,7 +28,23 @@ bool rowMatches(const StatementRow& row, const SourceLine& line, const MacroComp
 
 std::span<const StatementRow> statementTable() {
   // Rows in dispatch order; the first that matches takes the line.
-  static const std::vector<StatementRow> rows = {};
+  static const std::vector<StatementRow> rows = {
+      {LineForm::Label, "", compileLabelLine},
+      {LineForm::Keyword, "Sub", compileSub},
+      {LineForm::Keyword, "Sleep", compileSleep},
+      {LineForm::Keyword, "For", compileFor},
+      {LineForm::Keyword, "Exit", compileExit},
+      {LineForm::Keyword, "Continue", compileContinue},
+      {LineForm::Keyword, "Next", compileNext},
+      {LineForm::Keyword, "Select", compileSelect},
+      {LineForm::Keyword, "Case", compileCase},
+      {LineForm::Keyword, "If", compileIf},
+      {LineForm::Keyword, "Else", compileElse},
+      {LineForm::Keyword, "End", compileEnd},
+      {LineForm::Keyword, "GoTo", compileGoTo},
+      {LineForm::RoutineCall, "", compileRoutineCall},
+      {LineForm::Other, "", compileAssignment},
+  };
   return rows;
 }
 

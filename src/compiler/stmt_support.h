@@ -1,0 +1,36 @@
+// Small helpers shared by the control-flow and assignment statement compilers.
+// Layer: compiler (plain C++, no Qt).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "compiler/compiler.h"
+
+namespace kelmore::stmt {
+
+// The text from 0-based position `pos` on; empty when the text is shorter.
+std::string_view textFrom(std::string_view text, std::size_t pos);
+
+// code_siki(expression, 0). An unrecognised operand (already reported) ends the compilation as the
+// unexpected error of the line; an empty expression is the expression compiler's own expression exit.
+std::string evaluate(MacroCompiler& mc, std::string_view expression);
+
+// True when the operand names a variable or temporary; false for a constant text.
+bool isVariable(const MacroCompiler& mc, std::string_view operand);
+
+// The compiler's own names (temporaries, generated labels) begin with "_".
+inline bool isTemporary(std::string_view name) {
+  return !name.empty() && name.front() == '_';
+}
+
+// target = value: L# "=" with the constant's value, or LR "=" from the variable or temporary.
+void assign(MacroCompiler& mc, std::string_view target, std::string_view value);
+
+// A name a program may assign to: a letter, then letters, digits and "_", optionally behind "global::".
+bool isIdentifier(std::string_view name);
+
+// "<prefix><level>_<count>", the generated block label names.
+std::string blockLabel(std::string_view prefix, int level, int count);
+
+}  // namespace kelmore::stmt
