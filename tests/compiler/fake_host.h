@@ -64,12 +64,17 @@ class FakeHost : public CompilerHost {
   bool closeVisible = false;
   int saved = 0;
   int restored = 0;
+  // Boxes, marks and log lines in the order they came: "box:...", "mark:n", "log:...".
+  std::vector<std::string> events;
 
   std::string sourceText() override { return source; }
   int caretLine() override { return caret; }
   void saveSelection() override { ++saved; }
   void restoreSelection() override { ++restored; }
-  void markLine(int line) override { marks.push_back(line); }
+  void markLine(int line) override {
+    marks.push_back(line);
+    events.push_back("mark:" + std::to_string(line));
+  }
   void setCodeText(std::string_view text) override {
     codeView = std::string(text);
     colours.clear();
@@ -89,13 +94,17 @@ class FakeHost : public CompilerHost {
   void clearLog() override { log.clear(); }
   void addlog(std::string_view message, LogKind kind) override {
     log.push_back({kind, std::string(message)});
+    events.push_back("log:" + std::string(message));
   }
   void setProgressMax(float maximum) override { progressMaximum = maximum; }
   float progressMax() override { return progressMaximum; }
   void setProgressValue(float value) override { progressValues.push_back(value); }
   void setCloseVisible(bool visible) override { closeVisible = visible; }
   void refreshWindow() override {}
-  void messageBox(std::string_view text) override { boxes.emplace_back(text); }
+  void messageBox(std::string_view text) override {
+    boxes.emplace_back(text);
+    events.push_back("box:" + std::string(text));
+  }
   std::string modelName() override { return model; }
   int targetArea() override { return target; }
   const ImageListView& images() override { return imageList; }
