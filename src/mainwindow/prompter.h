@@ -1,0 +1,45 @@
+// Message boxes and file dialogs of the main window, behind one small interface so tests can script them.
+// Layer: main window (Qt).
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+namespace kelmore::mainwindow {
+
+// The title every box of the application carries unless it names its own.
+inline constexpr const char* kAppTitle = "Kelmore";
+
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  // A modal box; returns the button pressed (the only one for an OK box). An empty title is kAppTitle.
+  virtual QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                          const QString& text, QMessageBox::StandardButtons buttons) = 0;
+  // File dialogs; an empty result means the user cancelled.
+  virtual QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                               const QString& filter) = 0;
+  virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                               const QString& filter) = 0;
+
+  // An OK box.
+  void message(QWidget* parent, const QString& text, const QString& title = {},
+               QMessageBox::Icon icon = QMessageBox::NoIcon) {
+    ask(parent, icon, title, text, QMessageBox::Ok);
+  }
+};
+
+// The real boxes and dialogs.
+class QtPrompter : public Prompter {
+ public:
+  QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                  const QString& text, QMessageBox::StandardButtons buttons) override;
+  QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                       const QString& filter) override;
+  QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                       const QString& filter) override;
+};
+
+}  // namespace kelmore::mainwindow

@@ -1,0 +1,28 @@
+// Help file and command-line source.
+// Layer: main window (plain C++, no Qt).
+#include "mainwindow/startup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+#include "platform/paths.h"
+
+namespace kelmore::mainwindow {
+
+std::string helpFilePath(const std::filesystem::path& folder, std::string_view name) {
+  std::error_code ec;
+  const std::filesystem::path candidate = folder / std::filesystem::path(name);
+  if (std::filesystem::is_regular_file(candidate, ec)) return candidate.string();
+  return std::string(name);
+}
+
+std::optional<std::filesystem::path> commandLineSource(const std::vector<std::string>& arguments) {
+  if (arguments.size() < 2 || arguments[1].size() < 4) return std::nullopt;
+  std::string ending = arguments[1].substr(arguments[1].size() - 4);
+  std::ranges::transform(ending, ending.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (ending != ".tvr") return std::nullopt;
+  return platform::absolutePath(arguments[1]);
+}
+
+}  // namespace kelmore::mainwindow
