@@ -8,11 +8,12 @@
 #include "common/numbers.h"
 #include "common/strings.h"
 #include "compiler/dispatch.h"
+#include "compiler/instructions.h"
+#include "compiler/optimizer.h"
 
 namespace kelmore {
 namespace {
 
-constexpr std::string_view kPreamble = "45 44 45 54 00 00 00 45 50 00 00 30 00 00 00 00 00 00 ";
 // Line indexes and counts are 16-bit: line 32767 is the last a source may have.
 constexpr int kMaxLineIndex = 32767;
 constexpr std::string_view kTooManyLines = "Source has more than 32768 lines. Compile is aborted.";
@@ -405,6 +406,10 @@ void MacroCompiler::summary(int lastLine) {
   host.setListToolTip(CompilerList::Variables, tip);
 
   checkOpenBlocks();
+
+  optimizer::optimizePrintConst(*this);
+  optimizer::optimizePrintReg(*this);
+  optimizer::optimizeIf(*this);
 
   labelFixUp();
   host.addlog(resString(2002), LogKind::Phase);
