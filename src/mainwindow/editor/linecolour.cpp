@@ -42,7 +42,7 @@ const KeywordIndex& keywordIndex() {
     for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i)
       add(mainwindow::kStmtWords[i].word, ColourClass::Statement, static_cast<int>(i));
     for (std::size_t i = 0; i < mainwindow::kFuncWords.size(); ++i)
-      add(mainwindow::kFuncWords[i], ColourClass::Function, static_cast<int>(i));
+      add(mainwindow::kFuncWords[i].word, ColourClass::Function, static_cast<int>(i));
     return built;
   }();
   return index;
@@ -63,16 +63,21 @@ bool wholeWordAt(std::string_view line, std::size_t at, std::string_view word) {
   const auto last = static_cast<unsigned char>(word.back());
   if (isWordByte(first) && at > 0 && isWordByte(static_cast<unsigned char>(line[at - 1]))) return false;
   const std::size_t end = at + word.size();
-  if (isWordByte(last) && end < line.size() && isWordByte(static_cast<unsigned char>(line[end]))) return false;
+  if (isWordByte(last) && end < line.size() && isWordByte(static_cast<unsigned char>(line[end])))
+    return false;
   return true;
 }
 
 std::string_view canonicalWord(ColourClass cls, int index) {
   switch (cls) {
-    case ColourClass::Operator: return mainwindow::kOpWords[static_cast<std::size_t>(index)].word;
-    case ColourClass::Statement: return mainwindow::kStmtWords[static_cast<std::size_t>(index)].word;
-    case ColourClass::Function: return mainwindow::kFuncWords[static_cast<std::size_t>(index)];
-    default: return {};
+    case ColourClass::Operator:
+      return mainwindow::kOpWords[static_cast<std::size_t>(index)].word;
+    case ColourClass::Statement:
+      return mainwindow::kStmtWords[static_cast<std::size_t>(index)].word;
+    case ColourClass::Function:
+      return mainwindow::kFuncWords[static_cast<std::size_t>(index)].word;
+    default:
+      return {};
   }
 }
 
@@ -80,12 +85,17 @@ std::string_view canonicalWord(ColourClass cls, int index) {
 
 Rgb colourOf(ColourClass cls) {
   switch (cls) {
-    case ColourClass::Comment: return {0, 130, 0};
-    case ColourClass::String: return {255, 130, 0};
+    case ColourClass::Comment:
+      return {0, 130, 0};
+    case ColourClass::String:
+      return {255, 130, 0};
     case ColourClass::Operator:
-    case ColourClass::Statement: return {0, 0, 132};
-    case ColourClass::Function: return {192, 64, 0};
-    case ColourClass::Plain: break;
+    case ColourClass::Statement:
+      return {0, 0, 132};
+    case ColourClass::Function:
+      return {192, 64, 0};
+    case ColourClass::Plain:
+      break;
   }
   return {0, 0, 0};
 }

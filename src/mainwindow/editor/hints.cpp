@@ -1,0 +1,66 @@
+// Pop-up keyword hints.
+// Layer: main window editor (plain C++, no Qt).
+#include "mainwindow/editor/hints.h"
+
+#include "mainwindow/keywords.h"
+
+namespace kelmore::editor {
+namespace {
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool isWordChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c) || c == '_';
+}
+char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A keyword as a word: without its blanks and a closing "(".
+std::string_view bareWord(std::string_view entry) {
+  while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
+  while (!entry.empty() && (entry.back() == ' ' || entry.back() == '(')) entry.remove_suffix(1);
+  return entry;
+}
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+Hint parseHint(std::string_view hint) {
+  const bool prefixed = hint.size() >= 7 && isDigit(hint[0]) && isDigit(hint[1]) && isDigit(hint[2]) &&
+                        hint[3] == ':' && hint[6] == ':';
+  if (!prefixed) return {0, std::string(hint)};
+  const int context = (hint[0] - '0') * 100 + (hint[1] - '0') * 10 + (hint[2] - '0');
+  return {context, std::string(hint.substr(7))};
+}
+
+std::optional<Hint> hintForWord(std::string_view word) {
+  if (word.empty()) return std::nullopt;
+  for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i) {
+    if (!sameIgnoringCase(bareWord(mainwindow::kStmtWords[i].word), word)) continue;
+    return parseHint(mainwindow::kStmtWords[i].hint);
+  }
+  for (std::size_t i = 0; i < mainwindow::kFuncWords.size(); ++i) {
+    if (sameIgnoringCase(mainwindow::kFuncWords[i].word, word))
+      return parseHint(mainwindow::kFuncWords[i].hint);
+  }
+  return std::nullopt;
+}
+
+std::pair<std::size_t, std::size_t> wordAt(std::string_view line, std::size_t offset) {
+  if (offset > line.size()) offset = line.size();
+  std::size_t begin = offset;
+  while (begin > 0 && isWordChar(line[begin - 1])) --begin;
+  std::size_t end = offset;
+  while (end < line.size() && isWordChar(line[end])) ++end;
+  return {begin, end};
+}
+
+}  // namespace kelmore::editor

@@ -1,0 +1,204 @@
+// Line checking: respelling, operator and statement-word spacing, the grammar check, the load pass.
+// Layer: main window editor (plain C++, no Qt).
+#include "mainwindow/editor/respace.h"
+
+#include <vector>
+
+#include "mainwindow/editor/linecolour.h"
+#include "mainwindow/keywords.h"
+
+namespace kelmore::editor {
+namespace {
+
+std::string_view rtrim(std::string_view s) {
+  const std::size_t end = s.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string_view{} : s.substr(0, end + 1);
+}
+std::string_view ltrim(std::string_view s) {
+  const std::size_t begin = s.find_first_not_of(' ');
+  return begin == std::string_view::npos ? std::string_view{} : s.substr(begin);
+}
+std::string_view trim(std::string_view s) {
+  return ltrim(rtrim(s));
+}
+
+unsigned char lower(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+bool matchesAt(std::string_view line, std::size_t at, std::string_view word) {
+  if (at + word.size() > line.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i)
+    if (lower(static_cast<unsigned char>(line[at + i])) != lower(static_cast<unsigned char>(word[i])))
+      return false;
+  return true;
+}
+bool containsIgnoringCase(std::string_view line, std::string_view word) {
+  for (std::size_t at = 0; at + word.size() <= line.size(); ++at)
+    if (matchesAt(line, at, word)) return true;
+  return false;
+}
+
+bool isCommentLine(std::string_view line) {
+  const std::string_view rest = ltrim(line);
+  return !rest.empty() && rest.front() == '\'';
+}
+
+// A minus with no operand before it (line start, an operator, "(", "," or a statement word such as Step,
+// To or Print) belongs to its number and is not spaced apart from it.
+bool unaryMinusAt(std::string_view line, const std::vector<ColourSpan>& spans, std::size_t at) {
+  std::size_t j = at;
+  while (j > 0 && (line[j - 1] == ' ' || line[j - 1] == '\t')) --j;
+  if (j == 0) return true;
+  const char before = line[j - 1];
+  if (std::string_view("=+-*/<>(,").find(before) != std::string_view::npos) return true;
+  return classAt(spans, j - 1) == ColourClass::Statement;
+}
+
+// One operator: each occurrence in code gets one blank on each side. The text between occurrences loses
+// its blanks only next to an occurrence that is spaced; blanks beside a string or a comment are its own.
+std::string spaceOperator(std::string_view line, std::string_view op, const std::vector<ColourSpan>& spans) {
+  std::vector<std::size_t> at;
+  for (std::size_t p = line.find(op); p != std::string_view::npos; p = line.find(op, p + op.size()))
+    at.push_back(p);
+  if (at.empty()) return std::string(line);
+
+  const std::size_t n = at.size();
+  std::vector<bool> spaced(n);
+  for (std::size_t k = 0; k < n; ++k)
+    spaced[k] = inCode(classAt(spans, at[k])) && !(op == "-" && unaryMinusAt(line, spans, at[k]));
+  auto partAfter = [&](std::size_t k) {
+    const std::size_t from = at[k] + op.size();
+    const std::size_t to = k + 1 < n ? at[k + 1] : line.size();
+    return line.substr(from, to - from);
+  };
+
+  const std::string_view first = line.substr(0, at[0]);
+  std::string out(spaced[0] ? rtrim(first) : first);
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::size_t p = at[k];
+    if (!spaced[k]) {
+      out += op;
+      out += partAfter(k);
+      continue;
+    }
+    if (p > 0 && line[p - 1] != '<' && line[p - 1] != '>') out += ' ';
+    out += op;
+    const bool joined = (op == "<" || op == ">") && p + 1 < line.size() &&
+                        std::string_view("=><").find(line[p + 1]) != std::string_view::npos;
+    if (!joined) out += ' ';
+    std::string_view following = ltrim(partAfter(k));
+    if (k + 1 == n || spaced[k + 1]) following = rtrim(following);
+    out += following;
+  }
+  return out;
+}
+
+// True when [start, start + length) is exactly the text of statement word `word` as the colourer found it.
+bool isStatementWord(const std::vector<ColourSpan>& spans, std::size_t start, std::size_t length, int word) {
+  const std::string_view entry = mainwindow::kStmtWords[static_cast<std::size_t>(word)].word;
+  const std::size_t lead = entry.find_first_not_of(' ');
+  for (const ColourSpan& s : spans)
+    if (s.cls == ColourClass::Statement && s.word == word && s.start + lead == start &&
+        trim(entry).size() == length)
+      return true;
+  return false;
+}
+
+// One statement word: where its padded form stands in code, the word is set off by single blanks (none
+// after "("). A keyword-like part of a longer name is no statement word and stays as it is; indentation
+// before a word that opens the line is kept.
+std::string spaceStatementWord(std::string line, int word) {
+  const mainwindow::StmtWord& entry = mainwindow::kStmtWords[static_cast<std::size_t>(word)];
+  const std::string_view canon = trim(entry.word);
+  const std::string_view core = trim(entry.padded);
+  const std::size_t lead = entry.padded.find_first_not_of(' ');
+  if (!containsIgnoringCase(line, entry.padded)) return line;
+
+  std::vector<ColourSpan> spans = colourLine(line);
+  for (std::size_t m = 0; m < line.size();) {
+    if (!matchesAt(line, m, entry.padded) || !isStatementWord(spans, m + lead, core.size(), word)) {
+      ++m;
+      continue;
+    }
+    const std::string_view view(line);
+    const std::string_view before = view.substr(0, m);
+    std::string out;
+    if (before.find_first_not_of(" \t") == std::string_view::npos) {
+      out = before;
+    } else {
+      out = rtrim(before);
+      if (line[m - 1] != '\t') out += ' ';
+    }
+    out += canon;
+    if (canon.back() != '(') out += ' ';
+    const std::size_t resume = out.size();
+    out += trim(view.substr(m + entry.padded.size()));
+    line = std::move(out);
+    spans = colourLine(line);
+    m = resume;
+  }
+  return line;
+}
+
+}  // namespace
+
+std::string respaceLine(std::string_view input) {
+  std::string line = respell(input, colourLine(input));
+  if (isCommentLine(line)) return line;
+
+  for (const mainwindow::OpWord& op : mainwindow::kOpWords) {
+    if (line.find(op.word) == std::string::npos) continue;
+    line = spaceOperator(line, op.word, colourLine(line));
+  }
+  for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i)
+    line = spaceStatementWord(std::move(line), static_cast<int>(i));
+
+  line.resize(rtrim(line).size());
+  return respell(line, colourLine(line));
+}
+
+std::optional<std::string> checkSourceText(std::string_view text, const std::function<bool()>& cancelled) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find('\n', start);
+    const std::string_view line = text.substr(start, end == std::string_view::npos ? end : end - start);
+    out += respaceLine(line);
+    if (cancelled && cancelled()) return std::nullopt;
+    if (end == std::string_view::npos) break;
+    out += '\n';
+    start = end + 1;
+  }
+  return out;
+}
+
+ColouredText colourSourceText(std::string_view text) {
+  ColouredText result;
+  result.text.reserve(text.size());
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find('\n', start);
+    const std::string_view line = text.substr(start, end == std::string_view::npos ? end : end - start);
+    result.text += respell(line, colourLine(line));
+    if (end == std::string_view::npos) {
+      if (!line.empty()) ++result.lines;
+      break;
+    }
+    ++result.lines;
+    result.text += '\n';
+    start = end + 1;
+  }
+  return result;
+}
+
+std::optional<std::size_t> closingQuoteAt(std::string_view line) {
+  // Only quotes before the comment count; an odd count means the line has no comment, so the quote goes
+  // at the very end.
+  const std::size_t comment = commentStart(line);
+  std::size_t quotes = 0;
+  for (std::size_t i = 0; i < comment; ++i)
+    if (line[i] == '"') ++quotes;
+  if (quotes % 2 == 0) return std::nullopt;
+  return line.size();
+}
+
+}  // namespace kelmore::editor

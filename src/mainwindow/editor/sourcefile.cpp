@@ -1,0 +1,89 @@
+// .tvr source files.
+// Layer: main window editor (plain C++, no Qt).
+#include "mainwindow/editor/sourcefile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/atomicfile.h"
+#include "platform/codepage.h"
+#include "platform/paths.h"
+
+namespace kelmore::editor {
+
+std::string encodeSource(std::string_view text) {
+  std::string crlf;
+  crlf.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  return platform::toCodePage(crlf);
+}
+
+std::string decodeSource(std::string_view bytes) {
+  const std::string utf8 = platform::fromCodePage(bytes);
+  std::string text;
+  text.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] != '\r') {
+      text += utf8[i];
+      continue;
+    }
+    text += '\n';
+    if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+  }
+  return text;
+}
+
+SourceRead readSourceFile(const std::filesystem::path& path) {
+  SourceRead result;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    result.error = path.string() + ": " + std::strerror(errno);
+    return result;
+  }
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      result.error = path.string() + ": " + std::strerror(errno);
+      ::close(fd);
+      return result;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  result.text = decodeSource(bytes);
+  result.ok = true;
+  return result;
+}
+
+SourceWrite writeSourceFile(const std::filesystem::path& path, std::string_view text) {
+  const platform::WriteResult written = platform::writeFileAtomic(path, encodeSource(text));
+  return {written.ok, written.error};
+}
+
+std::filesystem::path tmpSourcePath() {
+  return platform::dataDir() / "TMP.tvr";
+}
+
+bool hasTvrExtension(std::string_view name) {
+  if (name.size() < 4) return false;
+  const std::string_view tail = name.substr(name.size() - 4);
+  static constexpr std::string_view kExt = ".tvr";
+  for (std::size_t i = 0; i < 4; ++i) {
+    char c = tail[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kExt[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace kelmore::editor

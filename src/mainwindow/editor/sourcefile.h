@@ -1,0 +1,36 @@
+// .tvr source files: the system code page on disk, CR LF line ends on write, CR LF, LF or CR on read,
+// every write atomic; where TMP.tvr lives.
+// Layer: main window editor (plain C++, no Qt).
+//
+// In the program a source is UTF-8 with "\n" between lines.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace kelmore::editor {
+
+std::string encodeSource(std::string_view text);   // UTF-8, "\n" lines -> code page, CR LF lines
+std::string decodeSource(std::string_view bytes);  // code page, any line ends -> UTF-8, "\n" lines
+
+struct SourceRead {
+  bool ok = false;
+  std::string text;   // when ok
+  std::string error;  // when not: what failed, for the user
+};
+SourceRead readSourceFile(const std::filesystem::path& path);
+
+struct SourceWrite {
+  bool ok = false;
+  std::string error;
+};
+SourceWrite writeSourceFile(const std::filesystem::path& path, std::string_view text);
+
+// The working copy written at shutdown: TMP.tvr in the data folder.
+std::filesystem::path tmpSourcePath();
+
+// True when the last four characters are ".tvr" in any case.
+bool hasTvrExtension(std::string_view name);
+
+}  // namespace kelmore::editor

@@ -1,0 +1,105 @@
+// .tvr bytes: code page and CR LF on write, any line end on read, atomic writes.
+#include "mainwindow/editor/sourcefile.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/atomicfile.h"
+
+namespace kelmore::editor {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+void writeBytes(const fs::path& p, std::string_view bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+class SourceFile : public testing::Test {
+ protected:
+  void SetUp() override {
+    ::unsetenv("KELMORE_CODEPAGE");
+    dir = fs::temp_directory_path() / ("kelmore-sourcefile-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    platform::test_seam::setWriteFunction(nullptr);
+    fs::remove_all(dir);
+  }
+  fs::path dir;
+};
+
+TEST_F(SourceFile, writes_cp932_with_cr_lf_and_reads_it_back) {
+  const std::string text = "Print \"\xe3\x82\xa2\xe3\x82\xa4\"\nx = 1\n";  // "アイ"
+  const fs::path file = dir / "a.tvr";
+  ASSERT_TRUE(writeSourceFile(file, text).ok);
+  EXPECT_EQ(readBytes(file), "Print \"\x83\x41\x83\x43\"\r\nx = 1\r\n");
+  const SourceRead back = readSourceFile(file);
+  ASSERT_TRUE(back.ok);
+  EXPECT_EQ(back.text, text);
+}
+
+TEST_F(SourceFile, reads_cr_lf_lf_and_cr_line_ends) {
+  struct Case {
+    std::string_view bytes;
+    std::string_view text;
+  };
+  const Case cases[] = {
+      {"a\r\nb\r\n", "a\nb\n"},
+      {"a\nb", "a\nb"},
+      {"a\rb\r", "a\nb\n"},
+      {"a\r\n\r\nb\n\rc", "a\n\nb\n\nc"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(decodeSource(c.bytes), c.text) << c.bytes;
+}
+
+TEST_F(SourceFile, a_character_the_code_page_lacks_becomes_a_question_mark) {
+  EXPECT_EQ(encodeSource("a\xe2\x82\xac"), "a?");  // "€"
+}
+
+TEST_F(SourceFile, missing_file_is_reported_with_its_path) {
+  const SourceRead r = readSourceFile(dir / "none.tvr");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, (dir / "none.tvr").string() + ": No such file or directory");
+}
+
+TEST_F(SourceFile, failed_write_leaves_the_old_file) {
+  const fs::path file = dir / "keep.tvr";
+  writeBytes(file, "old\r\n");
+  platform::test_seam::setWriteFunction([](int, const void*, unsigned long) -> long {
+    errno = ENOSPC;
+    return -1;
+  });
+  const SourceWrite w = writeSourceFile(file, "new\n");
+  EXPECT_FALSE(w.ok);
+  EXPECT_EQ(w.error, file.string() + ": No space left on device");
+  EXPECT_EQ(readBytes(file), "old\r\n");
+}
+
+TEST(TvrName, extension_in_any_case) {
+  EXPECT_TRUE(hasTvrExtension("/a/b.tvr"));
+  EXPECT_TRUE(hasTvrExtension("B.TVR"));
+  EXPECT_TRUE(hasTvrExtension(".Tvr"));
+  EXPECT_FALSE(hasTvrExtension("b.txt"));
+  EXPECT_FALSE(hasTvrExtension("tvr"));
+  EXPECT_FALSE(hasTvrExtension("b.tvr "));
+}
+
+TEST(TmpFile, lives_in_the_data_folder) {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(tmpSourcePath(), fs::path(data) / "kelmore" / "TMP.tvr");
+}
+
+}  // namespace
+}  // namespace kelmore::editor
