@@ -396,6 +396,30 @@ TEST_P(Fold, rewrites_as_expected) {
 INSTANTIATE_TEST_SUITE_P(optimizer, Fold, ::testing::ValuesIn(foldCases()),
                          [](const auto& i) { return std::string(i.param.name); });
 
+// --- the passes inside a compilation ---
+
+TEST(Compilation, folds_the_if_condition_moves_its_labels_and_logs_each_pass) {
+  testing::FakeHost host;
+  host.source = testing::joinLines({"Sub start()", "x = 0", "If x < 10 Then", "x = 1", "End If", "End Sub"});
+  host.caret = 2;
+  MacroCompiler mc(host);
+  ASSERT_TRUE(mc.Compile()) << host.lastLog();
+  // x = 0, then one compare that jumps over x = 1 to the end of the block: 10 - 1 = 9 is the inverted
+  // test's constant field, and the jump field skips the 6-byte load.
+  const std::string expected =
+      std::string(kPreamble) + "4C 23 41 3D 00 00 43 23 41 29 0A 00 06 00 4C 23 41 3D 01 00 ";
+  EXPECT_EQ(host.codeView.substr(0, expected.size()), expected);
+  const std::vector<std::string> phases = host.logOf(LogKind::Phase);
+  const auto first = std::find(phases.begin(), phases.end(), "Complete Optimize 'Print'");
+  ASSERT_NE(first, phases.end());
+  ASSERT_GE(std::distance(first, phases.end()), 3);
+  EXPECT_EQ(*(first + 1), "Complete Optimize 'Print'");
+  EXPECT_EQ(*(first + 2), "Complete Optimize 'If'");
+  // The caret line's code is the folded compare alone.
+  EXPECT_EQ(mc.compiler.markStart, 18 * 3 + 18);
+  EXPECT_EQ(mc.compiler.markEnd, 18 * 3 + 18 + 24);
+}
+
 // --- the one-walk rewrite against the in-place one, on generated programs ---
 
 // Fragments a compilation strings together, with bytes picked to look like opcodes where they must not be
