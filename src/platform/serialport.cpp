@@ -101,7 +101,7 @@ bool buildTermios(termios& tio, const SerialSettings& settings) {
   if (settings.parity != 'n' && settings.parity != 'o' && settings.parity != 'e') return false;
 
   cfmakeraw(&tio);
-  tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | HUPCL);
+  tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
   tio.c_cflag |= size | CREAD | CLOCAL;
   if (settings.parity != 'n') tio.c_cflag |= PARENB;
   if (settings.parity == 'o') tio.c_cflag |= PARODD;
