@@ -99,15 +99,48 @@ double numberValue(std::string_view t) {
   return leadingNumber(t);
 }
 
+namespace {
+bool sameLetters(std::string_view a, std::string_view lower) {
+  if (a.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const char c = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+}  // namespace
+
 std::int16_t CodeOut::opPriority(std::string_view token) {
-  const std::string t = toLowerAscii(token);
-  if (t == "(") return 6;
-  if (t == "*" || t == "/" || t == "mod") return 4;
-  if (t == "+" || t == "-") return 3;
-  if (t == "=" || t == "<>" || t == "<" || t == ">" || t == "<=" || t == ">=") return 2;
-  if (t == "and" || t == "or" || t == "xor") return 1;
-  if (t == ")" || t.empty()) return 0;
-  return 5;
+  if (token.size() == 3) {
+    if (sameLetters(token, "mod")) return 4;
+    if (sameLetters(token, "and") || sameLetters(token, "xor")) return 1;
+    return 5;
+  }
+  if (token.size() == 2) {
+    if (token == "<>" || token == "<=" || token == ">=") return 2;
+    if (sameLetters(token, "or")) return 1;
+    return 5;
+  }
+  if (token.size() > 1) return 5;
+  if (token.empty()) return 0;
+  switch (token[0]) {
+    case '(':
+      return 6;
+    case '*':
+    case '/':
+      return 4;
+    case '+':
+    case '-':
+      return 3;
+    case '=':
+    case '<':
+    case '>':
+      return 2;
+    case ')':
+      return 0;
+    default:
+      return 5;
+  }
 }
 
 void CodeOut::toPostfix(std::string_view expression) {

@@ -199,6 +199,34 @@ std::string HensuuLabel::keyOf(std::string_view name) const {
   return owner_.compiler.currentScope + "::" + std::string(name);
 }
 
+namespace {
+void appendLower(std::string& out, std::string_view text) {
+  for (char c : text) out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+}
+}  // namespace
+
+const std::string& HensuuLabel::lowerKey(std::string_view name) const {
+  keyBuffer_.clear();
+  if (name.find("::") == std::string_view::npos) {
+    const std::string& scope = owner_.compiler.currentScope;
+    if (scope != scopeSeen_) {
+      scopeSeen_ = scope;
+      scopeLower_.clear();
+      appendLower(scopeLower_, scope);
+      scopeLower_ += "::";
+    }
+    keyBuffer_ += scopeLower_;
+  }
+  appendLower(keyBuffer_, name);
+  return keyBuffer_;
+}
+
+const std::string& HensuuLabel::lowerGlobalKey(std::string_view name) const {
+  keyBuffer_.assign(kGlobalPrefix);
+  appendLower(keyBuffer_, name);
+  return keyBuffer_;
+}
+
 const HensuuLabel::Binding* HensuuLabel::findKey(const std::string& lowerKey) const {
   auto it = varIndex_.find(lowerKey);
   return it == varIndex_.end() ? nullptr : &it->second;
@@ -218,11 +246,10 @@ std::string HensuuLabel::regOf(const Binding& binding) const {
 
 std::string HensuuLabel::getVarReg(std::string_view name) const {
   if (name.empty()) return std::string(kNo);
-  if (const Binding* b = findKey(toLowerAscii(keyOf(name)))) return regOf(*b);
+  if (const Binding* b = findKey(lowerKey(name))) return regOf(*b);
   // Temporaries belong to their own scope: a "_" name never falls back to a global one.
   if (name.front() == '_') return std::string(kNo);
-  if (const Binding* b = findKey(toLowerAscii(std::string(kGlobalPrefix) + std::string(name))))
-    return regOf(*b);
+  if (const Binding* b = findKey(lowerGlobalKey(name))) return regOf(*b);
   return std::string(kNo);
 }
 
@@ -258,8 +285,7 @@ void HensuuLabel::addVar(std::string_view name) {
 }
 
 void HensuuLabel::delVar(std::string_view name) {
-  const std::string lowerKey = toLowerAscii(keyOf(name));
-  auto it = varIndex_.find(lowerKey);
+  auto it = varIndex_.find(lowerKey(name));
   if (it == varIndex_.end()) {
     owner_.host.messageBox("destroy error,no variable");
     return;

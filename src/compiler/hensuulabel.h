@@ -95,6 +95,9 @@ class HensuuLabel {
     std::int16_t slot;
   };
   std::string keyOf(std::string_view name) const;
+  // The lower-case key of `name` in the current scope, built in a reused buffer (look-ups are hot).
+  const std::string& lowerKey(std::string_view name) const;
+  const std::string& lowerGlobalKey(std::string_view name) const;
   const Binding* findKey(const std::string& lowerKey) const;
   std::string regOf(const Binding& binding) const;
   void overflow(std::string_view message);
@@ -120,6 +123,9 @@ class HensuuLabel {
   std::unordered_map<std::string, int> labelIndex_;
   std::unordered_map<std::string, int> routineIndex_;
   mutable std::unordered_map<std::string, int> addressIndex_;
+  mutable std::string keyBuffer_;
+  mutable std::string scopeSeen_;
+  mutable std::string scopeLower_;
   mutable bool addressIndexValid_ = false;
 };
 
