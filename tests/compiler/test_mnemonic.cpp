@@ -152,6 +152,13 @@ TEST(Listing, wide_mode_immediates) {
   EXPECT_EQ(withLf(listingOf(code)), golden("wide_compare.txt"));
 }
 
+TEST(Listing, target_memory_shows_the_main_window_names) {
+  ListingInput input;
+  input.memoryAreaNames = {"m0", "m20", "m30", "m31", "m32", "m40", "m41", "m51"};
+  const std::string code = CodeBuilder().op(O::TargetMemory, {0x41}).op(O::TargetMemory, {0x00}).text();
+  EXPECT_EQ(buildListing(code, input).text, "000000 TargerMemory m41\r\n000003 TargerMemory m0\r\n");
+}
+
 TEST(Listing, lines_end_in_cr_lf) {
   const std::string listing = listingOf(CodeBuilder().op(O::Return).data({1, 2, 3, 4, 5, 6, 7, 8, 9}).text());
   EXPECT_EQ(listing, "000000 ret \r\n000002 01 02 03 04 05 06 07 08 \r\n       09 ");

@@ -22,7 +22,7 @@ using optimizer::kNoAddress;
 using testing::CodeBuilder;
 using O = Opcode;
 
-// --- the in-place rewrite, step by step, positions 1-based as the design states it ---
+// --- the in-place rewrite, step by step, with 1-based positions ---
 
 std::size_t hexAt(const std::string& t, std::size_t pos1) {
   return cellByte(t, pos1 - 1);
