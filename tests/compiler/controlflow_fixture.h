@@ -1,0 +1,99 @@
+// Whole-compilation fixture for the statement tests: compile lines for a model through the fake host.
+// Layer: tests (plain C++).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compiler/compiler.h"
+#include "compiler/dispatch.h"
+#include "fake_host.h"
+
+namespace kelmore::testing {
+
+inline constexpr std::string_view kPreamble = "45 44 45 54 00 00 00 45 50 00 00 30 00 00 00 00 00 00 ";
+
+// The language's statement table with a stand-in for the 32-bit mode statement in front: "Sel32" sets the
+// wide flag and emits MD "1", so the wide forms can be compiled whole.
+inline void sel32StandIn(MacroCompiler& mc, const SourceLine&) {
+  mc.compiler.wideMode = 1;
+  mc.codeout.codeText += "4D 44 31 ";
+}
+
+struct Compiled {
+  std::unique_ptr<FakeHost> host = std::make_unique<FakeHost>();
+  std::unique_ptr<MacroCompiler> mc;
+  std::vector<StatementRow> rows;
+  bool ok = false;
+
+  // The code after the preamble, as the code view shows it after a successful compile.
+  std::string code() const {
+    const std::string& view = host->codeView;
+    return view.starts_with(kPreamble) ? view.substr(kPreamble.size()) : "(no code: " + view + ")";
+  }
+  // Boxes, log lines ("log:...") and marks ("mark:n") of errors, in order; phase lines left out.
+  std::vector<std::string> errors() const {
+    std::vector<std::string> out;
+    std::size_t logIndex = 0;
+    for (const std::string& e : host->events) {
+      if (e.starts_with("log:")) {
+        if (host->log[logIndex++].kind == LogKind::Error) out.push_back(e);
+      } else {
+        out.push_back(e);
+      }
+    }
+    return out;
+  }
+  // Name and address of a label of the label list, or "absent".
+  std::string labelAddress(std::string_view name) const {
+    for (const ListRow& row : host->lists[CompilerList::Labels])
+      if (row.sub1 == name) return row.sub2;
+    return "absent";
+  }
+  // The variable key bound to a register ("" when free).
+  std::string binding(std::string_view reg) const {
+    for (const ListRow& row : host->lists[CompilerList::Variables])
+      if (row.text == reg) return row.sub1;
+    return "absent";
+  }
+};
+
+inline Compiled compileLines(std::string_view model, const std::vector<std::string_view>& lines) {
+  Compiled c;
+  c.host->model = std::string(model);
+  std::string text;
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    if (k > 0) text += "\r\n";
+    text += lines[k];
+  }
+  c.host->source = text;
+  c.mc = std::make_unique<MacroCompiler>(*c.host);
+  c.rows.push_back({LineForm::Keyword, "Sel32", sel32StandIn});
+  for (const StatementRow& row : statementTable())
+    if (row.keyword != "Sel32") c.rows.push_back(row);
+  c.mc->setStatementTable(c.rows.data(), c.rows.size());
+  c.ok = c.mc->Compile();
+  return c;
+}
+
+// The error events of the expression exit on line n.
+inline std::vector<std::string> expressionError(int line) {
+  const std::string text = "Expression error Line: " + std::to_string(line);
+  return {"box:" + text, "log:error:" + text, "mark:" + std::to_string(line)};
+}
+// The error events of the unexpected-error exit on line n.
+inline std::vector<std::string> unexpectedError(int line) {
+  return {"log:" + std::to_string(line) + ": This line cause unexpected error. Compile is disturbed.",
+          "mark:" + std::to_string(line)};
+}
+// The error events of an unrecognised operand followed by the unexpected-error exit on line n.
+inline std::vector<std::string> unknownOperand(std::string_view token, int line) {
+  const std::string text = "Vatiabl(s) " + std::string(token) + "  can not be found.";
+  std::vector<std::string> events = {"box:" + text, "log:error:" + text};
+  for (std::string& e : unexpectedError(line)) events.push_back(std::move(e));
+  return events;
+}
+
+}  // namespace kelmore::testing
