@@ -5,10 +5,14 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
 
+#include "common/strings.h"
 #include "mainwindow/editor/sourceeditor.h"
 #include "mainwindow/editor/sourcefile.h"
 #include "mainwindow/prompter.h"
@@ -21,6 +25,13 @@ const QString kFilter = QStringLiteral("PMacro(*.tvr)");
 
 QString qs(const std::string& s) {
   return QString::fromStdString(s);
+}
+
+// A caption from the string table, or its design text when the id is missing.
+QString caption(int id, const char* design) {
+  const std::string_view text = resString(id);
+  return text.empty() ? QString::fromUtf8(design)
+                      : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -113,6 +124,7 @@ FileMenu::FileMenu(QWidget* window, SourceEditor* editor, mainwindow::Prompter& 
       dialogs_(std::make_unique<Dialogs>(window, prompter)),
       host_(std::make_unique<Host>(window, std::move(initCompileWin))),
       files_(std::make_unique<SourceFiles>(*pane_, *dialogs_, *host_, std::move(places))) {
+  createActions(editor);
   // Files dropped on the pane or anywhere on the window open like File > Open.
   connect(editor, &SourceEditor::filesDropped, this, [this](const QStringList& paths) {
     if (!paths.isEmpty()) openDroppedFile(paths.front());
@@ -122,6 +134,64 @@ FileMenu::FileMenu(QWidget* window, SourceEditor* editor, mainwindow::Prompter& 
 }
 
 FileMenu::~FileMenu() = default;
+
+void FileMenu::createActions(SourceEditor* editor) {
+  const auto action = [this](int id, const char* design, auto slot) {
+    auto* a = new QAction(caption(id, design), this);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  menuWhite = action(2202, "&New", [this] { menuWhite_Click(); });
+  menuTemplate1 = action(2203, "Template &1", [this] { menuTemplate1_Click(); });
+  menuTemplate2 = action(2204, "Template &2", [this] { menuTemplate2_Click(); });
+  menuOpen = action(2205, "&Open", [this] { menuOpen_Click(); });
+  menuSave = action(2206, "&Save", [this] { menuSave_Click(); });
+  menuAdd = action(2207, "Save &As", [this] { menuAdd_Click(); });
+  menuClose = action(2208, "&Close", [this] { menuClose_Click(); });
+  menuUndo = action(2210, "&Undo", [editor] { editor->textUndo(); });
+  menuRedo = action(2211, "&Redo", [editor] { editor->textRedo(); });
+  menuCut = action(2212, "Cu&t", [editor] { editor->textCut(); });
+  menuCopy = action(2213, "&Copy", [editor] { editor->textCopy(); });
+  menuPaste = action(2214, "&Paste", [editor] { editor->textPaste(); });
+  menuAllSellect = action(2215, "Select &All", [editor] { editor->textAllSellect(); });
+  menuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  menuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+  menuCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+  menuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  menuPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+  menuAllSellect->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+  menuPop = new QAction(caption(2244, "&Pop-up Help"), this);
+  menuPop->setCheckable(true);
+  menuPop->setChecked(editor->popupHints());
+  connect(menuPop, &QAction::toggled, editor, &SourceEditor::setPopupHints);
+  menuFileAssociation = action(2246, "&File Association", [this] { menuFileAssociation_Click(); });
+}
+
+QMenu* FileMenu::insertMenus(QMenuBar* bar, QAction* before) {
+  auto* file = new QMenu(caption(2200, "&File"), bar);
+  QMenu* fresh = file->addMenu(caption(2201, "&New"));
+  fresh->addAction(menuWhite);
+  fresh->addAction(menuTemplate1);
+  fresh->addAction(menuTemplate2);
+  file->addAction(menuOpen);
+  file->addAction(menuSave);
+  file->addAction(menuAdd);
+  file->addSeparator();
+  file->addAction(menuClose);
+
+  auto* edit = new QMenu(caption(2209, "&Edit"), bar);
+  edit->addAction(menuUndo);
+  edit->addAction(menuRedo);
+  edit->addSeparator();
+  edit->addAction(menuCut);
+  edit->addAction(menuCopy);
+  edit->addAction(menuPaste);
+  edit->addAction(menuAllSellect);
+
+  bar->insertMenu(before, file);
+  bar->insertMenu(before, edit);
+  return file;
+}
 
 bool FileMenu::eventFilter(QObject* watched, QEvent* event) {
   if (watched == window_ && (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {

@@ -14,6 +14,9 @@
 
 #include "mainwindow/editor/sourcefiles.h"
 
+class QAction;
+class QMenu;
+class QMenuBar;
 class QWidget;
 
 namespace kelmore::mainwindow {
@@ -37,6 +40,27 @@ class FileMenu : public QObject {
 
   SourceFiles& files() { return *files_; }
 
+  // The menu entries, captions from the string table, each wired to its command.
+  QAction* menuWhite = nullptr;  // File > New > New
+  QAction* menuTemplate1 = nullptr;
+  QAction* menuTemplate2 = nullptr;
+  QAction* menuOpen = nullptr;
+  QAction* menuSave = nullptr;
+  QAction* menuAdd = nullptr;  // Save As
+  QAction* menuClose = nullptr;
+  QAction* menuUndo = nullptr;  // Edit, Ctrl+Z
+  QAction* menuRedo = nullptr;  // Ctrl+Y
+  QAction* menuCut = nullptr;
+  QAction* menuCopy = nullptr;
+  QAction* menuPaste = nullptr;
+  QAction* menuAllSellect = nullptr;
+  QAction* menuPop = nullptr;  // Help > Pop-up Help, checked: the pane's hints
+  QAction* menuFileAssociation = nullptr;
+
+  // File (New > New, Template 1, Template 2; Open; Save; Save As; separator; Close) and Edit, inserted
+  // before `before` (appended when it is nullptr). Returns the File menu.
+  QMenu* insertMenus(QMenuBar* bar, QAction* before);
+
  public slots:
   void startUp(const QString& commandLineName);
   void menuWhite_Click();
@@ -56,6 +80,7 @@ class FileMenu : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void createActions(SourceEditor* editor);
   class Pane;
   class Dialogs;
   class Host;

@@ -96,6 +96,8 @@ SourceEditor::SourceEditor(QWidget* parent)
   setUndoRedoEnabled(false);
   // Lines wrap only far beyond the visible width: not at all.
   setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Any mouse movement over the text hides the hint, button or not.
+  viewport()->setMouseTracking(true);
   highlighter_ = new SourceHighlighter(document());
   history_->setTextBox(control_.get());
   connect(document(), &QTextDocument::contentsChanged, this, [this] { history_->mTextBox_Change(); });
@@ -350,6 +352,9 @@ void SourceEditor::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
       if (mods != Qt::NoModifier) break;
+      // The break and the check of the line left are one change, one undo step.
+      QTextCursor step(document());
+      step.beginEditBlock();
       QTextCursor caret = textCursor();
       const int left = caret.blockNumber();
       const QString line = caret.block().text();
@@ -359,6 +364,7 @@ void SourceEditor::keyPressEvent(QKeyEvent* event) {
       setTextCursor(caret);
       // The line the caret leaves is checked; the caret, below it, moves with the edit.
       respaceBlock(left, false);
+      step.endEditBlock();
       hideHint();
       ensureCursorVisible();
       return;
