@@ -94,9 +94,8 @@ bool loadSequenceAt(std::string_view text, std::size_t o, bool wide) {
          jumpAt(text, o + 78, wide);
 }
 
-// Walks the text once, handing each instruction to `rewrite`, which either copies nothing and answers the
-// offset to continue at (after appending its own text to `out` and noting the removal), or answers 0 to
-// have the item copied as it stands.
+// Walks the text once and hands each item to `rewrite`, which either appends its rewritten form to `out`,
+// notes the removal and answers the offset to go on at, or answers 0 to have the item copied as it stands.
 template <typename Rewrite>
 std::string rewriteWalk(std::string_view text, Shifts& shifts, Rewrite rewrite) {
   std::string out;
