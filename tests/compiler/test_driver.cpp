@@ -375,6 +375,19 @@ TEST_F(Driver, state_is_fresh_at_every_compile) {
   EXPECT_EQ(host.lists[CompilerList::Variables].size(), 27u);
 }
 
+TEST(Checks, block_levels_and_image_slots_are_bounded) {
+  CompilerState::LevelArray levels{};
+  EXPECT_NO_THROW(CompilerState::at(levels, 16));
+  EXPECT_THROW(CompilerState::at(levels, 17), CompileFault);
+  EXPECT_THROW(CompilerState::at(levels, -1), CompileFault);
+  testing::FakeImageList images;
+  images.entries.push_back({"logo", 128, 64, 0, "RAM", 0x100});
+  EXPECT_EQ(images.image(0).imgLabel, "logo");
+  EXPECT_NO_THROW(images.image(1000));
+  EXPECT_THROW(images.image(1001), std::out_of_range);
+  EXPECT_THROW(images.image(-1), std::out_of_range);
+}
+
 TEST(LineSpan, every_line_end_counts) {
   const std::string_view text = "ab\r\ncd\ref\ngh";
   EXPECT_EQ(sourceLineSpan(text, 0), (std::pair<std::size_t, std::size_t>{0, 2}));
