@@ -266,7 +266,8 @@ IoResult SerialPort::write(std::span<const std::uint8_t> bytes, milliseconds sta
       result.error = (pfd.revents & POLLNVAL) != 0 ? PortError::Io : PortError::HungUp;
       return result;
     }
-    if (ready == 0 && Clock::now() >= deadline) {
+    // Checked after an interrupted wait too, so a stream of signals cannot stretch the limit.
+    if (ready <= 0 && Clock::now() >= deadline) {
       result.error = PortError::Stalled;
       return result;
     }
@@ -281,13 +282,14 @@ IoResult SerialPort::read(std::span<std::uint8_t> into, milliseconds timeout) {
     return result;
   }
   const auto deadline = Clock::now() + timeout;
+  bool pollSawHangUp = false;
   while (result.count < into.size()) {
     const ssize_t n = ::read(impl_->fd, into.data() + result.count, into.size() - result.count);
     if (n > 0) {
       result.count += static_cast<std::size_t>(n);
       continue;
     }
-    if (n == 0 || (n < 0 && isHangUp(errno))) {
+    if (n == 0 || (n < 0 && isHangUp(errno)) || (n < 0 && errno == EAGAIN && pollSawHangUp)) {
       // With VMIN 1 and O_NONBLOCK a tty reads 0 only once the line has hung up.
       result.error = PortError::HungUp;
       return result;
@@ -309,7 +311,8 @@ IoResult SerialPort::read(std::span<std::uint8_t> into, milliseconds timeout) {
       result.error = PortError::Io;
       return result;
     }
-    // POLLHUP falls through to read(), which takes what is left and then reports the hang-up.
+    // After POLLHUP, read() takes what is left and then reports the hang-up.
+    pollSawHangUp = ready > 0 && (pfd.revents & POLLHUP) != 0;
   }
   return result;
 }

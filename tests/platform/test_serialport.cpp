@@ -308,6 +308,14 @@ TEST_F(SerialPortTest, interrupted_waits_carry_on) {
     EXPECT_EQ(sent.count, 2u);
   }
   EXPECT_EQ(pty.receive(3, 200ms), "ok");
+
+  // Signals while the queue is full must not stretch the stall limit.
+  SignalStorm storm;
+  const std::vector<std::uint8_t> block(4 << 20, 0x55);
+  const auto start = Clock::now();
+  const IoResult stalled = port.write(block, 150ms);
+  EXPECT_EQ(stalled.error, PortError::Stalled);
+  EXPECT_LT(Clock::now() - start, 3000ms);
 }
 
 TEST_F(SerialPortTest, write_to_a_peer_that_never_reads_stalls_within_the_limit) {
