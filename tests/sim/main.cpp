@@ -3,6 +3,8 @@
 //
 // Prints the pseudo-terminal's path and the ports.map line that makes it COM1, then one line per command
 // it takes: seconds since start, the command's name and its bytes in hex (long ones shortened).
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -64,7 +66,13 @@ int main(int argc, char** argv) {
     std::printf("%9.3f %-16s %zu bytes:", seconds, r.name.c_str(), r.bytes.size());
     const std::size_t shown = std::min<std::size_t>(r.bytes.size(), 24);
     for (std::size_t i = 0; i < shown; ++i) std::printf(" %02X", r.bytes[i]);
-    std::printf("%s\n", shown < r.bytes.size() ? " ..." : "");
+    std::printf("%s", shown < r.bytes.size() ? " ..." : "");
+    if (r.name == "text") {
+      std::printf("  \"");
+      for (std::uint8_t b : r.bytes) std::putchar(b >= 0x20 && b < 0x7F ? b : '.');
+      std::printf("\"");
+    }
+    std::printf("\n");
     std::fflush(stdout);
   });
   if (module.path().empty()) {
