@@ -1,6 +1,5 @@
 // Expression compiler: infix text to postfix, then folded constants or compare/arithmetic code.
 // Layer: compiler (plain C++, no Qt).
-#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -10,23 +9,21 @@
 #include "common/strings.h"
 #include "compiler/codeout.h"
 #include "compiler/compiler.h"
+#include "compiler/instructions.h"
 
 namespace kelmore {
 namespace {
 
-constexpr std::array<std::string_view, 6> kComparisons{"=", "<>", "<", ">", "<=", ">="};
-constexpr std::array<std::string_view, 8> kArithmetic{"+", "-", "*", "/", "Mod", "And", "Or", "Xor"};
-
+// The fourteen operator tokens, compared exactly; "=" is a comparison inside an expression.
 bool isComparison(std::string_view t) {
-  for (auto c : kComparisons)
-    if (c == t) return true;
+  for (const auto& op : kOperators)
+    if (op.condition && op.token == t) return true;
   return false;
 }
 
 bool isOperator(std::string_view t) {
-  if (isComparison(t)) return true;
-  for (auto a : kArithmetic)
-    if (a == t) return true;
+  for (const auto& op : kOperators)
+    if (op.token == t) return true;
   return false;
 }
 

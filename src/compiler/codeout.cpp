@@ -2,33 +2,15 @@
 // Layer: compiler (plain C++, no Qt).
 #include "compiler/codeout.h"
 
-#include <array>
 #include <cmath>
 
 #include "common/codetext.h"
 #include "common/numbers.h"
 #include "compiler/compiler.h"
+#include "compiler/instructions.h"
 
 namespace kelmore {
 namespace {
-
-struct TokenByte {
-  std::string_view token;
-  char byte;
-};
-
-constexpr std::array<TokenByte, 9> kOperators{{{"=", '='},
-                                               {"+", '+'},
-                                               {"-", '-'},
-                                               {"*", '*'},
-                                               {"/", '/'},
-                                               {"Mod", '%'},
-                                               {"Or", '|'},
-                                               {"And", '&'},
-                                               {"Xor", '^'}}};
-
-constexpr std::array<TokenByte, 6> kConditions{
-    {{"=", '='}, {"<", '<'}, {">", '>'}, {"<>", '!'}, {"<=", '('}, {">=", ')'}}};
 
 constexpr std::size_t kMaxHexTemplateItems = 17;
 constexpr std::size_t kMaxPrintBytes = 0xFFFF;
@@ -41,13 +23,13 @@ bool isLetterCode(int code) {
 
 int operatorByte(std::string_view token) {
   for (const auto& row : kOperators)
-    if (row.token == token) return row.byte;
+    if (row.arithmetic && row.token == token) return row.byte;
   return -1;
 }
 
 int conditionByte(std::string_view token) {
-  for (const auto& row : kConditions)
-    if (row.token == token) return row.byte;
+  for (const auto& row : kOperators)
+    if (row.condition && row.token == token) return row.byte;
   return -1;
 }
 
@@ -106,7 +88,7 @@ void CodeOut::code_outData(std::span<const std::uint8_t> bytes) {
 
 void CodeOut::code_print(std::span<const std::uint8_t> bytes) {
   if (bytes.size() > kMaxPrintBytes) throw CompileFault("print text too long");
-  codeText += "50 23 ";
+  codeText += opcodeText(Opcode::PrintConst);
   appendByte(static_cast<int>(bytes.size() & 0xFF));
   appendByte(static_cast<int>(bytes.size() >> 8));
   code_out(bytes);
@@ -114,7 +96,7 @@ void CodeOut::code_print(std::span<const std::uint8_t> bytes) {
 
 void CodeOut::code_printReg(std::span<const std::uint8_t> registerCodes) {
   if (registerCodes.size() > kMaxPrintBytes) throw CompileFault("print list too long");
-  codeText += "50 52 ";
+  codeText += opcodeText(Opcode::PrintReg);
   appendByte(static_cast<int>(registerCodes.size() & 0xFF));
   appendByte(static_cast<int>(registerCodes.size() >> 8));
   code_out(registerCodes);
@@ -140,7 +122,7 @@ void CodeOut::code_calcImm(std::string_view var, double constant, std::string_vi
   const int reg = registerCode(var);
   const int opByte = operatorByte(op);
   if (opByte < 0) throw CompileFault("unknown operator " + std::string(op));
-  codeText += "4C 23 ";
+  codeText += opcodeText(Opcode::LoadImm);
   appendByte(reg);
   appendByte(opByte);
   appendImm(constant, owner_.compiler.wideMode != 0);
@@ -150,7 +132,7 @@ void CodeOut::code_calcImm32(std::string_view var, double constant, std::string_
   const int reg = registerCode(var);
   const int opByte = operatorByte(op);
   if (opByte < 0) throw CompileFault("unknown operator " + std::string(op));
-  codeText += "4C 23 ";
+  codeText += opcodeText(Opcode::LoadImm);
   appendByte(reg);
   appendByte(opByte);
   appendImm(constant, true);
@@ -158,17 +140,17 @@ void CodeOut::code_calcImm32(std::string_view var, double constant, std::string_
 
 void CodeOut::code_pokeImm(std::string_view var, double constant) {
   const int reg = letterRegister(var, "poke");
-  codeText += "4C 23 ";
+  codeText += opcodeText(Opcode::LoadImm);
   appendByte(reg + 0x20);
-  appendByte('=');
+  appendByte(kOpLoad);
   appendImm(constant, owner_.compiler.wideMode != 0);
 }
 
 void CodeOut::code_inc(std::string_view var) {
   const int reg = registerCode(var);
-  codeText += "4C 23 ";
+  codeText += opcodeText(Opcode::LoadImm);
   appendByte(reg);
-  appendByte('i');
+  appendByte(kOpIncrement);
 }
 
 void CodeOut::code_calcReg(std::string_view dst, std::string_view src, std::string_view op) {
@@ -178,7 +160,7 @@ void CodeOut::code_calcReg(std::string_view dst, std::string_view src, std::stri
   if (opByte < 0) throw CompileFault("unknown operator " + std::string(op));
   // A copy of a letter register onto itself is no instruction at all.
   if (op == "=" && d == s && isLetterCode(d)) return;
-  codeText += "4C 52 ";
+  codeText += opcodeText(Opcode::LoadReg);
   appendByte(d);
   appendByte(opByte);
   appendByte(s);
@@ -189,7 +171,7 @@ void CodeOut::code_calcPeek(std::string_view dst, std::string_view src, std::str
   const int s = letterRegister(src, "peek");
   const int opByte = operatorByte(op);
   if (opByte < 0) throw CompileFault("unknown operator " + std::string(op));
-  codeText += "4C 52 ";
+  codeText += opcodeText(Opcode::LoadReg);
   appendByte(d);
   appendByte(opByte);
   appendByte(s + 0x20);
@@ -198,15 +180,15 @@ void CodeOut::code_calcPeek(std::string_view dst, std::string_view src, std::str
 void CodeOut::code_pokeReg(std::string_view dst, std::string_view src) {
   const int d = letterRegister(dst, "poke");
   const int s = registerCode(src);
-  codeText += "4C 52 ";
+  codeText += opcodeText(Opcode::LoadReg);
   appendByte(d + 0x20);
-  appendByte('=');
+  appendByte(kOpLoad);
   appendByte(s);
 }
 
 void CodeOut::code_vpokeImm(std::string_view var, std::uint8_t value) {
   const int reg = registerCode(var);
-  codeText += "56 23 ";
+  codeText += opcodeText(Opcode::VramImm);
   appendByte(reg);
   appendByte(value);
 }
@@ -214,7 +196,7 @@ void CodeOut::code_vpokeImm(std::string_view var, std::uint8_t value) {
 void CodeOut::code_vpokeReg(std::string_view var1, std::string_view var2) {
   const int r1 = registerCode(var1);
   const int r2 = registerCode(var2);
-  codeText += "56 52 ";
+  codeText += opcodeText(Opcode::VramReg);
   appendByte(r1);
   appendByte(r2);
 }
@@ -222,7 +204,7 @@ void CodeOut::code_vpokeReg(std::string_view var1, std::string_view var2) {
 void CodeOut::code_vpeek(std::string_view var1, std::string_view var2) {
   const int r1 = registerCode(var1);
   const int r2 = registerCode(var2);
-  codeText += "76 52 ";
+  codeText += opcodeText(Opcode::VramRead);
   appendByte(r1);
   appendByte(r2);
 }
@@ -231,7 +213,7 @@ void CodeOut::code_jmpcImm(std::string_view var, double constant, std::string_vi
   const int reg = registerCode(var);
   const int c = conditionByte(cond);
   if (c < 0) throw CompileFault("unknown condition " + std::string(cond));
-  codeText += "43 23 ";
+  codeText += opcodeText(Opcode::CompareImm);
   appendByte(reg);
   appendByte(c);
   appendImm(constant, owner_.compiler.wideMode != 0);
@@ -244,7 +226,7 @@ void CodeOut::code_jmpcReg(std::string_view var1, std::string_view var2, std::st
   const int r2 = registerCode(var2);
   const int c = conditionByte(cond);
   if (c < 0) throw CompileFault("unknown condition " + std::string(cond));
-  codeText += "43 52 ";
+  codeText += opcodeText(Opcode::CompareReg);
   appendByte(r1);
   appendByte(c);
   appendByte(r2);
@@ -252,7 +234,7 @@ void CodeOut::code_jmpcReg(std::string_view var1, std::string_view var2, std::st
 }
 
 void CodeOut::code_jmp(std::int16_t skip) {
-  codeText += "4A 50 ";
+  codeText += opcodeText(Opcode::Jump);
   appendSkip(skip);
 }
 
@@ -263,7 +245,7 @@ void CodeOut::code_jmpcImmLabel(std::string_view var, double constant, std::stri
   if (c < 0) throw CompileFault("unknown condition " + std::string(cond));
   if (owner_.hensuulabel.getLabelToken(label) == kNo)
     throw CompileFault("label " + std::string(label) + " is not declared");
-  codeText += "43 23 ";
+  codeText += opcodeText(Opcode::CompareImm);
   appendByte(reg);
   appendByte(c);
   appendImm(constant, owner_.compiler.wideMode != 0);
@@ -278,7 +260,7 @@ void CodeOut::code_jmpcRegLabel(std::string_view var1, std::string_view var2, st
   if (c < 0) throw CompileFault("unknown condition " + std::string(cond));
   if (owner_.hensuulabel.getLabelToken(label) == kNo)
     throw CompileFault("label " + std::string(label) + " is not declared");
-  codeText += "43 52 ";
+  codeText += opcodeText(Opcode::CompareReg);
   appendByte(r1);
   appendByte(c);
   appendByte(r2);
@@ -288,14 +270,14 @@ void CodeOut::code_jmpcRegLabel(std::string_view var1, std::string_view var2, st
 void CodeOut::code_jmpLabel(std::string_view label) {
   if (owner_.hensuulabel.getLabelToken(label) == kNo)
     throw CompileFault("label " + std::string(label) + " is not declared");
-  codeText += "4A 50 ";
+  codeText += opcodeText(Opcode::Jump);
   appendLabelField(label, false);
 }
 
 void CodeOut::code_callLabel(std::string_view label) {
   if (owner_.hensuulabel.getLabelToken(label) == kNo)
     throw CompileFault("label " + std::string(label) + " is not declared");
-  codeText += "4A 53 ";
+  codeText += opcodeText(Opcode::Call);
   appendLabelField(label, false);
 }
 
@@ -303,9 +285,9 @@ void CodeOut::code_calcLabel(std::string_view var, std::string_view label) {
   const int reg = registerCode(var);
   if (owner_.hensuulabel.getLabelToken(label) == kNo)
     throw CompileFault("label " + std::string(label) + " is not declared");
-  codeText += "4C 23 ";
+  codeText += opcodeText(Opcode::LoadImm);
   appendByte(reg);
-  appendByte('=');
+  appendByte(kOpLoad);
   appendLabelField(label, true);
   // The wide L# carries four immediate bytes: the address, then its upper half.
   if (owner_.compiler.wideMode != 0) codeText += "00 00 ";
