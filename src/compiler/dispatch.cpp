@@ -27,7 +27,8 @@ bool rowMatches(const StatementRow& row, const SourceLine& line, const MacroComp
 }
 
 std::span<const StatementRow> statementTable() {
-  // Rows in dispatch order; the first that matches takes the line.
+  // Rows in dispatch order; the first that matches takes the line. One row a line form.
+  // clang-format off
   static const std::vector<StatementRow> rows = {
       {LineForm::Label, "", compileLabelLine},
       {LineForm::Keyword, "Sub", compileSub},
@@ -45,6 +46,7 @@ std::span<const StatementRow> statementTable() {
       {LineForm::RoutineCall, "", compileRoutineCall},
       {LineForm::Other, "", compileAssignment},
   };
+  // clang-format on
   return rows;
 }
 
