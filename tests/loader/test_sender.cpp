@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,11 +12,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "loader/serialbyteport.h"
 #include "platform/paths.h"
 #include "platform/serialport.h"
+#include "sim/simmodule.h"
 
 namespace kelmore::loader {
 namespace {
@@ -205,47 +204,37 @@ TEST_F(SenderTest, after_line_runs_for_each_line) {
   EXPECT_EQ(lines, 4);
 }
 
-// A pseudo-terminal stands for the module; COM16 is mapped to its slave in the test's ports.map.
+// The simulated module stands at the far end; COM16 is mapped to its terminal in the test's ports.map.
 class SerialEndToEnd : public SenderTest {
  protected:
   void SetUp() override {
     SenderTest::SetUp();
     if (std::getenv("XDG_CONFIG_HOME") == nullptr) GTEST_SKIP() << "XDG_CONFIG_HOME not set";
-    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    slave = ::ptsname(master);
-    std::ofstream(platform::configDir() / "ports.map") << "COM16=" << slave << "\n";
+    ASSERT_FALSE(module.path().empty());
+    mapCom16(module.path());
   }
   void TearDown() override {
-    if (master >= 0) ::close(master);
     fs::remove(platform::configDir() / "ports.map");
     SenderTest::TearDown();
   }
-  // What the module end receives within `wait`, up to `want` bytes.
-  Bytes receive(std::size_t want, std::chrono::milliseconds wait = 2000ms) {
-    Bytes got;
-    const auto end = std::chrono::steady_clock::now() + wait;
-    while (got.size() < want && std::chrono::steady_clock::now() < end) {
-      pollfd pfd{master, POLLIN, 0};
-      if (::poll(&pfd, 1, 10) <= 0) continue;
-      std::uint8_t buffer[4096];
-      const ssize_t n = ::read(master, buffer, sizeof buffer);
-      if (n > 0) got.insert(got.end(), buffer, buffer + n);
-    }
-    return got;
+  void mapCom16(const std::string& device) {
+    std::ofstream(platform::configDir() / "ports.map") << "COM16=" << device << "\n";
+  }
+  std::vector<std::string> commandNames() {
+    std::vector<std::string> names;
+    for (const sim::Received& command : module.received()) names.push_back(command.name);
+    return names;
   }
 
-  int master = -1;
-  std::string slave;
+  sim::SimModule module;
 };
 
 TEST_F(SerialEndToEnd, the_bytes_arrive_at_the_module) {
-  std::string text = "*** test\r\n";
-  Bytes want;
+  std::string text(kImageFile.substr(0, kImageFile.find("\r\n\r\n*** Exit")));
+  Bytes want = {0x1F, 0x28, 0x65, 0x01, 0x49, 0x4E, 0x1F, 0x28, 0x65,
+                0x10, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x0A, 0x0B};
   for (int line = 0; line < 200; ++line) {
-    text += "PRT";
+    text += "\r\nPRT";
     for (int i = 0; i < 16; ++i) {
       const int value = (line * 16 + i) % 256;
       char item[8];
@@ -253,15 +242,20 @@ TEST_F(SerialEndToEnd, the_bytes_arrive_at_the_module) {
       text += item;
       want.push_back(static_cast<std::uint8_t>(value));
     }
-    text += ";\r\n";
+    text += ";";
   }
+  text += "\r\nPRT 1fh 28h 65h 02h 4fh 55h 54h\r\n";
+  want.insert(want.end(), {0x1F, 0x28, 0x65, 0x02, 0x4F, 0x55, 0x54});
+
   SerialBytePort serial(2000ms);
-  Bytes got;
-  std::thread module([&] { got = receive(want.size()); });
   const SendResult result = writeFileToPort(file(text), "COM16", serial);
-  module.join();
   EXPECT_EQ(result.message, "Job completed.");
-  EXPECT_EQ(got, want);
+  ASSERT_TRUE(module.waitForWire(want.size(), 2000ms));
+  EXPECT_EQ(module.wire(), want);
+  const std::vector<std::string> names = commandNames();
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.front(), "userModeIn");
+  EXPECT_EQ(names.back(), "userModeOut");
 }
 
 TEST_F(SerialEndToEnd, cts_held_low_fails_the_job_within_the_stall_limit) {
@@ -272,17 +266,28 @@ TEST_F(SerialEndToEnd, cts_held_low_fails_the_job_within_the_stall_limit) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2000ms);
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.message, "Fail to write Comport.");
-  EXPECT_TRUE(receive(1, 50ms).empty());
+  EXPECT_FALSE(module.waitForWire(1, 50ms));
+}
+
+TEST_F(SerialEndToEnd, a_module_that_hangs_up_fails_the_job) {
+  module.setHangUpAfter(16);
+  std::string text;
+  // More than the terminal buffers hold, so writes are still going when the line drops.
+  for (int line = 0; line < 20000; ++line) text += "PRT 01h 02h 03h 04h 05h 06h 07h 08h;\r\n";
+  SerialBytePort serial(500ms);
+  const SendResult result = writeFileToPort(file(text), "COM16", serial);
+  EXPECT_FALSE(result.completed);
+  EXPECT_EQ(result.message, "Fail to write Comport.");
 }
 
 TEST_F(SerialEndToEnd, a_port_in_use_or_unmapped_fails_to_open) {
   platform::SerialPort holder;
-  ASSERT_EQ(holder.open(slave, platform::SerialSettings{}), platform::PortError::None);
+  ASSERT_EQ(holder.open(module.path(), platform::SerialSettings{}), platform::PortError::None);
   SerialBytePort serial(100ms);
   const std::string name = file("PRT 01h\n");
   EXPECT_EQ(writeFileToPort(name, "COM16", serial).message, "Fail to open Comport.");
   holder.close();
-  std::ofstream(platform::configDir() / "ports.map") << "COM16=/dev/kelmore-no-such-port\n";
+  mapCom16("/dev/kelmore-no-such-port");
   EXPECT_EQ(writeFileToPort(name, "COM16", serial).message, "Fail to open Comport.");
   EXPECT_EQ(writeFileToPort(name, "COM0", serial).message, "Fail to open Comport.");
 }
