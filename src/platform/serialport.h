@@ -41,7 +41,9 @@ class SerialPort {
   SerialPort& operator=(const SerialPort&) = delete;
 
   // Opens `devicePath` exclusively (flock + TIOCEXCL) and applies `settings`. An unsupported baud rate,
-  // data bits, parity or stop bits gives PortError::Setup and leaves the port closed.
+  // data bits, parity or stop bits gives PortError::Setup and leaves the port closed. NotFound: no such
+  // device, or one that is not a terminal; Busy: another holder (this process included); NoPermission:
+  // access refused. A pseudo-terminal is pinned by the kernel to 8 bits without parity and takes any frame.
   PortError open(const std::string& devicePath, const SerialSettings& settings);
   void close();
   bool isOpen() const;
