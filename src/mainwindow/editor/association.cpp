@@ -156,7 +156,9 @@ AssociationResult registerTvrAssociation(const AssociationPlaces& places, const 
       "Name=Kelmore\n"
       "Exec=" +
       desktopValue(desktopExecLine(program)) + "\n";
-  if (!icon.empty() && icon.string().find_first_of("\r\n") == std::string::npos)
+  std::error_code iconError;
+  if (!icon.empty() && fs::is_regular_file(icon, iconError) &&
+      icon.string().find_first_of("\r\n") == std::string::npos)
     entry += "Icon=" + desktopValue(icon.string()) + "\n";
   entry += std::string("MimeType=") + kTvrMimeType + ";\nTerminal=false\n";
   r = writeFile(places.dataHome / "applications" / kDesktopFile, entry);

@@ -24,7 +24,8 @@ struct AssociationResult {
 };
 
 // Writes (atomically) the MIME package, the desktop entry and the default-application line, keeping
-// every other line of mimeapps.list; then refreshes the user's MIME database when the tool is installed.
+// every other line of mimeapps.list (the icon only when that file exists); then refreshes the user's MIME
+// database when the tool is installed.
 AssociationResult registerTvrAssociation(const AssociationPlaces& places,
                                          const std::filesystem::path& program,
                                          const std::filesystem::path& icon);

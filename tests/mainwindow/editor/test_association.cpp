@@ -32,7 +32,10 @@ class Association : public testing::Test {
 };
 
 TEST_F(Association, writes_mime_type_desktop_entry_and_default) {
-  const AssociationResult r = registerTvrAssociation(places, "/opt/kel more/kelmore", "/opt/icon.png");
+  fs::create_directories(root / "share");
+  std::ofstream(root / "share/icon.png") << "png";
+  const AssociationResult r =
+      registerTvrAssociation(places, "/opt/kel more/kelmore", root / "share/icon.png");
   ASSERT_TRUE(r.ok) << r.error;
   const std::string mime = readText(root / "data/mime/packages/kelmore-vantelfile.xml");
   EXPECT_NE(mime.find("<mime-type type=\"application/x-vantelfile\">"), std::string::npos);
@@ -42,9 +45,10 @@ TEST_F(Association, writes_mime_type_desktop_entry_and_default) {
             "Type=Application\n"
             "Name=Kelmore\n"
             "Exec=\"/opt/kel more/kelmore\" %f\n"
-            "Icon=/opt/icon.png\n"
-            "MimeType=application/x-vantelfile;\n"
-            "Terminal=false\n");
+            "Icon=" +
+                (root / "share/icon.png").string() + "\n" +
+                "MimeType=application/x-vantelfile;\n"
+                "Terminal=false\n");
   EXPECT_EQ(readText(root / "config/mimeapps.list"),
             "[Default Applications]\napplication/x-vantelfile=kelmore.desktop\n");
 }

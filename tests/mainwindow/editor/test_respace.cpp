@@ -89,6 +89,14 @@ TEST(LoadPass, respells_without_spacing_and_counts_lines) {
   }
 }
 
+TEST(LoadPass, has_no_line_limit) {
+  std::string text;
+  for (int i = 0; i < 10100; ++i) text += "cls\n";
+  const ColouredText r = colourSourceText(text);
+  EXPECT_EQ(r.lines, 10100u);
+  EXPECT_EQ(r.text.substr(r.text.size() - 8), "Cls\nCls\n");
+}
+
 TEST(ClosingQuote, odd_quotes_outside_comments_get_one_at_the_end) {
   struct Case {
     std::string_view line;
