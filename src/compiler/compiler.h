@@ -65,6 +65,18 @@ std::pair<std::size_t, std::size_t> sourceLineSpan(std::string_view text, int li
 struct CompilerState {
   static constexpr int kBlockLevels = 17;  // levels 0..16 of each block kind
   using LevelArray = std::array<std::int16_t, kBlockLevels>;
+  using LineArray = std::array<int, kBlockLevels>;
+  // Every count starts at -1: the first block at a level is number 0.
+  static constexpr LevelArray kNoBlocks = [] {
+    LevelArray a{};
+    a.fill(-1);
+    return a;
+  }();
+  static constexpr LineArray kNoLines = [] {
+    LineArray a{};
+    a.fill(-1);
+    return a;
+  }();
 
   std::string currentScope = "global";
   std::int16_t wideMode = 0;
@@ -74,17 +86,17 @@ struct CompilerState {
   std::int16_t ifDepth = -1;
   std::int16_t forDepth = -1;
   std::int16_t selectDepth = -1;
-  LevelArray ifCount{};
-  LevelArray forCount{};
-  LevelArray selectCount{};
-  LevelArray caseCount{};
+  LevelArray ifCount = kNoBlocks;
+  LevelArray forCount = kNoBlocks;
+  LevelArray selectCount = kNoBlocks;
+  LevelArray caseCount = kNoBlocks;
   std::array<std::string, kBlockLevels> selector;
 
   // The line that opened each open block and the open routine's head (-1: none); kept by the driver for
   // the open-block report.
-  std::array<int, kBlockLevels> ifLine{};
-  std::array<int, kBlockLevels> forLine{};
-  std::array<int, kBlockLevels> selectLine{};
+  LineArray ifLine = kNoLines;
+  LineArray forLine = kNoLines;
+  LineArray selectLine = kNoLines;
   int routineLine = -1;
 
   // The current line index (-1 outside the passes).

@@ -370,6 +370,10 @@ TEST_F(Driver, state_is_fresh_at_every_compile) {
   host.model = "no such model";
   ASSERT_TRUE(compile("Pad 1"));
   EXPECT_EQ(mc.compiler.ifDepth, -1);
+  for (const auto* counts :
+       {&mc.compiler.ifCount, &mc.compiler.forCount, &mc.compiler.selectCount, &mc.compiler.caseCount})
+    EXPECT_EQ(*counts, CompilerState::kNoBlocks);
+  EXPECT_EQ(mc.compiler.ifCount[0], -1);
   EXPECT_EQ(mc.hensuulabel.getVarReg("a"), "no");
   EXPECT_EQ(mc.hensuulabel.getVarReg("TpX"), "no");
   EXPECT_EQ(host.lists[CompilerList::Variables].size(), 27u);
