@@ -68,7 +68,8 @@ class PX5000 {
   int ifOpen();
   int ifOpenBlk();
   void ifClose();
-  // True when every byte went out. Opens and closes around itself when the link is closed.
+  // True when every byte was handed to the port (and, when it opened the link itself, has left it); a
+  // failure is kept in linkError. Opens and closes around itself when the link is closed.
   bool ifOut(std::span<const std::uint8_t> data);
   // Reads as many bytes as `str` holds in the system code page (callers pass blanks); on success `str`
   // holds the raw reply bytes, on failure it is empty.

@@ -3,6 +3,9 @@
 // reading, a hang-up. COM3 reaches the module through ports.map, as a user would set it up.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -47,6 +50,13 @@ const sim::Received* find(const std::vector<sim::Received>& received, std::strin
 
 class EndToEnd : public ::testing::Test {
  protected:
+  // ports.map is written into the configuration folder: never the user's own when run by hand.
+  static void SetUpTestSuite() {
+    if (std::getenv("XDG_CONFIG_HOME") != nullptr) return;
+    char folder[] = "/tmp/kelmore-link-e2e-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    ::setenv("XDG_CONFIG_HOME", folder, 1);
+  }
   void start(sim::ModuleConfig config = {}) {
     sim = std::make_unique<sim::SimModule>(config);
     ASSERT_FALSE(sim->path().empty());
