@@ -337,6 +337,8 @@ void MacroCompiler::codePass(const std::vector<std::string>& lines) {
     }
     if (hensuulabel.tableOverflow) unexpectedExit();
   }
+  // The caret on the last line: its code runs to the end, and the optimiser keeps that end in step.
+  if (markFlag_) compiler.markEnd = static_cast<std::int32_t>(codeout.codeText.size());
   compiler.lineIndex = -1;
 }
 
