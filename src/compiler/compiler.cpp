@@ -20,6 +20,8 @@ constexpr std::string_view kTooManyLines = "Source has more than 32768 lines. Co
 constexpr std::string_view kNextMissing = "'Next' is missing.";
 constexpr std::string_view kEndSelectMissing = "'End Select' is missing.";
 constexpr std::string_view kEndSubMissing = "'End Sub' is missing.";
+// Logged after "error:" when the code text holds an "L" that starts no label token.
+constexpr const char* kBrokenToken = "Label token is broken.";
 // About 64 progress updates per pass, whatever the length of the source.
 constexpr int kProgressSteps = 64;
 constexpr std::size_t kFlashBlockBytes = 4096;
@@ -364,14 +366,14 @@ void MacroCompiler::labelFixUp() {
   int undefinedSlot = -1;
   // An "L" never occurs in hex digits, blanks or ".", so one scan finds every token.
   for (std::size_t pos = code.find('L'); pos != std::string::npos; pos = code.find('L', pos + 1)) {
-    if (pos % 3 != 0 || pos + 6 > code.size()) throw CompileFault("broken label token");
+    if (pos % 3 != 0 || pos + 6 > code.size()) throw CompileFault(kBrokenToken);
     int slot = 0;
     for (std::size_t k = 1; k <= 4; ++k) {
       const int d = hexDigitValue(code[pos + k]);
-      if (d < 0) throw CompileFault("broken label token");
+      if (d < 0) throw CompileFault(kBrokenToken);
       slot = slot * 16 + d;
     }
-    if (slot >= HensuuLabel::kLabels) throw CompileFault("broken label token");
+    if (slot >= HensuuLabel::kLabels) throw CompileFault(kBrokenToken);
     const std::string& address = addresses[static_cast<std::size_t>(slot)];
     if (address.empty()) {
       if (undefinedSlot < 0 || slot < undefinedSlot) undefinedSlot = slot;

@@ -229,7 +229,7 @@ const FailureCase kFailures[] = {
     {"lowest_undefined_label_is_named",
      {"Jump second", "Jump first", "first:"},
      {"box:Label second can not be found.", "log:error:Label second can not be found."}},
-    {"fault_after_the_code_pass", {"Token"}, {"log:error:broken label token"}, true},
+    {"fault_after_the_code_pass", {"Token"}, {"log:error:Label token is broken."}, true},
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) {
