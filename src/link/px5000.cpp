@@ -3,7 +3,7 @@
 #include "link/px5000.h"
 
 #include <charconv>
-#include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "common/numbers.h"

@@ -1,5 +1,6 @@
 // PX5000 command members: display commands, memory and mode commands, macro download and start.
 // Layer: link (plain C++, no Qt).
+#include <algorithm>
 #include <array>
 #include <vector>
 
