@@ -109,7 +109,7 @@ void CommScan::scanPorts() {
       button->setEnabled(false);
     }
     Bar1->setValue(i);
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    Bar1->repaint();
   }
   if (optCOM[0]->isEnabled()) optCOM[0]->setChecked(true);
 

@@ -1,0 +1,362 @@
+// The main window offscreen: start-up order, Config.dat, check marks, the port box, the compile command,
+// the command guards and localisation.
+#include "mainwindow/form1.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "link/px5000.h"
+#include "mainwindow/progressform.h"
+#include "platform/atomicfile.h"
+#include "platform/paths.h"
+#include "qtprint.h"
+#include "scriptedprompter.h"
+
+namespace kelmore::mainwindow {
+namespace {
+
+using test::ScriptedPrompter;
+namespace fs = std::filesystem;
+
+fs::path configFile() {
+  return platform::configDir() / "Config.dat";
+}
+fs::path portsMap() {
+  return platform::configDir() / "ports.map";
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+std::string readFile(const fs::path& path) {
+  std::string bytes;
+  platform::readWholeFile(path, bytes);
+  return bytes;
+}
+
+std::string config22(const std::string& port, const std::string& target, const std::string& model = "PX-D") {
+  return "\"kelmor22\"\r\n\"*** Interface ***\"\r\n\"" + port +
+         "\"\r\n\"\"\r\n\"38400,n,8,1\"\r\n\"10.0.0.2\"\r\n" + "\"10000\"\r\n\"*** module ***\"\r\n\"" +
+         target + "\"\r\n\"" + model + "\"\r\n";
+}
+
+class Form1Test : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove(configFile());
+    fs::remove(portsMap());
+  }
+  void TearDown() override {
+    fs::remove(configFile());
+    fs::remove(portsMap());
+  }
+
+  std::unique_ptr<Form1> start(QStringList arguments = {QStringLiteral("kelmore")}) {
+    Form1::Options options;
+    options.arguments = arguments;
+    options.prompter = &prompter;
+    options.splash = false;
+    auto form = std::make_unique<Form1>(options);
+    form->Form_Load();
+    return form;
+  }
+
+  // The index of the only checked action, -1 when none is, -2 when more are.
+  template <std::size_t N>
+  static int checkedIndex(const std::array<QAction*, N>& actions) {
+    int found = -1;
+    for (std::size_t i = 0; i < N; ++i)
+      if (actions[i]->isChecked()) found = found == -1 ? static_cast<int>(i) : -2;
+    return found;
+  }
+
+  ScriptedPrompter prompter;
+};
+
+TEST_F(Form1Test, start_up_shows_the_about_box_first_then_the_window) {
+  writeFile(configFile(), config22("COM4", "FROM Macro2"));
+  Form1::Options options;
+  options.prompter = &prompter;
+  options.splashMs = 30;
+  options.arguments = {QStringLiteral("kelmore")};
+  Form1 form(options);
+  bool sawSplash = false;
+  QTimer::singleShot(0, [&] {
+    auto* splash = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(splash, nullptr);
+    sawSplash = true;
+    EXPECT_EQ(splash->Label1->text(), "Ver4.4.3");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(Form1::comboText(form.commList), "COM1");  // Config.dat not read yet
+  });
+  form.Form_Load();
+  EXPECT_TRUE(sawSplash);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(Form1::comboText(form.commList), "COM4");
+  EXPECT_EQ(form.windowTitle(), "Macro-EditorNew.tvr");
+  EXPECT_EQ(form.source->toPlainText(), "Type souce code here.");
+  EXPECT_EQ(form.savedText, form.source->toPlainText());
+  EXPECT_EQ(form.compiledSource, "");
+  EXPECT_EQ(form.memMacroMem, "MacroMem");
+  EXPECT_EQ(form.memGPFRom2, "GPFRom2");
+  EXPECT_EQ(form.memMemSw, "MemSw");
+  EXPECT_EQ(form.ListViewLabel->headerItem()->text(2), "Add");
+  EXPECT_EQ(form.ListViewRoutine->headerItem()->text(1), "Argument");
+  EXPECT_EQ(form.helpFile(), "HELP.HLP");
+}
+
+TEST_F(Form1Test, the_about_box_closes_on_a_click) {
+  auto* box = new Dialog(nullptr, 60'000);  // deletes itself when it closes
+  QTimer::singleShot(0, [box] {
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(box, &click);
+  });
+  EXPECT_EQ(box->exec(), QDialog::Accepted);
+}
+
+TEST_F(Form1Test, a_tvr_argument_goes_to_the_source_loader_made_absolute) {
+  Form1::Options options;
+  options.arguments = {QStringLiteral("kelmore"), QStringLiteral("sub/Prog.TVR")};
+  options.prompter = &prompter;
+  options.splash = false;
+  Form1 form(options);
+  QString asked;
+  form.sourceLoader = [&](const QString& path) {
+    asked = path;
+    return true;
+  };
+  form.Form_Load();
+  const QString expected = QString::fromStdString((fs::current_path() / "sub/Prog.TVR").string());
+  EXPECT_EQ(asked, expected);
+  EXPECT_EQ(form.windowTitle(), "Macro-Editor" + expected);
+}
+
+TEST_F(Form1Test, loaded_config_moves_the_check_marks) {
+  writeFile(configFile(), config22("COM12", "FROM Macro3"));
+  auto form = start();
+  EXPECT_EQ(form->commList->currentIndex(), 11);
+  EXPECT_EQ(checkedIndex(form->menuComm), 11);
+  EXPECT_FALSE(form->menuLan->isChecked());
+  EXPECT_EQ(form->targetList->currentIndex(), 3);
+  EXPECT_EQ(checkedIndex(form->menuRewrite), 3);
+  EXPECT_EQ(checkedIndex(form->menuStart), 3);
+  EXPECT_EQ(checkedIndex(form->menuAuto), 3);
+  EXPECT_EQ(form->cmbSeries->currentText(), "PX-D");
+  EXPECT_EQ(form->cmbSeries->currentIndex(), 5);
+}
+
+TEST_F(Form1Test, a_value_that_names_no_item_is_shown_with_no_item_selected) {
+  writeFile(configFile(), config22("", "FROM Macro9", "LN-B"));
+  auto form = start();
+  EXPECT_EQ(Form1::comboText(form->commList), "COM0");
+  EXPECT_EQ(form->commList->currentIndex(), -1);
+  EXPECT_EQ(checkedIndex(form->menuComm), -1);
+  EXPECT_FALSE(form->menuLan->isChecked());
+  EXPECT_EQ(Form1::comboText(form->targetList), "FROM Macro9");
+  EXPECT_EQ(checkedIndex(form->menuRewrite), -1);
+  EXPECT_EQ(form->cmbSeries->currentText(), "LN-B");
+}
+
+TEST_F(Form1Test, kelmor10_keeps_the_design_model_and_resets_the_settings) {
+  writeFile(configFile(), "\"kelmor10\"\r\n\"l\"\r\n\"TCP\"\r\n\"l\"\r\n\"RAM Macro\"\r\n");
+  auto form = start();
+  EXPECT_EQ(form->cmbSeries->currentText(), "PX-5200");
+  EXPECT_EQ(form->commSettingText, "38400,n,8,1");
+  EXPECT_TRUE(form->menuLan->isChecked());
+  EXPECT_EQ(form->commList->toolTip(), "192.168.1.100:10000");
+  EXPECT_EQ(checkedIndex(form->menuAuto), 0);  // "None"
+}
+
+TEST_F(Form1Test, no_config_file_starts_on_com1_and_exit_writes_it) {
+  auto form = start();
+  EXPECT_EQ(Form1::comboText(form->commList), "COM1");
+  EXPECT_EQ(Form1::comboText(form->targetList), "FROM Macro1");
+  EXPECT_EQ(form->cmbSeries->currentText(), "PX-*");
+  form->menuComm_Click(7);
+  form->modAddList->setCurrentIndex(11);
+  form->close();
+  EXPECT_EQ(readFile(configFile()),
+            "\"kelmor22\"\r\n\"*** Interface "
+            "***\"\r\n\"COM7\"\r\n\"0A\"\r\n\"38400,n,8,1\"\r\n\"192.168.1.100\"\r\n"
+            "\"10000\"\r\n\"*** module ***\"\r\n\"FROM Macro1\"\r\n\"PX-*\"\r\n");
+}
+
+TEST_F(Form1Test, port_menu_and_port_box_agree) {
+  auto form = start();
+  form->menuComm_Click(12);
+  EXPECT_EQ(form->commList->currentText(), "COM12");
+  EXPECT_EQ(checkedIndex(form->menuComm), 11);
+  EXPECT_EQ(form->commList->toolTip(), "38400,n,8,1");
+  form->commList->setCurrentIndex(16);
+  EXPECT_TRUE(form->menuLan->isChecked());
+  EXPECT_EQ(checkedIndex(form->menuComm), -1);
+  EXPECT_EQ(form->commList->toolTip(), "192.168.1.100:10000");
+  form->menuComm[2]->trigger();
+  EXPECT_EQ(form->commList->currentText(), "COM3");
+  EXPECT_FALSE(form->menuLan->isChecked());
+}
+
+TEST_F(Form1Test, target_box_moves_the_three_submenus) {
+  auto form = start();
+  form->targetList->setCurrentIndex(0);
+  EXPECT_EQ(checkedIndex(form->menuRewrite), 0);
+  EXPECT_EQ(checkedIndex(form->menuStart), 0);
+  EXPECT_EQ(checkedIndex(form->menuAuto), 0);
+  EXPECT_EQ(form->menuAuto[0]->text(), "&None");
+  form->targetList->setCurrentIndex(4);
+  EXPECT_EQ(checkedIndex(form->menuRewrite), 4);
+}
+
+TEST_F(Form1Test, a_port_that_does_not_exist_fails_the_check_with_the_port_message) {
+  writeFile(portsMap(), "COM2=/nonexistent/tty-kelmore\n");
+  auto form = start();
+  form->menuComm_Click(2);
+  std::vector<Form1::PortState> seen;
+  prompter.onBox = [&](const test::Box&) { seen.push_back(form->portState()); };
+  form->MenuPortCheck_Click();
+  ASSERT_EQ(prompter.boxes.size(), 1u);
+  EXPECT_EQ(prompter.boxes[0].title, "Comm Error");
+  EXPECT_EQ(prompter.boxes[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(prompter.boxes[0].text, "No avail port.\r\nor Another application using.");
+  EXPECT_EQ(seen, std::vector<Form1::PortState>{Form1::PortState::Failed});
+  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_EQ(form->commList->palette().color(QPalette::Button),
+            QApplication::palette(form->commList).color(QPalette::Button));
+}
+
+TEST_F(Form1Test, tcp_check_shows_the_lan_message) {
+  auto form = start();
+  form->ipAddressText = "192.0.2.1";
+  form->menuLan_Click();
+  form->Start();
+  ASSERT_EQ(prompter.boxes.size(), 1u);
+  EXPECT_EQ(
+      prompter.boxes[0].text,
+      "Address Not Available.\r\n Wrong Address\r\n LAN Cable disconnected\r\n No Power of LAN Adapter\r\n"
+      "or other.");
+  EXPECT_FALSE(form->tbStart->isChecked());
+  EXPECT_FALSE(form->PX().isOpen());
+}
+
+TEST_F(Form1Test, device_commands_are_disabled_while_one_runs_and_close_waits_for_it) {
+  writeFile(portsMap(), "COM1=/nonexistent/tty-kelmore\n");
+  auto form = start();
+  form->menuComm_Click(1);
+  bool closedDuringCommand = true;
+  prompter.onBox = [&](const test::Box&) {
+    EXPECT_TRUE(form->deviceBusy());
+    EXPECT_FALSE(form->menuRewrite[0]->isEnabled());
+    EXPECT_FALSE(form->menuStart[2]->isEnabled());
+    EXPECT_FALSE(form->menuAuto[4]->isEnabled());
+    EXPECT_FALSE(form->MenuPortCheck->isEnabled());
+    EXPECT_FALSE(form->tbAutoExec->isEnabled());
+    form->close();
+    closedDuringCommand = !form->isVisible();
+  };
+  form->AutoExec();
+  EXPECT_FALSE(closedDuringCommand);
+  EXPECT_FALSE(form->isVisible());  // closed once the command ended
+  EXPECT_TRUE(form->menuAuto[1]->isEnabled());
+  EXPECT_FALSE(form->deviceBusy());
+}
+
+TEST_F(Form1Test, rewrite_without_code_and_with_too_much_code) {
+  auto form = start();
+  form->Rewrite();
+  ASSERT_EQ(prompter.boxes.size(), 1u);
+  EXPECT_EQ(prompter.boxes[0].text, "Code is not generated.");
+  EXPECT_EQ(prompter.boxes[0].title, "");
+  EXPECT_EQ(form->logWindow()->logText(), " error:Code is not generated.\r\n");
+
+  form->cmbSeries->setCurrentText("PX-5200");
+  form->targetList->setCurrentIndex(0);
+  form->setCodeText(std::string(257 * 3, '0'));
+  form->Rewrite();
+  ASSERT_EQ(prompter.boxes.size(), 2u);
+  EXPECT_EQ(prompter.boxes[1].text, "The code cannot be executed.(Exceed RAM capacity:256Byte");
+  EXPECT_TRUE(form->logWindow()->logText().endsWith(
+      " error:The code cannot be executed.(Exceed RAM capacity:256Byte\r\n"));
+  EXPECT_FALSE(form->tbRewrite->isChecked());
+}
+
+TEST_F(Form1Test, model_directive_sets_the_model_or_complains) {
+  auto form = start();
+  form->source->setPlainText("Sub Start()\n  PXSeries = \"QT-R500\"\nEndSub");
+  form->checkSeries();
+  EXPECT_EQ(form->cmbSeries->currentText(), "QT-R500");
+  EXPECT_EQ(form->cmbSeries->currentIndex(), 6);
+  EXPECT_TRUE(prompter.boxes.empty());
+  form->source->setPlainText("PXSeries = x");
+  form->checkSeries();
+  ASSERT_EQ(prompter.boxes.size(), 1u);
+  EXPECT_EQ(prompter.boxes[0].text, "PX Series name Error");
+  EXPECT_EQ(form->cmbSeries->currentText(), "QT-R500");
+}
+
+TEST_F(Form1Test, compile_remembers_only_a_source_that_compiled) {
+  auto form = start();
+  const QString good = "Sub Start()\nSleep 10\nEnd Sub";
+  form->source->setPlainText(good);
+  form->menuCompilego_Click();
+  EXPECT_EQ(form->logWindow()->windowTitle(), "Compile completed.")
+      << form->logWindow()->logText().toStdString();
+  EXPECT_FALSE(form->code->toPlainText().isEmpty());
+  EXPECT_FALSE(form->mnemonic->toPlainText().isEmpty());
+  EXPECT_EQ(form->compiledSource, good);
+  EXPECT_TRUE(form->logWindow()->CndClose->isVisible());
+  EXPECT_FALSE(form->tbCompile->isChecked());
+
+  prompter.boxes.clear();
+  form->source->setPlainText("Sub Start()\nIf a = 1 Then\nEnd Sub");
+  form->menuCompilego_Click();
+  EXPECT_EQ(form->logWindow()->windowTitle(), "Compile failed.");
+  EXPECT_TRUE(form->logWindow()->logText().contains(" error:"));
+  EXPECT_EQ(form->compiledSource, good);
+}
+
+TEST_F(Form1Test, addlog_writes_a_blank_the_text_and_cr_lf) {
+  progressform log;
+  log.addlog("abc");
+  EXPECT_EQ(log.logText(), " abc\r\n");
+  log.addlog("error:x");
+  EXPECT_EQ(log.logText(), " abc\r\n error:x\r\n");
+  EXPECT_EQ(log.compilelog->toPlainText(), " abc\n error:x\n");
+  log.CndClose->click();
+  EXPECT_FALSE(log.isVisible());
+  EXPECT_EQ(log.logText(), " abc\r\n error:x\r\n");
+}
+
+TEST_F(Form1Test, menus_and_tips_come_from_the_string_table) {
+  auto form = start();
+  EXPECT_EQ(form->menuCompile->title(), "&Compile");
+  EXPECT_EQ(form->menuCompilego->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(form->menuRewrite[2]->text(), "FROM MACRO2 (&2)");
+  EXPECT_EQ(form->menuComm[9]->text(), "COMM 10");
+  EXPECT_EQ(form->menuLan->text(), "TCP(LAN)");
+  EXPECT_EQ(form->MenuPortCheck->text(), "Port Check");
+  EXPECT_EQ(form->tbRewrite->toolTip(), "Write object code to target");
+  EXPECT_EQ(form->raddText->toolTip(),
+            "Distanse between Start and End of selected area. Reverse direction with 'Atl' key down.");
+  EXPECT_EQ(form->font().family(), "OCR A Extended");
+  EXPECT_EQ(form->font().pointSize(), 9);
+}
+
+}  // namespace
+}  // namespace kelmore::mainwindow

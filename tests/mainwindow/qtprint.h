@@ -1,0 +1,12 @@
+// Readable QString values in test failure messages.
+// Layer: tests.
+#pragma once
+
+#include <QString>
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
