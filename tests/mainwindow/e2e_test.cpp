@@ -1,0 +1,173 @@
+// End to end: the real main window and device object against the simulated module on a pseudo-terminal
+// mapped to COM1. Compile, ReWrite to RAM and flash, Run, Auto Execute, Port Check and the failure paths.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "common/codetext.h"
+#include "link/px5000.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/progressform.h"
+#include "platform/paths.h"
+#include "qtprint.h"
+#include "scriptedprompter.h"
+#include "sim/simmodule.h"
+
+namespace kelmore::mainwindow {
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kProgram = "Sub Start()\nSleep 10\nSleep 20\nEnd Sub";
+
+class EndToEnd : public testing::Test {
+ protected:
+  void startWith(sim::ModuleConfig config) {
+    sim = std::make_unique<sim::SimModule>(config);
+    ASSERT_FALSE(sim->path().empty());
+    std::ofstream(platform::configDir() / "ports.map", std::ios::trunc) << "COM1=" << sim->path() << "\n";
+    Form1::Options options;
+    options.prompter = &prompter;
+    options.splash = false;
+    options.arguments = {QStringLiteral("kelmore")};
+    form = std::make_unique<Form1>(options);
+    form->Form_Load();
+    form->menuComm_Click(1);
+  }
+  void TearDown() override {
+    fs::remove(platform::configDir() / "ports.map");
+    fs::remove(platform::configDir() / "Config.dat");
+  }
+
+  std::vector<std::uint8_t> compile(const QString& model) {
+    form->cmbSeries->setCurrentText(model);
+    form->source->setPlainText(kProgram);
+    form->menuCompilego_Click();
+    EXPECT_EQ(form->logWindow()->windowTitle(), "Compile completed.");
+    const std::string code = form->code->toPlainText().toStdString();
+    EXPECT_FALSE(code.empty());
+    return codeTextToBytes(code);
+  }
+
+  // The module takes what arrived on its own thread; give it a moment to catch up with the last bytes.
+  bool eventually(const std::function<bool()>& done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > limit) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+  }
+  bool textArrived(const std::string& text) {
+    return eventually([&] { return textSent().find(text) != std::string::npos; });
+  }
+
+  std::string textSent() {
+    std::string text;
+    for (const auto& r : sim->received())
+      if (r.name == "text") text.append(r.bytes.begin(), r.bytes.end());
+    return text;
+  }
+
+  test::ScriptedPrompter prompter;
+  std::unique_ptr<sim::SimModule> sim;
+  std::unique_ptr<Form1> form;
+};
+
+TEST_F(EndToEnd, rewrite_to_ram_leaves_exactly_the_compiled_bytes) {
+  startWith({});
+  const auto bytes = compile("PX-5200");
+  form->menuRewrite_Click(0);
+  EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
+  EXPECT_TRUE(textArrived("Completed. [RAM Macro] "));
+  const sim::ModuleMemory memory = sim->memory();
+  EXPECT_EQ(memory.ramMacro, bytes);
+  EXPECT_EQ(memory.memorySwitch[19], 0);
+  EXPECT_EQ(form->modAddList->toolTip(), "PX256X64");
+  EXPECT_FALSE(form->PX().isOpen());
+  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_FALSE(form->tbRewrite->isChecked());
+}
+
+TEST_F(EndToEnd, rewrite_to_from_macro2_then_run_and_auto_execute) {
+  startWith({});
+  const auto bytes = compile("PX-*");
+  form->menuRewrite_Click(2);
+  EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
+  EXPECT_TRUE(textArrived("Completed. [FROM Macro 2] "));
+  EXPECT_EQ(sim->memory().flashMacro[1], bytes);
+
+  form->menuStart_Click(2);
+  EXPECT_TRUE(eventually([&] { return sim->memory().lastStarted == 130; }));
+  form->menuAuto_Click(3);
+  EXPECT_TRUE(eventually([&] { return sim->memory().memorySwitch[19] == 131; }));
+  form->menuAuto_Click(0);
+  EXPECT_TRUE(eventually([&] { return sim->memory().memorySwitch[19] == 0 && !sim->memory().userMode; }));
+  EXPECT_TRUE(prompter.boxes.empty());
+  EXPECT_TRUE(form->menuAuto[0]->isChecked());
+}
+
+TEST_F(EndToEnd, hexadecimal_module_address_reaches_the_module) {
+  sim::ModuleConfig config;
+  config.address = 10;
+  startWith(config);
+  form->modAddList->setCurrentText("0A");
+  const auto bytes = compile("PX-5200");
+  form->menuRewrite_Click(1);
+  EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
+  EXPECT_TRUE(eventually([&] { return sim->memory().flashMacro[0] == bytes; }));
+  EXPECT_TRUE(sim->frameErrors().empty());
+}
+
+TEST_F(EndToEnd, port_check_reports_port_settings_address_and_name) {
+  startWith({});
+  form->MenuPortCheck_Click();
+  ASSERT_EQ(prompter.boxes.size(), 1u);
+  EXPECT_EQ(prompter.boxes[0].title, "CommCheck");
+  EXPECT_EQ(prompter.boxes[0].icon, QMessageBox::Information);
+  EXPECT_EQ(prompter.boxes[0].text,
+            "OK.\r\n Port:COM1\r\n Advanced:38400,n,8,1\r\n ModuleAddress:\r\n ModuleName:PX256X64");
+  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+}
+
+TEST_F(EndToEnd, a_silent_module_gives_the_response_error_and_a_red_box_until_the_end) {
+  startWith({});
+  sim->setSilent(true);
+  form->modAddList->setToolTip("old name");
+  std::vector<Form1::PortState> seen;
+  prompter.onBox = [&](const test::Box&) { seen.push_back(form->portState()); };
+  form->Start();
+  ASSERT_EQ(prompter.boxes.size(), 1u);
+  EXPECT_EQ(prompter.boxes[0].title, "Comm Error");
+  EXPECT_EQ(
+      prompter.boxes[0].text,
+      "Responce Error!\r\n Please check if the displayModule is  disconnected,\r\n DisplayModule Power is "
+      "OFF\r\n or Wrong Module Address.\r\n Unable to program macro.");
+  EXPECT_EQ(seen, std::vector<Form1::PortState>{Form1::PortState::Failed});
+  EXPECT_EQ(form->modAddList->toolTip(), "");
+  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_FALSE(sim->memory().lastStarted.has_value());
+}
+
+TEST_F(EndToEnd, a_transfer_that_fails_is_reported_and_never_completed) {
+  startWith({});
+  const auto bytes = compile("PX-*");
+  // The module goes away in the middle of the macro definition.
+  const std::size_t checkBytes = 10;
+  sim->setHangUpAfter(checkBytes + 6 + 9 + bytes.size() / 2);
+  form->menuRewrite_Click(1);
+  ASSERT_FALSE(prompter.boxes.empty());
+  EXPECT_EQ(prompter.boxes.back().text, "Transfer failed.");
+  EXPECT_TRUE(form->logWindow()->logText().endsWith(" error:Transfer failed.\r\n"));
+  EXPECT_EQ(textSent().find("Completed."), std::string::npos);
+  EXPECT_FALSE(form->PX().isOpen());
+  EXPECT_FALSE(form->tbRewrite->isChecked());
+}
+
+}  // namespace
+}  // namespace kelmore::mainwindow
