@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -154,6 +155,9 @@ Form1::Form1(Options options) : options_(std::move(options)) {
   createMenus();
   createToolBar();
   setWindowTitle(resOr(kResCaption, "Macro-Editor") + resOr(kResNewName, "New.tvr"));
+  const std::filesystem::path icon = platform::assetDir() / "kelmore.png";
+  if (std::error_code ec; std::filesystem::is_regular_file(icon, ec))
+    setWindowIcon(QIcon(QString::fromStdString(icon.string())));
   resize(1100, 720);
 }
 

@@ -131,6 +131,22 @@ TEST_F(Form1Test, the_about_box_closes_on_a_click) {
   EXPECT_EQ(box->exec(), QDialog::Accepted);
 }
 
+TEST_F(Form1Test, boxes_without_a_title_carry_the_application_title) {
+  QtPrompter real;
+  QString title, text;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    box->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_EQ(real.ask(nullptr, QMessageBox::NoIcon, {}, "Code is not generated.", QMessageBox::Ok),
+            QMessageBox::Ok);
+  EXPECT_EQ(title, "Kelmore");
+  EXPECT_EQ(text, "Code is not generated.");
+}
+
 TEST_F(Form1Test, a_tvr_argument_goes_to_the_source_loader_made_absolute) {
   Form1::Options options;
   options.arguments = {QStringLiteral("kelmore"), QStringLiteral("sub/Prog.TVR")};
