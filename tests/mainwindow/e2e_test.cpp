@@ -112,6 +112,18 @@ TEST_F(EndToEnd, rewrite_to_from_macro2_then_run_and_auto_execute) {
   EXPECT_TRUE(form->menuAuto[0]->isChecked());
 }
 
+TEST_F(EndToEnd, wmr_flash_download_uses_blocks_and_prints_nothing) {
+  sim::ModuleConfig config;
+  config.blockDownload = true;
+  startWith(config);
+  const auto bytes = compile("WMR-STD");
+  form->menuRewrite_Click(3);
+  EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
+  // The block writer's header always names the module's one flash macro.
+  EXPECT_TRUE(eventually([&] { return sim->memory().flashMacro[0] == bytes; }));
+  EXPECT_EQ(textSent().find("Completed."), std::string::npos);
+}
+
 TEST_F(EndToEnd, hexadecimal_module_address_reaches_the_module) {
   sim::ModuleConfig config;
   config.address = 10;

@@ -3,6 +3,8 @@
 #include "mainwindow/form1.h"
 
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -227,6 +229,17 @@ TEST_F(Form1Test, port_menu_and_port_box_agree) {
   form->menuComm[2]->trigger();
   EXPECT_EQ(form->commList->currentText(), "COM3");
   EXPECT_FALSE(form->menuLan->isChecked());
+}
+
+TEST_F(Form1Test, port_items_show_the_device_behind_each_name) {
+  int master = -1, slave = -1;
+  char name[128];
+  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  writeFile(portsMap(), std::string("COM2=") + name + "\n");
+  auto form = start();
+  EXPECT_EQ(form->commList->itemData(1, Qt::ToolTipRole).toString(), QString::fromLatin1(name));
+  ::close(slave);
+  ::close(master);
 }
 
 TEST_F(Form1Test, target_box_moves_the_three_submenus) {
