@@ -110,6 +110,8 @@ SourceEditor::SourceEditor(QWidget* parent)
 }
 
 SourceEditor::~SourceEditor() {
+  // The document outlives the history while the base class tears down; it must not report to it.
+  disconnect(document(), nullptr, this, nullptr);
   history_->setTextBox(nullptr);
 }
 
