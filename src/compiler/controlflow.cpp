@@ -10,6 +10,7 @@
 #include "common/codetext.h"
 #include "common/numbers.h"
 #include "common/strings.h"
+#include "compiler/instructions.h"
 #include "compiler/stmt_support.h"
 
 namespace kelmore {
@@ -27,12 +28,17 @@ constexpr int kToMissing = 1025;
 constexpr int kIfMissing = 1026;
 constexpr int kLabelUnderscore = 1019;
 
-// Opens a block one level deeper: the new level and the number of the block at that level.
+// ED, BK: where the macro ends.
+const std::string kMacroEnd =
+    std::string(opcodeText(Opcode::EventDisable)) + std::string(opcodeText(Opcode::End));
+
+// A block of one kind: its level and its number at that level.
 struct Block {
   int level;
   int count;
 };
 
+// Opens a block one level deeper.
 Block openBlock(std::int16_t& depth, CompilerState::LevelArray& counts) {
   const int level = depth + 1;
   CompilerState::checkLevel(level);
@@ -50,22 +56,22 @@ Block innermost(std::int16_t depth, CompilerState::LevelArray& counts) {
 
 // What a routine's End Sub (and Exit Sub) appends. Touch_Event returns with RE on both paths: an RT would
 // leave the module in its event state.
-std::vector<std::uint8_t> routineEndCode(std::string_view scope) {
+std::string routineEndCode(std::string_view scope) {
   switch (routineKind(scope)) {
     case RoutineKind::Start:
-      return {0x45, 0x44, 0x42, 0x4B};  // ED, BK
+      return kMacroEnd;
     case RoutineKind::TimerEvent:
     case RoutineKind::PortEvent:
     case RoutineKind::TouchEvent:
-      return {0x52, 0x45};  // RE
+      return std::string(opcodeText(Opcode::EventReturn));
     case RoutineKind::Other:
       break;
   }
-  return {0x52, 0x54};  // RT
+  return std::string(opcodeText(Opcode::Return));
 }
 
 void endSub(MacroCompiler& mc) {
-  mc.codeout.code_out(routineEndCode(mc.compiler.currentScope));
+  mc.codeout.codeText += routineEndCode(mc.compiler.currentScope);
   mc.hensuulabel.clearTempVars();
   mc.compiler.currentScope = "global";
 }
@@ -138,7 +144,7 @@ void compileSub(MacroCompiler& mc, const SourceLine& line) {
 
 void compileEnd(MacroCompiler& mc, const SourceLine& line) {
   if (line.words.size() == 1) {
-    mc.codeout.code_out(std::vector<std::uint8_t>{0x45, 0x44, 0x42, 0x4B});  // ED, BK
+    mc.codeout.codeText += kMacroEnd;
     return;
   }
   const std::string_view what = line.words[1];
@@ -156,7 +162,7 @@ void compileExit(MacroCompiler& mc, const SourceLine& line) {
     const Block b = innermost(mc.compiler.forDepth, mc.compiler.forCount);
     mc.codeout.code_jmpLabel(blockLabel("_next", b.level, b.count));
   } else if (what == "Sub") {
-    mc.codeout.code_out(routineEndCode(mc.compiler.currentScope));
+    mc.codeout.codeText += routineEndCode(mc.compiler.currentScope);
   }
 }
 
@@ -334,10 +340,11 @@ void compileSleep(MacroCompiler& mc, const SourceLine& line) {
   }
   assign(mc, kCounter, r);
   const std::size_t loopStart = out.codeText.size();
-  out.code_out(std::vector<std::uint8_t>{0x57, 0x54});  // WT
+  out.codeText += opcodeText(Opcode::Wait);
   out.code_calcImm(kCounter, 1, "-");
-  // C# is 8 bytes (10 wide); the skip leads back over WT, the decrement and itself.
-  const std::size_t compareBytes = mc.compiler.wideMode != 0 ? 10 : 8;
+  // The skip leads back over WT, the decrement and the compare itself: -16, or -20 with wide immediates.
+  const OpcodeInfo& compare = opcodeInfo(Opcode::CompareImm);
+  const std::size_t compareBytes = mc.compiler.wideMode != 0 ? compare.wideLength : compare.length;
   const auto back = static_cast<std::int16_t>(
       -static_cast<int>((out.codeText.size() - loopStart) / kCellChars + compareBytes));
   out.code_jmpcImm(kCounter, 0, "<>", back);
