@@ -476,10 +476,19 @@ void Form1::SaveConfig() {
   platform::writeFileAtomic(platform::configDir() / kConfigFileName, formatConfig(values));
 }
 
+namespace {
+// The viewport margins are the scroll area's to set; a member pointer taken in a derived class reaches them
+// on any pane, whatever class the source pane is.
+struct ViewportMargins : QAbstractScrollArea {
+  static constexpr void (QAbstractScrollArea::*set)(const QMargins&) = &ViewportMargins::setViewportMargins;
+  static constexpr QMargins (QAbstractScrollArea::*get)() const = &ViewportMargins::viewportMargins;
+};
+}  // namespace
+
 void Form1::addLeftMargin(int pixels) {
-  QTextFrameFormat format = source->document()->rootFrame()->frameFormat();
-  format.setLeftMargin(format.leftMargin() + pixels);
-  source->document()->rootFrame()->setFrameFormat(format);
+  QMargins margins = (source->*ViewportMargins::get)();
+  margins.setLeft(margins.left() + pixels);
+  (source->*ViewportMargins::set)(margins);
 }
 
 void Form1::Version() {

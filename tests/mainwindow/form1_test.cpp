@@ -242,6 +242,16 @@ TEST_F(Form1Test, port_items_show_the_device_behind_each_name) {
   ::close(master);
 }
 
+TEST_F(Form1Test, the_source_pane_keeps_its_wider_left_margin) {
+  auto form = start();
+  const auto leftMargin = [&] {
+    return form->source->viewport()->geometry().left() - form->source->frameWidth();
+  };
+  EXPECT_EQ(leftMargin(), 8);
+  form->source->setPlainText("Sub Start()\nEnd Sub");
+  EXPECT_EQ(leftMargin(), 8);
+}
+
 TEST_F(Form1Test, target_box_moves_the_three_submenus) {
   auto form = start();
   form->targetList->setCurrentIndex(0);
