@@ -43,15 +43,26 @@ bool isCommentLine(std::string_view line) {
   return !rest.empty() && rest.front() == '\'';
 }
 
-// A minus with no operand before it (line start, an operator, "(", "," or a statement word such as Step,
-// To or Print) belongs to its number and is not spaced apart from it.
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// A minus with no operand before it belongs to its number and is not spaced apart from it: at the line's
+// start, after an operator, "(", "," or ":", after a statement word (Step, To, Print, ...), or after a
+// command word that opens the statement (Cursor -1, 0). After any other name or a value it subtracts.
 bool unaryMinusAt(std::string_view line, const std::vector<ColourSpan>& spans, std::size_t at) {
   std::size_t j = at;
-  while (j > 0 && (line[j - 1] == ' ' || line[j - 1] == '\t')) --j;
+  while (j > 0 && isBlank(line[j - 1])) --j;
   if (j == 0) return true;
   const char before = line[j - 1];
-  if (std::string_view("=+-*/<>(,").find(before) != std::string_view::npos) return true;
-  return classAt(spans, j - 1) == ColourClass::Statement;
+  if (std::string_view("=+-*/<>(,:").find(before) != std::string_view::npos) return true;
+  const ColourClass cls = classAt(spans, j - 1);
+  if (cls == ColourClass::Statement) return true;
+  if (cls != ColourClass::Function) return false;
+  std::size_t word = j - 1;
+  while (word > 0 && classAt(spans, word - 1) == ColourClass::Function) --word;
+  while (word > 0 && isBlank(line[word - 1])) --word;
+  return word == 0 || line[word - 1] == ':';
 }
 
 // One operator: each occurrence in code gets one blank on each side. The text between occurrences loses

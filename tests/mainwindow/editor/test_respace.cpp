@@ -39,6 +39,8 @@ constexpr SpaceCase kSpacing[] = {
     {"unary_minus_in_parenthesis", "x=(-1)", "x = (-1)"},
     {"binary_minus", "x=a-1", "x = a - 1"},
     {"minus_after_multiply", "x=a*-b", "x = a * -b"},
+    {"unary_minus_after_a_command", "Cursor -1,0", "Cursor -1,0"},
+    {"minus_after_a_value_word_subtracts", "x=RecCount -1", "x = RecCount - 1"},
     {"no_blank_after_parenthesis", "x=VPeek( 3)", "x = VPeek(3)"},
     {"leading_blank_entry_inserted_without_its_blank", "If a  or b Then", "If a Or b Then"},
     {"tab_indent_kept", "\tprint x", "\tPrint x"},
