@@ -52,17 +52,21 @@ class VirtualEnv : public LinkEnv {
   std::function<void(int)> onSleep;
 };
 
-// Real sleeps and clock, with the boxes recorded: for runs against the simulated module.
+// Real sleeps and clock, with the boxes and the sleeps recorded: for runs against the simulated module.
 class RealEnv : public LinkEnv {
  public:
   void messageBox(std::string_view text, std::string_view title, BoxIcon icon) override {
     boxes.push_back({std::string(text), std::string(title), icon});
   }
-  void sleepMs(int ms) override { plain_.sleepMs(ms); }
+  void sleepMs(int ms) override {
+    sleptMs += ms;
+    plain_.sleepMs(ms);
+  }
   void doEvents() override {}
   Clock::time_point now() override { return Clock::now(); }
 
   std::vector<Box> boxes;
+  int sleptMs = 0;  // every wait the link asked for: the sequence's pauses and its read polls
 
  private:
   PlainLinkEnv plain_;
