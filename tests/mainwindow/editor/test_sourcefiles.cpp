@@ -354,12 +354,15 @@ TEST_F(Files, dropped_file_of_another_kind_is_refused_before_the_prompt) {
   EXPECT_EQ(pane.value, "edited");
 }
 
-TEST_F(Files, tmp_save_writes_whatever_the_state) {
+TEST_F(Files, tmp_save_writes_whatever_the_state_and_tmp_load_reads_it) {
   files->startUp("");
   pane.value = "x = 1\n";
   EXPECT_TRUE(files->TMP_Save());
   EXPECT_EQ(readBytes(dir / "TMP.tvr"), "x = 1\r\n");
   EXPECT_TRUE(files->isChanged());
+  pane.value = "other";
+  EXPECT_TRUE(files->TMP_Load());
+  EXPECT_EQ(pane.value, "x = 1\n");
   platform::test_seam::setWriteFunction(failingWrite);
   EXPECT_FALSE(files->TMP_Save());
   EXPECT_EQ(prompter.messages.back(), "|Kelmore  " + path("TMP.tvr") + ": Permission denied");
