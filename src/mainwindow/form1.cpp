@@ -641,8 +641,12 @@ void Form1::Rewrite() {
 
 void Form1::Start() {
   if (PX().isOpen()) return;
-  tbStart->setChecked(true);
   const int k = targetList->currentIndex();
+  if (k < 0) {
+    showError(fromStd(kNoTarget));  // a target text that names no area: nothing is sent
+    return;
+  }
+  tbStart->setChecked(true);
   runDeviceCommand([&] {
     if (commCheck()) {
       const CommandResult result = startSequence(deviceAdapter(), k);
@@ -655,8 +659,12 @@ void Form1::Start() {
 
 void Form1::AutoExec() {
   if (PX().isOpen()) return;
-  tbAutoExec->setChecked(true);
   const int k = targetList->currentIndex();
+  if (k < 0) {
+    showError(fromStd(kNoTarget));  // a target text that names no area: nothing is sent
+    return;
+  }
+  tbAutoExec->setChecked(true);
   runDeviceCommand([&] {
     if (commCheck()) {
       const CommandResult result = autoExecSequence(deviceAdapter(), k);

@@ -316,6 +316,18 @@ TEST_F(Form1Test, device_commands_are_disabled_while_one_runs_and_close_waits_fo
   EXPECT_FALSE(form->deviceBusy());
 }
 
+TEST_F(Form1Test, no_target_area_sends_nothing) {
+  writeFile(configFile(), config22("COM1", "FROM Macro9"));
+  auto form = start();
+  form->Start();
+  form->AutoExec();
+  form->setCodeText("41 ");
+  form->Rewrite();
+  EXPECT_EQ(prompter.texts(),
+            QStringList({"Target is not selected.", "Target is not selected.", "Target is not selected."}));
+  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+}
+
 TEST_F(Form1Test, rewrite_without_code_and_with_too_much_code) {
   auto form = start();
   form->Rewrite();
