@@ -172,9 +172,6 @@ SerialPort::~SerialPort() {
 
 PortError SerialPort::open(const std::string& devicePath, const SerialSettings& settings) {
   close();
-  termios wanted{};
-  if (!buildTermios(wanted, settings)) return PortError::Setup;
-
   int fd = -1;
   do {
     fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -198,13 +195,18 @@ PortError SerialPort::open(const std::string& devicePath, const SerialSettings& 
   }
   impl_->fd = fd;
 
+  // Settings are judged once the port is known to be there and free, so a missing or busy port reads as
+  // such whatever it was asked to take.
   termios current{};
   if (::tcgetattr(fd, &current) != 0) {
     impl_->closeFd();
     return PortError::Setup;
   }
   termios applied = current;
-  buildTermios(applied, settings);
+  if (!buildTermios(applied, settings)) {
+    impl_->closeFd();
+    return PortError::Setup;
+  }
   termios readBack{};
   if (::tcsetattr(fd, TCSANOW, &applied) != 0 || ::tcgetattr(fd, &readBack) != 0 ||
       !termiosTaken(applied, readBack, isPseudoTerminal(fd))) {

@@ -105,6 +105,18 @@ TEST_P(RefusedSettings, give_setup_and_leave_the_port_closed_and_free) {
 INSTANTIATE_TEST_SUITE_P(open, RefusedSettings, testing::ValuesIn(kRefused),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(SerialPortOpen, a_missing_or_busy_port_reads_as_such_whatever_the_settings) {
+  const SerialSettings refused{12345, 'n', 8, 1, true};
+  SerialPort port;
+  EXPECT_EQ(port.open("/dev/kelmore-no-such-port", refused), PortError::NotFound);
+  Pty pty;
+  ASSERT_FALSE(pty.slavePath().empty());
+  SerialPort holder;
+  ASSERT_EQ(holder.open(pty.slavePath(), SerialSettings{}), PortError::None);
+  EXPECT_EQ(port.open(pty.slavePath(), refused), PortError::Busy);
+  EXPECT_FALSE(port.isOpen());
+}
+
 TEST(SerialPortOpen, tells_missing_and_non_terminal_devices_apart) {
   SerialPort port;
   EXPECT_EQ(port.open("/dev/kelmore-no-such-port", SerialSettings{}), PortError::NotFound);
