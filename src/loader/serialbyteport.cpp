@@ -8,7 +8,8 @@ namespace kelmore::loader {
 
 namespace {
 
-constexpr platform::SerialSettings kLoaderSettings{38400, 'n', 8, 1, true};
+// The loader's line: CTS output flow, RTS on, DTR off.
+constexpr platform::SerialSettings kLoaderSettings{38400, 'n', 8, 1, true, false};
 
 }  // namespace
 

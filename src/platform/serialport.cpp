@@ -214,6 +214,11 @@ PortError SerialPort::open(const std::string& devicePath, const SerialSettings& 
     return PortError::Setup;
   }
   ::tcflush(fd, TCIOFLUSH);
+  if (!settings.dtr) {
+    // The open raised it; a device without modem lines refuses the call, which changes nothing.
+    int bits = TIOCM_DTR;
+    ::ioctl(fd, TIOCMBIC, &bits);
+  }
   impl_->ctsFlow = settings.ctsFlow;
   return PortError::None;
 }

@@ -24,6 +24,7 @@ struct SerialSettings {
   int dataBits = 8;   // 5..8
   int stopBits = 1;   // 1 or 2
   bool ctsFlow = true;
+  bool dtr = true;  // DTR raised while open; false drops it (where the device has modem lines)
 };
 
 struct IoResult {
