@@ -1,4 +1,4 @@
-// The loader's byte port on a real serial device: COMn mapped to its device, 38400 baud 8N1, CTS flow, DTR off.
+// The loader's byte port on a real serial device: COMn mapped to its device, 38400 8N1, CTS flow, DTR off.
 // Layer: loader (plain C++, no Qt).
 #pragma once
 
