@@ -196,6 +196,7 @@ void Form1::createPanes() {
   setResTip(rowText, 2508);
   addText->setToolTip(QStringLiteral("Address of object code"));
   rowText->setToolTip(QStringLiteral("Cursor location in Source code."));
+  raddText->setToolTip(QStringLiteral("Distance between start and end of the selection."));
 
   const auto listView = [this](QStringList columns) {
     auto* view = new QTreeWidget(this);

@@ -133,6 +133,22 @@ TEST_F(Form1Test, the_about_box_closes_on_a_click) {
   EXPECT_EQ(box->exec(), QDialog::Accepted);
 }
 
+TEST_F(Form1Test, help_about_shows_a_new_about_box_each_time) {
+  auto form = start();
+  QStringList versions;
+  for (int i = 0; i < 2; ++i) {
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      versions << box->Label1->text();
+      box->Timer1_Timer();
+    });
+    form->menuVersion->trigger();
+  }
+  EXPECT_EQ(versions, QStringList({"Ver4.4.3", "Ver4.4.3"}));
+  EXPECT_EQ(form->menuVersion->text(), "&About");
+}
+
 TEST_F(Form1Test, boxes_without_a_title_carry_the_application_title) {
   QtPrompter real;
   QString title, text;
