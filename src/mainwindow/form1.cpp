@@ -166,6 +166,7 @@ Form1::~Form1() = default;
 // ---------------------------------------------------------------------------------------------------------
 // Window shell
 
+// The one place the source pane is made; a richer editor pane (any QPlainTextEdit) takes its place here.
 QPlainTextEdit* Form1::createSourcePane() {
   auto* pane = new QPlainTextEdit(this);
   pane->setLineWrapMode(QPlainTextEdit::NoWrap);
