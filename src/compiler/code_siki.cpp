@@ -1,8 +1,11 @@
 // Expression compiler: infix text to postfix, then folded constants or compare/arithmetic code.
 // Layer: compiler (plain C++, no Qt).
+#include <locale.h>
 #include <cctype>
+#include <charconv>
+#include <clocale>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "common/numbers.h"
@@ -31,12 +34,28 @@ bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// General format with up to 15 significant digits ("-3", "2.5", "1E+15").
+// General format with up to 15 significant digits ("-3", "2.5", "1E+15"), the same under every locale: the
+// window toolkit sets the user's locale, whose decimal comma would change folded constants.
 std::string formatDouble(double value) {
   if (value == 0) return "0";
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.15G", value);
-  return buffer;
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  std::string text(buffer, result.ptr);
+  for (char& c : text)
+    if (c == 'e') c = 'E';
+  return text;
+}
+
+// The value of a decimal number text ("1.5", "-2", "1E+15", "3D2"), read with a decimal point under every
+// locale. A magnitude past the double range is a fault, never a silent 0.
+double decimalValue(std::string_view t) {
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  std::string text(t);
+  for (char& c : text)
+    if (c == 'D' || c == 'd') c = 'E';
+  const double value = strtod_l(text.c_str(), nullptr, cLocale);
+  if (std::isinf(value)) throw CompileFault("number too large");
+  return value;
 }
 
 std::int32_t toInt32(double value) {
@@ -86,14 +105,23 @@ bool isNumberText(std::string_view t) {
 }
 
 double numberValue(std::string_view t) {
-  if (t.size() >= 3 && t[0] == '&' && (t[1] == 'h' || t[1] == 'H')) {
+  if (!isNumberText(t)) return leadingNumber(t);
+  if (t[0] == '&' && (t[1] == 'h' || t[1] == 'H')) {
     std::uint64_t value = 0;
     for (char c : t.substr(2)) value = (value << 4) | static_cast<unsigned>(hexDigitValue(c));
     // Up to four digits read as 16 bits, five to eight as 32 bits, both signed.
     if (t.size() - 2 <= 4) return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
   }
-  return leadingNumber(t);
+  if (t[0] == '&') {
+    std::uint64_t value = 0;
+    for (char c : t.substr(2)) value = value * 8 + static_cast<unsigned>(c - '0');
+    // An octal literal is at most 32 bits; eleven digits can say more.
+    if (value > 0xFFFFFFFFu) throw CompileFault("number too large");
+    if (value <= 0xFFFF) return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+  }
+  return decimalValue(t);
 }
 
 namespace {

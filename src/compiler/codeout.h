@@ -25,7 +25,8 @@ inline constexpr std::string_view kCodeSikiError = "code_siki_error";
 // and exponent, or an &H / &O literal (either letter case).
 bool isNumberText(std::string_view token);
 // The value of a number text; an &H literal of up to four digits is signed 16-bit, of five to eight digits
-// signed 32-bit.
+// signed 32-bit. Decimal texts read with a decimal point whatever the locale. CompileFault for a number
+// too large for a double or an octal literal past 32 bits. Other texts give their leading number.
 double numberValue(std::string_view token);
 
 // The ASCII byte of an operator token ("=", "+", "-", "*", "/", "Mod", "Or", "And", "Xor"), or -1.

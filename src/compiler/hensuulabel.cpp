@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "common/numbers.h"
+#include "compiler/codeout.h"
 #include "compiler/compiler.h"
 
 namespace kelmore {
@@ -428,6 +429,9 @@ double HensuuLabel::hexVal(std::string_view text) {
     }
     return static_cast<double>(value);
   }
+  // Constants the compiler wrote are read like the expression compiler reads them (no locale, no silent
+  // 0 for a number too large); other texts by their leading number.
+  if (isNumberText(text)) return numberValue(text);
   return leadingNumber(text);
 }
 

@@ -79,6 +79,12 @@ TEST_F(Compile, goto_an_undefined_label) {
   EXPECT_TRUE(host.marks.empty());
 }
 
+TEST_F(Compile, constant_too_large_for_a_double_is_an_unexpected_error) {
+  EXPECT_FALSE(compile(joinLines({"Sub Start()", "a = 1E+309", "End Sub"})));
+  EXPECT_EQ(host.lastLog(), "1: This line cause unexpected error. Compile is disturbed.");
+  EXPECT_EQ(host.marks, std::vector<int>{1});
+}
+
 TEST_F(Compile, label_address_load) {
   ASSERT_TRUE(compile(joinLines({"Sub Start()", "y = Start", "End Sub"})));
   EXPECT_EQ(code(), "4C 23 41 3D 12 00 45 44 42 4B ");

@@ -2,6 +2,8 @@
 // Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "compiler/compiler.h"
 #include "fake_host.h"
 
@@ -182,7 +184,8 @@ INSTANTIATE_TEST_SUITE_P(code_siki, Unknown, ::testing::ValuesIn(kUnknown),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Expr, malformed_structure_and_arithmetic_faults_throw) {
-  for (auto e : {"a +", "a + b )", "- 5", "+", "1 / 0", "1 Mod 0", "&H7FFFFFFF * 2 And 1", "1E+300 * 1E+300"})
+  for (auto e : {"a +", "a + b )", "- 5", "+", "1 / 0", "1 Mod 0", "&H7FFFFFFF * 2 And 1", "1E+300 * 1E+300",
+                 "1E+309 - 1", "a < 1E+309", "&O77777777777 + 0"})
     EXPECT_THROW(siki(e), CompileFault) << e;
   EXPECT_TRUE(host.boxes.empty());
 }
@@ -209,6 +212,32 @@ TEST(NumberText, recognises_numbers_only) {
   EXPECT_EQ(numberValue("&HFFFFFFFF"), -1);
   EXPECT_EQ(numberValue("&H10000"), 65536);
   EXPECT_EQ(numberValue("&O17"), 15);
+  EXPECT_EQ(numberValue("&O177777"), -1);
+  EXPECT_EQ(numberValue("&O37777777777"), -1);
+  EXPECT_EQ(numberValue("3D2"), 300);
+  EXPECT_EQ(numberValue("1E-400"), 0);
+  EXPECT_THROW(numberValue("1E+309"), CompileFault);
+  EXPECT_THROW(numberValue("&O40000000000"), CompileFault);
+}
+
+// The window toolkit puts the user's locale in force; a decimal comma must change no constant.
+class DecimalCommaLocale : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8"})
+      if (std::setlocale(LC_ALL, name) != nullptr) return;
+    GTEST_SKIP() << "no locale with a decimal comma on this machine";
+  }
+  void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+TEST_F(DecimalCommaLocale, folds_and_constants_keep_their_fractions) {
+  FakeHost host;
+  MacroCompiler mc{host};
+  mc.hensuulabel.hensuuInit();
+  EXPECT_EQ(mc.codeout.code_siki("1.5 * 2", 0), "3");
+  EXPECT_EQ(mc.codeout.code_siki("0.25 + 0.5", 0), "0.75");
+  EXPECT_EQ(HensuuLabel::hexVal("3.75"), 3.75);
 }
 
 }  // namespace

@@ -227,6 +227,9 @@ TEST(HexVal, reads_decimal_and_unsigned_hex) {
   EXPECT_EQ(HensuuLabel::hexVal("-3"), -3);
   EXPECT_EQ(HensuuLabel::hexVal(""), 0);
   EXPECT_EQ(HensuuLabel::hexVal("abc"), 0);
+  EXPECT_EQ(HensuuLabel::hexVal("2.5"), 2.5);
+  // A constant too large for a double is a fault, never a silent 0.
+  EXPECT_THROW(HensuuLabel::hexVal("1E+309"), CompileFault);
 }
 
 TEST(RoutineKinds, special_names_in_any_letter_case) {
