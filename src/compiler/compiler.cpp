@@ -249,6 +249,9 @@ void MacroCompiler::structurePass(std::vector<std::string>& lines) {
       compiler.currentScope = std::string(name);
       if (firstRoutine && toLowerAscii(name) != "start") errorExit(resString(1018), Mark::Before);
       firstRoutine = false;
+      // A user label of the routine's name would be moved to the routine's entry without a word.
+      if (hensuulabel.getLabelToken(name) != kNo && hensuulabel.getRoutineName(name) == kNo)
+        errorExit(resString(1071), Mark::After, false);
       hensuulabel.addLabel(name);
 
       std::string params;
