@@ -18,6 +18,7 @@
 #include <QTextBlock>
 #include <QThread>
 #include <QToolBar>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <chrono>
@@ -166,11 +167,19 @@ Form1::~Form1() = default;
 // ---------------------------------------------------------------------------------------------------------
 // Window shell
 
-// The one place the source pane is made; a richer editor pane (any QPlainTextEdit) takes its place here.
-QPlainTextEdit* Form1::createSourcePane() {
-  auto* pane = new QPlainTextEdit(this);
-  pane->setLineWrapMode(QPlainTextEdit::NoWrap);
-  return pane;
+// The one place the source pane is made.
+editor::SourceEditor* Form1::createSourcePane() {
+  return new editor::SourceEditor(this);
+}
+
+void Form1::initCompileWin() {
+  code->clear();
+  mnemonic->clear();
+  addText->setText(QStringLiteral("Add:"));
+  raddText->setText(QStringLiteral("RAdd:"));
+  ListViewAZ->clear();
+  ListViewRoutine->clear();
+  ListViewLabel->clear();
 }
 
 void Form1::createPanes() {
@@ -289,6 +298,11 @@ void Form1::createActions() {
 }
 
 void Form1::createMenus() {
+  fileMenu = new editor::FileMenu(
+      this, source, *prompter_, [this] { initCompileWin(); }, kVersionText);
+  fileMenu->insertMenus(menuBar(), nullptr);
+  connect(source, &editor::SourceEditor::rowTextChanged, rowText, &QLineEdit::setText);
+  connect(source, &editor::SourceEditor::keywordChanged, keywordText, &QLineEdit::setText);
   menuCompile = menuBar()->addMenu(QStringLiteral("&Compile"));
   setResCaption(menuCompile, 2219);
   menuCompile->addAction(menuCompilego);
@@ -312,6 +326,9 @@ void Form1::createMenus() {
 
   menuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
   setResCaption(menuHelp, 2240);
+  menuHelp->addAction(fileMenu->menuPop);
+  menuHelp->addSeparator();
+  menuHelp->addAction(fileMenu->menuFileAssociation);
   menuHelp->addAction(menuVersion);
 }
 
@@ -382,6 +399,11 @@ void Form1::Form_Load() {
   programFolder_ = QString::fromStdString(assets.string());
   helpFile_ = QString::fromStdString(helpFilePath(assets, resOr(kResHelpFile, "HELP.HLP").toStdString()));
   tooltip_.CreateToolTip(source);
+  source->setHintDisplay(
+      [this](const QString& text, const QPoint& at) {
+        tooltip_.SetToolTipParam(text, source->mapFromGlobal(at));
+      },
+      [] { QToolTip::hideText(); });
 
   QString* mem[8] = {&memMacroMem, &memVRam,   &memGPRam,   &memGPFRom,
                      &memGPFRom2,  &memImgRam, &memImgFRom, &memMemSw};
@@ -416,17 +438,7 @@ void Form1::Form_Load() {
   std::vector<std::string> arguments;
   for (const QString& argument : options_.arguments) arguments.push_back(argument.toStdString());
   const auto startFile = commandLineSource(arguments);
-  bool loaded = false;
-  if (startFile && sourceLoader) {
-    const QString path = QString::fromStdString(startFile->string());
-    loaded = sourceLoader(path);
-    if (loaded) setWindowTitle(resOr(kResCaption, "Macro-Editor") + path);
-  }
-  if (!loaded) {
-    setWindowTitle(resOr(kResCaption, "Macro-Editor") + resOr(kResNewName, "New.tvr"));
-    source->setPlainText(resOr(kResPlaceholder, "Type souce code here."));
-    savedText = source->toPlainText();
-  }
+  fileMenu->startUp(startFile ? QString::fromStdString(startFile->string()) : QString());
   source->setFocus();
 }
 
@@ -437,12 +449,17 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (!fileMenu->Form_QueryUnload()) {
+    event->ignore();
+    return;
+  }
   Form_Unload();
   event->accept();
 }
 
 void Form1::Form_Unload() {
   tooltip_.DestroyToolTip();
+  fileMenu->TMP_Save();
   SaveConfig();
   if (logWindow_) logWindow_->hide();
 }
@@ -526,6 +543,8 @@ MacroCompiler& Form1::compiler() {
 // Compile, download, start and auto-exec
 
 void Form1::menuCompilego_Click() {
+  source->dq_check();
+  source->iro_check();
   checkSeries();
   progressform* log = logWindow();
   log->CndClose->hide();

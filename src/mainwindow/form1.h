@@ -19,6 +19,8 @@
 #include "compiler/host.h"
 #include "compiler/mnemonic.h"
 #include "mainwindow/clstooltip.h"
+#include "mainwindow/editor/filemenu.h"
+#include "mainwindow/editor/sourceeditor.h"
 #include "mainwindow/prompter.h"
 
 class QAction;
@@ -66,13 +68,14 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   QString commSettingText;
   QString ipAddressText;
   QString tcpPortText;
-  QString savedText;  // the editor text at the last load, save or new
   progressform* logWindow();
   link::PX5000& PX();
   const QString& helpFile() const { return helpFile_; }
 
   // --- controls ---
-  QPlainTextEdit* source = nullptr;
+  editor::SourceEditor* source = nullptr;
+  editor::FileMenu* fileMenu = nullptr;
+  void initCompileWin();
   QPlainTextEdit* code = nullptr;
   QPlainTextEdit* mnemonic = nullptr;
   QLineEdit* addText = nullptr;
@@ -115,9 +118,6 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   // The port box colour: checking or good, failed, or at rest (the window's own).
   enum class PortState { Rest, Checking, Failed };
   PortState portState() const { return portState_; }
-
-  // Opens the start-up source; set by the source-file support. Returns whether it loaded.
-  std::function<bool(const QString& path)> sourceLoader;
 
  public slots:
   void menuCompilego_Click();
@@ -194,7 +194,7 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   void createMenus();
   void createToolBar();
   void createPanes();
-  QPlainTextEdit* createSourcePane();
+  editor::SourceEditor* createSourcePane();
   void Form_Unload();
 
   void setPortState(PortState state);

@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "link/px5000.h"
 #include "mainwindow/progressform.h"
@@ -113,7 +114,7 @@ TEST_F(Form1Test, start_up_shows_the_about_box_first_then_the_window) {
   EXPECT_EQ(Form1::comboText(form.commList), "COM4");
   EXPECT_EQ(form.windowTitle(), "Macro-EditorNew.tvr");
   EXPECT_EQ(form.source->toPlainText(), "Type souce code here.");
-  EXPECT_EQ(form.savedText, form.source->toPlainText());
+  EXPECT_FALSE(form.fileMenu->files().isChanged());
   EXPECT_EQ(form.compiledSource, "");
   EXPECT_EQ(form.memMacroMem, "MacroMem");
   EXPECT_EQ(form.memGPFRom2, "GPFRom2");
@@ -165,21 +166,30 @@ TEST_F(Form1Test, boxes_without_a_title_carry_the_application_title) {
   EXPECT_EQ(text, "Code is not generated.");
 }
 
-TEST_F(Form1Test, a_tvr_argument_goes_to_the_source_loader_made_absolute) {
+TEST_F(Form1Test, a_tvr_argument_is_opened_made_absolute) {
+  fs::create_directories("sub");
+  writeFile("sub/Prog.TVR", "print 1\r\n");
   Form1::Options options;
   options.arguments = {QStringLiteral("kelmore"), QStringLiteral("sub/Prog.TVR")};
   options.prompter = &prompter;
   options.splash = false;
   Form1 form(options);
-  QString asked;
-  form.sourceLoader = [&](const QString& path) {
-    asked = path;
-    return true;
-  };
   form.Form_Load();
   const QString expected = QString::fromStdString((fs::current_path() / "sub/Prog.TVR").string());
-  EXPECT_EQ(asked, expected);
   EXPECT_EQ(form.windowTitle(), "Macro-Editor" + expected);
+  EXPECT_EQ(form.source->toPlainText(), "Print 1\n");
+  fs::remove_all("sub");
+}
+
+TEST_F(Form1Test, close_asks_about_an_edited_text_then_writes_tmp_tvr) {
+  auto form = start();
+  form->source->setPlainText("x = 1");
+  prompter.answers.push_back(QMessageBox::Cancel);
+  EXPECT_FALSE(form->close());
+  prompter.answers.push_back(QMessageBox::No);
+  EXPECT_TRUE(form->close());
+  std::ifstream in(platform::dataDir() / "TMP.tvr", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "x = 1");
 }
 
 TEST_F(Form1Test, loaded_config_moves_the_check_marks) {
