@@ -205,6 +205,19 @@ TEST_P(Code, compiles_to) {
 INSTANTIATE_TEST_SUITE_P(controlflow, Code, ::testing::ValuesIn(kCodeCases),
                          [](const auto& i) { return std::string(i.param.name); });
 
+TEST(Log, a_compile_with_a_user_label_logs_its_phases_and_counts) {
+  const auto r = compileLines("PX-5200", {"Sub Start()", "top:", "GoTo top", "End Sub"});
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.code(), "4A 50 FC FF 45 44 42 4B ");
+  EXPECT_EQ(r.host->logOf(LogKind::Phase),
+            (std::vector<std::string>{"Structure analysis Phase.", "Number of procedure.1",
+                                      "Number of user labels.1", "Intermittent code generating Phase.",
+                                      "Complete Optimize 'Print'", "Complete Optimize 'Print'",
+                                      "Complete Optimize 'If'", "Assign Label address.... OK.",
+                                      "Number of line of source code.3", "Number of generated code.0019"}));
+  EXPECT_TRUE(r.host->logOf(LogKind::Error).empty());
+}
+
 TEST(Labels, generated_names_are_unique_per_level_and_count) {
   const auto r =
       compileLines("PX-5200", {"Sub Start()", "x = 1", "If x Then", "If x Then", "End If", "End If",
