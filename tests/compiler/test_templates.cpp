@@ -1,0 +1,30 @@
+// The two start templates that ship beside the program compile as they stand.
+// Layer: tests (plain C++).
+#include <gtest/gtest.h>
+
+#include "fake_host.h"
+#include "platform/atomicfile.h"
+#include "platform/codepage.h"
+#include "platform/paths.h"
+
+namespace kelmore {
+namespace {
+
+class Template : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Template, compiles_without_an_error) {
+  std::string bytes;
+  ASSERT_TRUE(platform::readWholeFile(platform::assetDir() / GetParam(), bytes)) << GetParam();
+  testing::FakeHost host;
+  host.source = platform::fromCodePage(bytes);
+  MacroCompiler mc{host};
+  EXPECT_TRUE(mc.Compile());
+  EXPECT_EQ(host.boxes, std::vector<std::string>{});
+  EXPECT_NE(host.source.find("Compiler Version :"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(share, Template, ::testing::Values("template1.tvr", "template2.tvr"),
+                         [](const auto& i) { return std::string(i.param).substr(0, 9); });
+
+}  // namespace
+}  // namespace kelmore
