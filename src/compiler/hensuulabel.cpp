@@ -155,7 +155,11 @@ HensuuLabel::HensuuLabel(MacroCompiler& owner)
       routineParams_(kRoutines) {
   for (int s = 0; s < kStdRegs; ++s) stdRegName_[s] = std::string(1, static_cast<char>(65 + s));
   for (int s = 0; s < kIntRegs; ++s) intRegName_[s] = std::string(1, static_cast<char>(86 + s));
-  for (int s = 0; s < kLabels; ++s) labelToken_[s] = "L" + hexUpper(static_cast<unsigned>(s), 4);
+  // "L" and four hex digits: five digits of a slot below 4096 start with a zero that becomes the "L".
+  for (int s = 0; s < kLabels; ++s) {
+    labelToken_[s] = hexUpper(static_cast<unsigned>(s), 5);
+    labelToken_[s][0] = 'L';
+  }
 }
 
 void HensuuLabel::hensuuInit() {

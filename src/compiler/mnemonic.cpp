@@ -41,7 +41,10 @@ class Fields {
 
   std::string skip(std::size_t index) const {
     const std::uint32_t v = u16(index);
-    return v < 32768 ? std::to_string(v) : "-" + std::to_string(65536 - v);
+    if (v < 32768) return std::to_string(v);
+    std::string text = "-";
+    text += std::to_string(65536 - v);
+    return text;
   }
   // 16-bit immediates are unsigned; a 32-bit one is read as signed, as the module does.
   std::string imm(std::size_t index) const {
