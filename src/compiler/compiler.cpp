@@ -256,7 +256,8 @@ void MacroCompiler::structurePass(std::vector<std::string>& lines) {
 
       std::string params;
       const std::string_view paramText = rest.substr(open + 1, close - open - 1);
-      if (!paramText.empty()) {
+      // "( )" has no parameter, the same as "()": no register goes to a nameless variable.
+      if (!trimBlanks(paramText).empty()) {
         std::unordered_set<std::string> seen;
         std::size_t start = 0;
         while (true) {

@@ -156,6 +156,12 @@ TEST_F(Driver, routine_and_label_counts) {
   EXPECT_EQ(mc.hensuulabel.getVarReg("Draw::y"), "B");
 }
 
+TEST_F(Driver, blanks_between_the_parentheses_are_no_parameter) {
+  ASSERT_TRUE(compile(joinLines({"Sub Start( )", "EndSub", "Sub Draw(  )", "EndSub"})));
+  EXPECT_EQ(host.lists[CompilerList::Routines], (std::vector<ListRow>{{"Start", "", ""}, {"Draw", "", ""}}));
+  EXPECT_EQ(host.tips[CompilerList::Variables], " used.");
+}
+
 TEST_F(Driver, start_is_recognised_in_any_letter_case) {
   EXPECT_TRUE(compile(joinLines({"Sub START()", "EndSub"})));
   EXPECT_TRUE(compile(joinLines({"Sub start()", "EndSub"})));
