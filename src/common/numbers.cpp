@@ -4,8 +4,8 @@
 
 #include <cctype>
 #include <cfenv>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 namespace kelmore {
 namespace {
@@ -66,8 +66,11 @@ double leadingNumber(std::string_view text) {
     while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) exponent.push_back(s[j++]);
     if (j > first) number += exponent;
   }
-  const double value = std::strtod(number.c_str(), nullptr);
-  return std::isfinite(value) ? value : 0;
+  // from_chars reads the same under every locale; a window toolkit may have put a decimal comma in force.
+  const std::string_view digitsText = number.starts_with('+') ? std::string_view(number).substr(1) : number;
+  double value = 0;
+  const auto [end, error] = std::from_chars(digitsText.data(), digitsText.data() + digitsText.size(), value);
+  return error == std::errc{} && std::isfinite(value) ? value : 0;
 }
 
 double roundHalfEven(double value) {

@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 
 #include "common/numbers.h"
 #include "link/fields.h"
@@ -38,8 +37,8 @@ std::int64_t wholeNumber(std::string_view text, std::int64_t low, std::int64_t h
 std::string dotCount(const std::string& reply) {
   const double value = reply.size() > 3 ? leadingNumber(std::string_view(reply).substr(3, 3)) : 0.0;
   char text[32];
-  std::snprintf(text, sizeof text, "%.15g", value);
-  return text;
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;  // locale-free, shortest form
+  return std::string(text, end);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // strReplace, number reading and formatting, PRT lines and the string table.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 
@@ -78,6 +79,17 @@ TEST_P(Number, reads_the_leading_number) {
 }
 INSTANTIATE_TEST_SUITE_P(numbers, Number, testing::ValuesIn(kNumbers),
                          [](const auto& i) { return std::string(i.param.name); });
+
+// A window toolkit puts the user's locale in force; a decimal comma must not change what a text reads as.
+TEST(Numbers, reading_ignores_a_decimal_comma_locale) {
+  const char* found = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+    if ((found = std::setlocale(LC_ALL, name))) break;
+  if (!found) GTEST_SKIP() << "no locale with a decimal comma on this machine";
+  EXPECT_DOUBLE_EQ(leadingNumber("2.5"), 2.5);
+  EXPECT_DOUBLE_EQ(leadingNumber("+1.5E1"), 15);
+  std::setlocale(LC_ALL, "C");
+}
 
 TEST(Numbers, rounds_halves_to_even) {
   EXPECT_EQ(roundHalfEven(2.5), 2);
