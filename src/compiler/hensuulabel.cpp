@@ -165,6 +165,9 @@ HensuuLabel::HensuuLabel(MacroCompiler& owner)
 void HensuuLabel::hensuuInit() {
   for (auto& b : stdRegBinding_) b.clear();
   for (auto& b : intRegBinding_) b.clear();
+  for (auto& k : stdLastKey_) k.clear();
+  for (auto& k : intLastKey_) k.clear();
+  holds_.clear();
   varIndex_.clear();
 
   // A model outside the table keeps no system variable of an earlier compile.
@@ -268,25 +271,53 @@ void HensuuLabel::addVar(std::string_view name) {
   const bool eventBank = isEventRoutine(owner_.compiler.currentScope);
   if (getVarReg(name) != kNo) return;
   std::string key = keyOf(name);
+  std::string lower = toLowerAscii(key);
   if (eventBank) {
     for (int s = 0; s < kIntRegs; ++s) {
-      if (!intRegBinding_[s].empty()) continue;
+      if (!intRegBinding_[s].empty() || heldAgainst(Bank::Int, s, lower)) continue;
       if (s > intHighWater) intHighWater = static_cast<std::int16_t>(s);
-      varIndex_.try_emplace(toLowerAscii(key), Binding{Bank::Int, static_cast<std::int16_t>(s)});
+      varIndex_.try_emplace(lower, Binding{Bank::Int, static_cast<std::int16_t>(s)});
+      intLastKey_[s] = std::move(lower);
       intRegBinding_[s] = std::move(key);
       return;
     }
     overflow("interupt variable over!");
   } else {
     for (int s = 0; s < kStdRegs; ++s) {
-      if (!stdRegBinding_[s].empty()) continue;
+      if (!stdRegBinding_[s].empty() || heldAgainst(Bank::Std, s, lower)) continue;
       if (s > stdHighWater) stdHighWater = static_cast<std::int16_t>(s);
-      varIndex_.try_emplace(toLowerAscii(key), Binding{Bank::Std, static_cast<std::int16_t>(s)});
+      varIndex_.try_emplace(lower, Binding{Bank::Std, static_cast<std::int16_t>(s)});
+      stdLastKey_[s] = std::move(lower);
       stdRegBinding_[s] = std::move(key);
       return;
     }
     overflow("standard variable over!");
   }
+}
+
+bool HensuuLabel::heldAgainst(Bank bank, int slot, const std::string& lowerKey) const {
+  for (const Hold& hold : holds_) {
+    if (hold.slot.bank != bank || hold.slot.slot != slot) continue;
+    const std::string& last = bank == Bank::Std ? stdLastKey_[slot] : intLastKey_[slot];
+    return last != lowerKey;
+  }
+  return false;
+}
+
+void HensuuLabel::holdRegister(char code, std::string_view owner) {
+  Binding slot{};
+  if (code >= 'A' && code < 'A' + kStdRegs)
+    slot = {Bank::Std, static_cast<std::int16_t>(code - 'A')};
+  else if (code >= 'V' && code < 'V' + kIntRegs)
+    slot = {Bank::Int, static_cast<std::int16_t>(code - 'V')};
+  else
+    return;
+  holds_.push_back({toLowerAscii(owner), slot});
+}
+
+void HensuuLabel::releaseHolds(std::string_view owner) {
+  const std::string lower = toLowerAscii(owner);
+  std::erase_if(holds_, [&](const Hold& hold) { return hold.owner == lower; });
 }
 
 void HensuuLabel::delVar(std::string_view name) {

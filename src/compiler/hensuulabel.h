@@ -48,6 +48,11 @@ class HensuuLabel {
   void delVar(std::string_view name);
   // Frees every register whose variable name begins with "_".
   void clearTempVars();
+  // Keeps register `code` ("A".."Z") from every variable but the one it was last bound to, until
+  // releaseHolds(owner). A For loop holds the registers its head recomputes on every pass, so no variable
+  // first assigned in its body lands on one. Other codes are ignored.
+  void holdRegister(char code, std::string_view owner);
+  void releaseHolds(std::string_view owner);
 
   void addLabel(std::string_view name);
   void setLabel(std::string_view name, std::string_view address);
@@ -101,6 +106,8 @@ class HensuuLabel {
   const Binding* findKey(const std::string& lowerKey) const;
   std::string regOf(const Binding& binding) const;
   void overflow(std::string_view message);
+  // Whether slot `slot` of `bank` is held for a variable other than `lowerKey`.
+  bool heldAgainst(Bank bank, int slot, const std::string& lowerKey) const;
   int takeLabelSlot(std::string_view name);
   int takeRoutineSlot(std::string_view name);
 
@@ -109,6 +116,14 @@ class HensuuLabel {
   std::array<std::string, kStdRegs> stdRegBinding_;
   std::array<std::string, kIntRegs> intRegName_;
   std::array<std::string, kIntRegs> intRegBinding_;
+  // The lower-case key each register was last bound to; kept when the register is freed.
+  std::array<std::string, kStdRegs> stdLastKey_;
+  std::array<std::string, kIntRegs> intLastKey_;
+  struct Hold {
+    std::string owner;  // lower case
+    Binding slot;
+  };
+  std::vector<Hold> holds_;
   std::vector<std::string> sysVarCode_;
   std::vector<std::string> sysVarName_;
   std::vector<std::string> labelToken_;
