@@ -113,6 +113,19 @@ std::int64_t immediateValue(const MacroCompiler& mc, std::string_view constant) 
   return mc.compiler.wideMode != 0 ? value & 0xFFFFFFFF : value & 0xFFFF;
 }
 
+// Holds, for the loop whose step label is `owner`, every register that the code in [from, to) writes: the
+// step and final code of a loop head run again on every pass and would overwrite a variable sharing them.
+void holdHeadRegisters(MacroCompiler& mc, std::string_view owner, std::size_t from, std::size_t to) {
+  const std::string& code = mc.codeout.codeText;
+  const bool wide = mc.compiler.wideMode != 0;
+  for (std::size_t offset = from; offset < to;) {
+    const CodeItem item = decodeAt(code, offset, wide);
+    if (item.is(Opcode::LoadImm) || item.is(Opcode::LoadReg))
+      mc.hensuulabel.holdRegister(static_cast<char>(itemByte(code, offset, 2)), owner);
+    offset = item.end;
+  }
+}
+
 }  // namespace
 
 std::size_t findWord(std::string_view text, std::string_view word, std::size_t from) {
@@ -233,7 +246,9 @@ void compileFor(MacroCompiler& mc, const SourceLine& line) {
   const std::size_t skipFrom = out.currentAddress();
   mc.hensuulabel.setLabel(stepLabel, out.addressText());
 
+  const std::size_t stepCode = out.codeText.size();
   const std::string stepValue = evaluate(mc, stepText);
+  holdHeadRegisters(mc, stepLabel, stepCode, out.codeText.size());
   const bool stepConstant = !isVariable(mc, stepValue);
   if (stepConstant) {
     const std::string model = mc.host.modelName();
@@ -252,7 +267,9 @@ void compileFor(MacroCompiler& mc, const SourceLine& line) {
   appendCodeByte(field, static_cast<std::uint8_t>(skip >> 8));
   out.codeText.replace(skipField, field.size(), field);
 
+  const std::size_t finalCode = out.codeText.size();
   const std::string finalValue = evaluate(mc, finalText);
+  holdHeadRegisters(mc, stepLabel, finalCode, out.codeText.size());
   // A loop counting down leaves once it passes below its final value.
   const char* exitTest = stepConstant && HensuuLabel::hexVal(stepValue) < 0 ? "<" : ">";
   if (isVariable(mc, finalValue))
@@ -264,8 +281,10 @@ void compileFor(MacroCompiler& mc, const SourceLine& line) {
 void compileNext(MacroCompiler& mc, const SourceLine&) {
   CompilerState& st = mc.compiler;
   const Block b = innermost(st.forDepth, st.forCount);
-  mc.codeout.code_jmpLabel(blockLabel("_for", b.level, b.count));
+  const std::string stepLabel = blockLabel("_for", b.level, b.count);
+  mc.codeout.code_jmpLabel(stepLabel);
   mc.hensuulabel.setLabel(blockLabel("_next", b.level, b.count), mc.codeout.addressText());
+  mc.hensuulabel.releaseHolds(stepLabel);
   --st.forDepth;
 }
 

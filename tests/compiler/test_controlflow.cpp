@@ -257,7 +257,7 @@ TEST(Registers, for_keeps_a_plain_start_variable_and_frees_a_computed_one) {
 
 // The registers a loop head writes on every pass belong to it until its Next: a variable first assigned in
 // the body must not share them, or the next pass overwrites it.
-TEST(Registers, DISABLED_a_body_variable_keeps_its_own_register_after_an_if) {
+TEST(Registers, a_body_variable_keeps_its_own_register_after_an_if) {
   const auto r = compileLines("PX-5200", {"Sub Start()", "n = 3", "a = 1", "For i = 1 To n + 1",
                                           "If a = 1 Then", "End If", "x = 5", "Next", "y = 7", "End Sub"});
   ASSERT_TRUE(r.ok) << ::testing::PrintToString(r.errors());
@@ -276,7 +276,7 @@ TEST(Registers, DISABLED_a_body_variable_keeps_its_own_register_after_an_if) {
   EXPECT_EQ(r.binding("D"), "Start::y");
 }
 
-TEST(Registers, DISABLED_a_body_variable_keeps_off_the_intermediate_registers_of_the_head) {
+TEST(Registers, a_body_variable_keeps_off_the_intermediate_registers_of_the_head) {
   const auto r = compileLines("PX-5200", {"Sub Start()", "a = 1", "b = 2", "c = 3", "For i = 1 To a + b * c",
                                           "x = 5", "Next", "End Sub"});
   ASSERT_TRUE(r.ok) << ::testing::PrintToString(r.errors());
