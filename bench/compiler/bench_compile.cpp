@@ -71,6 +71,8 @@ std::string generateSource(int lines) {
   add("i = 0");
   add("Sub Start()");
   add("End Sub");
+  add("Sub P(a, b)");
+  add("End Sub");
   int routine = 0;
   while (count < lines) {
     const std::string n = std::to_string(routine);
@@ -104,7 +106,16 @@ std::string generateSource(int lines) {
     add("End If");
     add("For i = 1 To g4 + 1");
     add("g5 = g5 + i");
+    add("If g5 > 100 Then");
+    add("Exit For");
+    add("End If");
+    add("Continue");
     add("Next");
+    add("Sleep g2 + 1");
+    add("g0 = Peek(g1)");
+    add("g1 = VPeek(16)");
+    add("g2 = top" + n);
+    add("P g1, g2 + 1");
     add("Select Case g6 + 1");
     add("Case 1");
     add("g7 = 2");
