@@ -379,6 +379,21 @@ void HensuuLabel::setLabel(std::string_view name, std::string_view address) {
   addressIndexValid_ = false;
 }
 
+std::vector<std::int32_t> HensuuLabel::labelAddressValues() const {
+  std::vector<std::int32_t> values(static_cast<std::size_t>(labelCount_), -1);
+  for (int s = 0; s < labelCount_; ++s) {
+    if (labelAddress_[s].empty()) continue;
+    std::int32_t value = 0;
+    for (char c : labelAddress_[s]) {
+      const int digit = hexDigitValue(c);
+      if (digit < 0) break;
+      value = value * 16 + digit;
+    }
+    values[static_cast<std::size_t>(s)] = value;
+  }
+  return values;
+}
+
 void HensuuLabel::setLabelAddressAt(int slot, std::string address) {
   if (slot < 0 || slot >= labelCount_) throw CompileFault("label slot out of range");
   labelAddress_[slot] = std::move(address);

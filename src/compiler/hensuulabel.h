@@ -85,6 +85,8 @@ class HensuuLabel {
   const std::vector<std::string>& routineParams() const { return routineParams_; }
   // Number of label slots in use (slots 0..labelCount()-1; labels are never freed).
   int labelCount() const { return labelCount_; }
+  // The byte address of each label slot in use (0..labelCount()-1), -1 for a label without one yet.
+  std::vector<std::int32_t> labelAddressValues() const;
   // Moves a label of slot `slot` (0..labelCount()-1) to `address` (4 hex digits); for the optimiser.
   void setLabelAddressAt(int slot, std::string address);
 

@@ -194,16 +194,6 @@ TextSpan clampedSpan(std::int64_t start, std::int64_t end, std::size_t size) {
   return {static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)};
 }
 
-std::int32_t parseAddress(std::string_view text) {
-  std::int32_t value = 0;
-  for (char c : text) {
-    const int digit = hexDigitValue(c);
-    if (digit < 0) break;
-    value = value * 16 + digit;
-  }
-  return value;
-}
-
 }  // namespace
 
 std::string sysRegName(char code, std::string_view model) {
@@ -353,12 +343,8 @@ void makeMnemonic(MnemonicHost& host, std::int32_t markStart, std::int32_t markE
 }
 
 void makeMnemonic(MnemonicHost& host, const MacroCompiler& mc, const MemoryAreaNames& memoryAreaNames) {
-  const auto& names = mc.hensuulabel.labelName();
-  const auto& addressTexts = mc.hensuulabel.labelAddress();
-  std::vector<std::int32_t> addresses(names.size(), -1);
-  for (std::size_t slot = 0; slot < names.size() && slot < addressTexts.size(); ++slot)
-    if (!addressTexts[slot].empty()) addresses[slot] = parseAddress(addressTexts[slot]);
-  makeMnemonic(host, mc.compiler.markStart, mc.compiler.markEnd, labelsByAddress(names, addresses),
+  makeMnemonic(host, mc.compiler.markStart, mc.compiler.markEnd,
+               labelsByAddress(mc.hensuulabel.labelName(), mc.hensuulabel.labelAddressValues()),
                memoryAreaNames);
 }
 

@@ -161,25 +161,7 @@ std::vector<bool> labelledAddresses(std::span<const std::int32_t> labelAddresses
   return labelled;
 }
 
-std::int32_t parseAddress(std::string_view text) {
-  std::int32_t value = 0;
-  for (char c : text) {
-    const int digit = hexDigitValue(c);
-    if (digit < 0) break;
-    value = value * 16 + digit;
-  }
-  return value;
-}
-
 // The label table of a compilation as byte addresses, and back.
-std::vector<std::int32_t> labelAddressesOf(const HensuuLabel& labels) {
-  std::vector<std::int32_t> addresses(static_cast<std::size_t>(labels.labelCount()), kNoAddress);
-  for (std::size_t slot = 0; slot < addresses.size(); ++slot)
-    if (!labels.labelName()[slot].empty() && !labels.labelAddress()[slot].empty())
-      addresses[slot] = parseAddress(labels.labelAddress()[slot]);
-  return addresses;
-}
-
 void storeLabelAddresses(HensuuLabel& labels, std::span<const std::int32_t> before,
                          std::span<const std::int32_t> after) {
   for (std::size_t slot = 0; slot < after.size(); ++slot)
@@ -195,7 +177,7 @@ void finishPass(CompilerHost& host, int logId) {
 // The label table of a compilation as byte addresses for the length of one pass, then written back.
 struct CompilerLabels {
   explicit CompilerLabels(HensuuLabel& table)
-      : labels(table), before(labelAddressesOf(table)), addresses(before) {}
+      : labels(table), before(table.labelAddressValues()), addresses(before) {}
   void store() { storeLabelAddresses(labels, before, addresses); }
 
   HensuuLabel& labels;
