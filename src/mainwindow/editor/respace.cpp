@@ -134,8 +134,9 @@ std::string spaceStatementWord(std::string line, int word) {
     const std::string_view view(line);
     const std::string_view before = view.substr(0, m);
     std::string out;
-    if (before.find_first_not_of(" \t") == std::string_view::npos) {
-      out = before;
+    if (view.substr(0, m + lead).find_first_not_of(" \t") == std::string_view::npos) {
+      // The blank a padded entry (" Poke ") begins with is the indentation's own, so it stays.
+      out = view.substr(0, m + lead);
     } else {
       out = rtrim(before);
       if (line[m - 1] != '\t') out += ' ';

@@ -45,6 +45,8 @@ constexpr SpaceCase kSpacing[] = {
     {"leading_blank_entry_inserted_without_its_blank", "If a  or b Then", "If a Or b Then"},
     {"tab_indent_kept", "\tprint x", "\tPrint x"},
     {"blank_indent_kept", "    next  i", "    Next i"},
+    {"blank_indent_kept_before_padded_entry", "    poke 1,2", "    Poke 1,2"},
+    {"padded_entry_opening_the_line", " Poke 1,2", " Poke 1,2"},
     {"empty_line", "", ""},
 };
 
