@@ -30,6 +30,12 @@ QString plainFromSelection(QString s) {
   return s.replace(kParagraph, QLatin1Char('\n'));
 }
 
+// Text coming in from outside: a line separator would be a line break on screen that a saved file (in
+// the code page) cannot hold, so it becomes a real one.
+QString plainForPane(QString s) {
+  return s.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+}
+
 bool isIndent(QChar c) {
   return c == QLatin1Char('\t') || c == QLatin1Char(' ') || c == QChar(0x3000);
 }
@@ -158,7 +164,7 @@ void SourceEditor::textPaste() {
   const QMimeData* data = QApplication::clipboard()->mimeData();
   if (!data || !data->hasText()) return;
   QTextCursor c = textCursor();
-  c.insertText(data->text());
+  c.insertText(plainForPane(data->text()));
   setTextCursor(c);
 }
 
@@ -353,7 +359,8 @@ void SourceEditor::keyPressEvent(QKeyEvent* event) {
       return;
     case Qt::Key_Return:
     case Qt::Key_Enter: {
-      if (mods != Qt::NoModifier) break;
+      // Shift+Enter is Enter too: the pane holds no line break other than a real one.
+      if (mods & ~Qt::ShiftModifier) break;
       // The break and the check of the line left are one change, one undo step.
       QTextCursor step(document());
       step.beginEditBlock();
@@ -443,6 +450,13 @@ void SourceEditor::insertFromMimeData(const QMimeData* source) {
       emit filesDropped(files);
       return;
     }
+  }
+  if (source && source->hasText()) {
+    QTextCursor c = textCursor();
+    c.insertText(plainForPane(source->text()));
+    setTextCursor(c);
+    ensureCursorVisible();
+    return;
   }
   QPlainTextEdit::insertFromMimeData(source);
 }

@@ -297,5 +297,19 @@ TEST_F(Pane, a_dropped_file_is_reported_not_inserted) {
   EXPECT_EQ(editor->sourceText(), "keep");
 }
 
+TEST_F(Pane, shift_enter_and_pasted_line_separators_make_real_line_breaks) {
+  // A line separator cannot be written to a source file in the code page: it would be lost on saving.
+  editor->setDocumentText(QStringLiteral("print a"));
+  caretToEnd();
+  QTest::keyClick(editor, Qt::Key_Return, Qt::ShiftModifier);
+  EXPECT_EQ(editor->sourceText(), "Print a\n");
+  editor->setDocumentText(QStringLiteral("ab"));
+  caretTo(1);
+  QApplication::clipboard()->setText(QString::fromUtf8("x\r\ny\rz\u2028w"));
+  QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(editor->sourceText(), "ax\ny\nz\nwb");
+  EXPECT_EQ(editor->document()->blockCount(), 4);
+}
+
 }  // namespace
 }  // namespace kelmore::editor
