@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
@@ -60,13 +61,25 @@ SourceRead readSourceFile(const std::filesystem::path& path) {
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
   ::close(fd);
-  result.text = decodeSource(bytes);
+  try {
+    result.text = decodeSource(bytes);
+  } catch (const std::exception& e) {
+    // A code page the system cannot convert (a bad $KELMORE_CODEPAGE) is a failed read, no crash.
+    result.error = path.string() + ": " + e.what();
+    return result;
+  }
   result.ok = true;
   return result;
 }
 
 SourceWrite writeSourceFile(const std::filesystem::path& path, std::string_view text) {
-  const platform::WriteResult written = platform::writeFileAtomic(path, encodeSource(text));
+  std::string bytes;
+  try {
+    bytes = encodeSource(text);
+  } catch (const std::exception& e) {
+    return {false, path.string() + ": " + e.what()};
+  }
+  const platform::WriteResult written = platform::writeFileAtomic(path, bytes);
   return {written.ok, written.error};
 }
 

@@ -86,6 +86,29 @@ TEST_F(SourceFile, failed_write_leaves_the_old_file) {
   EXPECT_EQ(readBytes(file), "old\r\n");
 }
 
+TEST_F(SourceFile, bytes_the_code_page_cannot_read_are_replaced_not_fatal) {
+  // A binary file, a lone lead byte at the very end, a NUL: the text stands, each bad byte one U+FFFD.
+  const fs::path file = dir / "bin.tvr";
+  writeBytes(file, std::string("a\0\xff\r\n\x83", 6));
+  const SourceRead r = readSourceFile(file);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.text, std::string("a\0\xef\xbf\xbd\n\xef\xbf\xbd", 9));
+}
+
+TEST_F(SourceFile, a_code_page_the_system_lacks_fails_the_read_and_the_write) {
+  const fs::path file = dir / "a.tvr";
+  writeBytes(file, "old\r\n");
+  ::setenv("KELMORE_CODEPAGE", "NO-SUCH-PAGE", 1);
+  const SourceRead r = readSourceFile(file);
+  const SourceWrite w = writeSourceFile(file, "new\n");
+  ::unsetenv("KELMORE_CODEPAGE");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, file.string() + ": unknown code page NO-SUCH-PAGE");
+  EXPECT_FALSE(w.ok);
+  EXPECT_EQ(w.error, file.string() + ": unknown code page NO-SUCH-PAGE");
+  EXPECT_EQ(readBytes(file), "old\r\n");
+}
+
 TEST(TvrName, extension_in_any_case) {
   EXPECT_TRUE(hasTvrExtension("/a/b.tvr"));
   EXPECT_TRUE(hasTvrExtension("B.TVR"));
