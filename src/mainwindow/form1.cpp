@@ -579,18 +579,25 @@ void Form1::checkSeries() {
 }
 
 void Form1::menuRewrite_Click(int k) {
-  targetList->setCurrentIndex(k);
+  selectTarget(k);
   Rewrite();
 }
 
 void Form1::menuStart_Click(int k) {
-  targetList->setCurrentIndex(k);
+  selectTarget(k);
   Start();
 }
 
 void Form1::menuAuto_Click(int k) {
-  targetList->setCurrentIndex(k);
+  selectTarget(k);
   AutoExec();
+}
+
+void Form1::selectTarget(int k) {
+  // Triggering an item that already carries the mark toggles it off and leaves the index unchanged, so the
+  // marks are set again whether or not the index moved.
+  targetList->setCurrentIndex(k);
+  targetList_Click();
 }
 
 void Form1::targetList_Click() {

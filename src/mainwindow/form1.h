@@ -197,6 +197,7 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   editor::SourceEditor* createSourcePane();
   void Form_Unload();
 
+  void selectTarget(int k);
   void setPortState(PortState state);
   void refreshPortPaths();
   QTreeWidget* listFor(CompilerList list) const;

@@ -289,6 +289,22 @@ TEST_F(Form1Test, target_box_moves_the_three_submenus) {
   EXPECT_EQ(checkedIndex(form->menuRewrite), 4);
 }
 
+TEST_F(Form1Test, choosing_the_checked_area_again_keeps_its_marks) {
+  writeFile(portsMap(), "COM1=/nonexistent/tty-kelmore\n");
+  auto form = start();
+  form->menuComm_Click(1);
+  form->setCodeText("41 ");
+  for (auto family : {&Form1::menuRewrite, &Form1::menuStart, &Form1::menuAuto}) {
+    const std::array<QAction*, 5>& items = (*form).*family;
+    items[2]->trigger();
+    items[2]->trigger();  // already checked: the trigger itself takes the mark away first
+    EXPECT_EQ(form->targetList->currentIndex(), 2);
+    EXPECT_EQ(checkedIndex(form->menuRewrite), 2);
+    EXPECT_EQ(checkedIndex(form->menuStart), 2);
+    EXPECT_EQ(checkedIndex(form->menuAuto), 2);
+  }
+}
+
 TEST_F(Form1Test, a_port_that_does_not_exist_fails_the_check_with_the_port_message) {
   writeFile(portsMap(), "COM2=/nonexistent/tty-kelmore\n");
   auto form = start();
