@@ -12,7 +12,7 @@ namespace kelmore::mainwindow {
 
 class Px5000Device : public MacroDevice, public ModuleProbe {
  public:
-  Px5000Device(link::PX5000& device, link::LinkEnv& env) : device_(device), env_(env) {}
+  explicit Px5000Device(link::PX5000& device) : device_(device) {}
 
   // MacroDevice
   bool isOpen() const override { return device_.isOpen(); }
@@ -29,7 +29,8 @@ class Px5000Device : public MacroDevice, public ModuleProbe {
   bool printText(std::string_view text) override;
   bool dummyWrite(int count) override;
   bool dummyRead() override;
-  void pause(int ms) override { env_.sleepMs(ms); }
+  // Starts once what was sent has left the port.
+  void pause(int ms) override { device_.pause(ms); }
 
   // ModuleProbe
   void setSerialLink(int port, const std::string& settings) override;
@@ -43,7 +44,6 @@ class Px5000Device : public MacroDevice, public ModuleProbe {
   bool sent(Step&& step);
 
   link::PX5000& device_;
-  link::LinkEnv& env_;
 };
 
 }  // namespace kelmore::mainwindow

@@ -100,6 +100,8 @@ void colourSpan(QPlainTextEdit* pane, const std::string& raw, std::size_t start,
   pane->setExtraSelections(marks);
 }
 
+constexpr std::chrono::milliseconds kSleepSlice{50};
+
 // The world of the link: boxes through the prompter, events of this window, real time.
 class WindowLinkEnv : public link::LinkEnv {
  public:
@@ -110,8 +112,17 @@ class WindowLinkEnv : public link::LinkEnv {
                                                                          : QMessageBox::NoIcon;
     prompter_.message(window_, fromStd(text), fromStd(title), qicon);
   }
+  // The window keeps painting through a long wait (a download pauses a second and more), but takes no
+  // input meanwhile: the link's waits are its own.
   void sleepMs(int ms) override {
-    if (ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (auto left = end - Clock::now(); left > Clock::duration::zero(); left = end - Clock::now()) {
+      QThread::usleep(static_cast<unsigned long>(
+          std::chrono::duration_cast<std::chrono::microseconds>(std::min<Clock::duration>(left, kSleepSlice))
+              .count()));
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                      QEventLoop::ExcludeSocketNotifiers);
+    }
   }
   void doEvents() override { QCoreApplication::processEvents(); }
   Clock::time_point now() override { return Clock::now(); }
@@ -530,7 +541,7 @@ link::PX5000& Form1::PX() {
 }
 
 Px5000Device& Form1::deviceAdapter() {
-  if (!adapter_) adapter_ = std::make_unique<Px5000Device>(PX(), *linkEnv_);
+  if (!adapter_) adapter_ = std::make_unique<Px5000Device>(PX());
   return *adapter_;
 }
 

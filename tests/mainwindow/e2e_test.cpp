@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -82,7 +83,17 @@ class EndToEnd : public testing::Test {
 TEST_F(EndToEnd, rewrite_to_ram_leaves_exactly_the_compiled_bytes) {
   startWith({});
   const auto bytes = compile("PX-5200");
+  // The download pauses a second before the macro definition; the window goes on painting meanwhile.
+  QTimer tick;
+  std::vector<std::chrono::steady_clock::time_point> ticks;
+  QObject::connect(&tick, &QTimer::timeout, [&] { ticks.push_back(std::chrono::steady_clock::now()); });
+  tick.start(20);
   form->menuRewrite_Click(0);
+  tick.stop();
+  ASSERT_GE(ticks.size(), 2u);
+  auto longestGap = std::chrono::steady_clock::duration::zero();
+  for (std::size_t i = 1; i < ticks.size(); ++i) longestGap = std::max(longestGap, ticks[i] - ticks[i - 1]);
+  EXPECT_LT(longestGap, std::chrono::milliseconds(500));
   EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
   EXPECT_TRUE(textArrived("Completed. [RAM Macro] "));
   const sim::ModuleMemory memory = sim->memory();
