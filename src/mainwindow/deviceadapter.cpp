@@ -80,10 +80,13 @@ void Px5000Device::setTcpLink(const std::string& address, long port) {
 }
 
 std::string Px5000Device::detectModuleName() {
-  // A failure while the module is asked counts as no answer.
+  // A failure while the module is asked counts as no answer. The query opened the link itself and the
+  // failure skipped its close: left open, the link would turn every later device command away.
+  const bool wasOpen = device_.isOpen();
   try {
     device_.moduleName("");
   } catch (const link::DeviceError&) {
+    if (!wasOpen) device_.ifClose();
     return std::string(kNoModuleName);
   }
   return device_.moduleName();

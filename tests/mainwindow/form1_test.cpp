@@ -322,6 +322,26 @@ TEST_F(Form1Test, a_port_that_does_not_exist_fails_the_check_with_the_port_messa
             QApplication::palette(form->commList).color(QPalette::Button));
 }
 
+TEST_F(Form1Test, a_module_address_no_frame_can_carry_fails_the_check_and_leaves_the_link_closed) {
+  int master = -1, slave = -1;
+  char name[128];
+  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  writeFile(portsMap(), std::string("COM1=") + name + "\n");
+  writeFile(configFile(),
+            "\"kelmor22\"\r\n\"*** Interface ***\"\r\n\"COM1\"\r\n\"999\"\r\n\"38400,n,8,1\"\r\n"
+            "\"10.0.0.2\"\r\n\"10000\"\r\n\"*** module ***\"\r\n\"RAM Macro\"\r\n\"PX-5200\"\r\n");
+  auto form = start();
+  EXPECT_EQ(Form1::comboText(form->modAddList), "999");
+  form->Start();
+  form->Start();  // not turned away by a link the first check left open
+  ASSERT_EQ(prompter.boxes.size(), 2u);
+  EXPECT_TRUE(prompter.boxes[1].text.startsWith("Responce Error!\r\n"));
+  EXPECT_FALSE(form->PX().isOpen());
+  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  ::close(slave);
+  ::close(master);
+}
+
 TEST_F(Form1Test, tcp_check_shows_the_lan_message) {
   auto form = start();
   form->ipAddressText = "192.0.2.1";
