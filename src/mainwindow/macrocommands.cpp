@@ -93,6 +93,12 @@ CommandResult runOnOpenLink(MacroDevice& device, Steps&& steps) {
   return {false, std::string(kTransferFailed)};
 }
 
+// The bytes of the UTF-8 character that begins with `lead`.
+std::size_t utf8CharLength(char lead) {
+  const auto c = static_cast<unsigned char>(lead);
+  return c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+}
+
 bool validArea(int targetArea) {
   return targetArea >= 0 && targetArea <= 4;
 }
@@ -135,8 +141,14 @@ SeriesDirective checkSeries(std::string_view source) {
     if (line.compare(0, 8, "PXSeries") != 0) continue;
     const auto tokens = splitBlanks(line);
     if (tokens.size() < 2 || tokens[1] != "=") return {};
-    if (tokens.size() < 3 || tokens[2].size() < 2) return {SeriesDirective::Kind::NameError, {}};
-    return {SeriesDirective::Kind::Set, std::string(tokens[2].substr(1, tokens[2].size() - 2))};
+    // The name loses its first and last character (the quotes), counted in characters, not bytes.
+    std::string_view name = tokens.size() < 3 ? std::string_view() : tokens[2];
+    const std::size_t first = name.empty() ? 0 : utf8CharLength(name.front());
+    if (name.size() <= first) return {SeriesDirective::Kind::NameError, {}};
+    name.remove_prefix(first);
+    std::size_t last = name.size() - 1;
+    while (last > 0 && (static_cast<unsigned char>(name[last]) & 0xC0) == 0x80) --last;
+    return {SeriesDirective::Kind::Set, std::string(name.substr(0, last))};
   }
   return {};
 }

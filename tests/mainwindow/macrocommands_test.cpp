@@ -102,6 +102,9 @@ const SeriesCase kSeriesCases[] = {
     {"case_sensitive", "pxseries = \"PX-D\"", {}},
     {"first_line_only", "PXSeries x\r\nPXSeries = \"PX-D\"", {}},
     {"no_directive", "Start()\r\nEnd", {}},
+    {"one_wide_character_name", "PXSeries = \u00e9", {K::NameError, ""}},
+    {"wide_characters_lose_whole_quotes", "PXSeries = \u00ab\u00c4-1\u00bb", {K::Set, "\u00c4-1"}},
+    {"two_characters_leave_nothing", "PXSeries = \u00e9x", {K::Set, ""}},
 };
 
 class Series : public testing::TestWithParam<SeriesCase> {};
