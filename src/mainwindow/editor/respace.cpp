@@ -2,6 +2,7 @@
 // Layer: main window editor (plain C++, no Qt).
 #include "mainwindow/editor/respace.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "mainwindow/editor/linecolour.h"
@@ -108,16 +109,19 @@ std::string spaceOperator(std::string_view line, std::string_view op, const std:
 bool isStatementWord(const std::vector<ColourSpan>& spans, std::size_t start, std::size_t length, int word) {
   const std::string_view entry = mainwindow::kStmtWords[static_cast<std::size_t>(word)].word;
   const std::size_t lead = entry.find_first_not_of(' ');
-  for (const ColourSpan& s : spans)
-    if (s.cls == ColourClass::Statement && s.word == word && s.start + lead == start &&
-        trim(entry).size() == length)
-      return true;
-  return false;
+  if (start < lead || trim(entry).size() != length) return false;
+  const auto it = std::lower_bound(spans.begin(), spans.end(), start - lead,
+                                   [](const ColourSpan& s, std::size_t at) { return s.start < at; });
+  return it != spans.end() && it->start == start - lead && it->cls == ColourClass::Statement &&
+         it->word == word;
 }
 
 // One statement word: where its padded form stands in code, the word is set off by single blanks (none
 // after "("). A keyword-like part of a longer name is no statement word and stays as it is; indentation
 // before a word that opens the line is kept.
+//
+// One walk over the line, built as it goes: a rewrite changes only blanks beside the word, so the
+// colours found at the start still hold for the rest, and a long line costs no more than its length.
 std::string spaceStatementWord(std::string line, int word) {
   const mainwindow::StmtWord& entry = mainwindow::kStmtWords[static_cast<std::size_t>(word)];
   const std::string_view canon = trim(entry.word);
@@ -125,31 +129,40 @@ std::string spaceStatementWord(std::string line, int word) {
   const std::size_t lead = entry.padded.find_first_not_of(' ');
   if (!containsIgnoringCase(line, entry.padded)) return line;
 
-  std::vector<ColourSpan> spans = colourLine(line);
-  for (std::size_t m = 0; m < line.size();) {
-    if (!matchesAt(line, m, entry.padded) || !isStatementWord(spans, m + lead, core.size(), word)) {
+  const std::vector<ColourSpan> spans = colourLine(line);
+  std::string_view view(line);  // the line as it stands: a rewrite drops its trailing blanks
+  std::string out;
+  std::size_t copied = 0;  // view[0, copied) is in out, rewritten
+  bool rewritten = false;
+  for (std::size_t m = 0; m < view.size();) {
+    if (!matchesAt(view, m, entry.padded) || !isStatementWord(spans, m + lead, core.size(), word)) {
       ++m;
       continue;
     }
-    const std::string_view view(line);
-    const std::string_view before = view.substr(0, m);
-    std::string out;
-    if (view.substr(0, m + lead).find_first_not_of(" \t") == std::string_view::npos) {
+    out.append(view.substr(copied, m - copied));
+    if (out.find_first_not_of(" \t") == std::string::npos &&
+        view.substr(m, lead).find_first_not_of(" \t") == std::string_view::npos) {
       // The blank a padded entry (" Poke ") begins with is the indentation's own, so it stays.
-      out = view.substr(0, m + lead);
+      out.append(view.substr(m, lead));
     } else {
-      out = rtrim(before);
-      if (line[m - 1] != '\t') out += ' ';
+      const bool afterTab = out.back() == '\t';
+      out.resize(rtrim(out).size());
+      if (!afterTab) out += ' ';
     }
     out += canon;
     if (canon.back() != '(') out += ' ';
-    const std::size_t resume = out.size();
-    out += trim(view.substr(m + entry.padded.size()));
-    line = std::move(out);
-    spans = colourLine(line);
-    m = resume;
+    if (!rewritten) {
+      view = rtrim(view);
+      rewritten = true;
+    }
+    std::size_t next = std::min(m + entry.padded.size(), view.size());
+    while (next < view.size() && view[next] == ' ') ++next;
+    copied = next;
+    m = next;
   }
-  return line;
+  if (!rewritten) return line;
+  out.append(view.substr(copied));
+  return out;
 }
 
 }  // namespace

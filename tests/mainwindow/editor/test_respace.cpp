@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "common/strreplace.h"
@@ -60,6 +61,20 @@ TEST_P(Spacing, is_stable) {
 }
 INSTANTIATE_TEST_SUITE_P(line, Spacing, testing::ValuesIn(kSpacing),
                          [](const auto& i) { return std::string(i.param.name); });
+
+TEST(LongLine, is_respaced_in_time_proportional_to_its_length) {
+  // Thousands of statement words on one line (a pasted or binary blob): each rewrite must not re-walk
+  // the whole line, or leaving such a line freezes the window.
+  std::string line;
+  std::string spaced;
+  for (int i = 0; i < 8000; ++i) {
+    line += "print  a ";
+    spaced += i ? " Print a" : "Print a";
+  }
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(respaceLine(line), spaced);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+}
 
 TEST(GrammarCheck, respaces_every_line_and_keeps_line_breaks) {
   const auto checked = checkSourceText("a=1\nprint a\n' c=d\n", [] { return false; });
