@@ -149,6 +149,10 @@ void compileLabelLine(MacroCompiler& mc, const SourceLine& line) {
 void compileSub(MacroCompiler& mc, const SourceLine& line) {
   const std::size_t open = line.text.find('(');
   if (open == std::string_view::npos || open < 4) throw CompileFault("routine head without '('");
+  // The head ends at its ")": a statement after it would otherwise vanish without a word.
+  const std::size_t close = line.text.find(')', open);
+  if (close == std::string_view::npos) throw CompileFault("routine head without ')'");
+  if (!trimBlanks(textFrom(line.text, close + 1)).empty()) mc.expressionExit();
   const std::string name(trimBlanks(line.text.substr(4, open - 4)));
   mc.compiler.currentScope = name;
   mc.hensuulabel.setLabel(name, mc.codeout.addressText());
@@ -207,8 +211,11 @@ void compileElse(MacroCompiler& mc, const SourceLine& line) {
   CompilerState& st = mc.compiler;
   const Block b = innermost(st.ifDepth, st.ifCount);
   if (line.text.size() > line.words[0].size()) mc.expressionExit();
+  const std::string elseLabel = blockLabel("_else", b.level, b.count);
+  // A second Else would move the else part's label and leave the first else part unreachable.
+  if (!mc.hensuulabel.getLabelValue(elseLabel).empty()) throw CompileFault("a second 'Else' in one If");
   mc.codeout.code_jmpLabel(blockLabel("_ifend", b.level, b.count));
-  mc.hensuulabel.setLabel(blockLabel("_else", b.level, b.count), mc.codeout.addressText());
+  mc.hensuulabel.setLabel(elseLabel, mc.codeout.addressText());
 }
 
 void compileFor(MacroCompiler& mc, const SourceLine& line) {
@@ -298,7 +305,8 @@ void compileSelect(MacroCompiler& mc, const SourceLine& line) {
   const Block b = openBlock(st.selectDepth, st.selectCount);
   mc.hensuulabel.addLabel(blockLabel("_selend", b.level, b.count));
 
-  // "Select Case " is taken as written; the selector is what follows it.
+  // The selector is what follows "Select Case "; without the word Case it would be read from the wrong place.
+  if (line.words.size() < 2 || line.words[1] != "Case") mc.expressionExit();
   const std::string r = evaluate(mc, trimBlanks(textFrom(line.text, 12)));
   std::string& selector = st.selector[static_cast<std::size_t>(b.level)];
   if (r == "_sp0") {
@@ -320,7 +328,11 @@ void compileCase(MacroCompiler& mc, const SourceLine& line) {
   const int c = ++cases;
   if (c != 0) mc.codeout.code_jmpLabel(blockLabel("_selend", b.level, b.count));
   mc.hensuulabel.setLabel(caseLabel(b, c), mc.codeout.addressText());
-  if (line.words[1] == "Else") return;
+  if (line.words[1] == "Else") {
+    // Case Else stands alone: a statement after it would otherwise vanish without a word.
+    if (line.words.size() > 2) mc.expressionExit();
+    return;
+  }
 
   const std::string nextCase = caseLabel(b, c + 1);
   mc.hensuulabel.addLabel(nextCase);
