@@ -365,14 +365,15 @@ void SourceEditor::keyPressEvent(QKeyEvent* event) {
       QTextCursor step(document());
       step.beginEditBlock();
       QTextCursor caret = textCursor();
-      const int left = caret.blockNumber();
+      // A selection goes first, so the indentation and the line left are those the break is made in.
+      caret.removeSelectedText();
       const QString line = caret.block().text();
       int indent = 0;
       while (indent < line.size() && isIndent(line[indent])) ++indent;
       caret.insertText(QStringLiteral("\n") + line.left(indent));
       setTextCursor(caret);
       // The line the caret leaves is checked; the caret, below it, moves with the edit.
-      respaceBlock(left, false);
+      respaceBlock(caret.blockNumber() - 1, false);
       step.endEditBlock();
       hideHint();
       ensureCursorVisible();

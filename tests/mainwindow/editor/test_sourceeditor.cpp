@@ -118,6 +118,19 @@ TEST_F(Pane, enter_respaces_and_respells_the_line_it_leaves_as_one_step) {
   EXPECT_EQ(editor->sourceText(), "print a=b+1");
 }
 
+TEST_F(Pane, enter_over_a_selection_of_lines_checks_the_line_it_breaks) {
+  editor->setDocumentText(QStringLiteral("a=1\n  b=1\nc\nd\ne=2"));
+  QTextCursor c = editor->textCursor();
+  c.setPosition(7);                            // after "  b"
+  c.setPosition(13, QTextCursor::KeepAnchor);  // end of "d"
+  editor->setTextCursor(c);
+  QTest::keyClick(editor, Qt::Key_Return);
+  // "  b" is the line left; "e=2", below the selection, is not touched.
+  EXPECT_EQ(editor->sourceText(), "a=1\n  b\n  \ne=2");
+  EXPECT_EQ(editor->textCursor().blockNumber(), 2);
+  EXPECT_EQ(editor->textCursor().positionInBlock(), 2);
+}
+
 TEST_F(Pane, up_and_down_respace_the_line_left_and_keep_the_caret_beside_its_character) {
   editor->setDocumentText(QStringLiteral("x\na=b"));
   caretTo(4);  // after "a="
