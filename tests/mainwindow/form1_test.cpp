@@ -378,6 +378,22 @@ TEST_F(Form1Test, device_commands_are_disabled_while_one_runs_and_close_waits_fo
   EXPECT_FALSE(form->deviceBusy());
 }
 
+TEST_F(Form1Test, commands_return_at_once_while_the_link_is_open) {
+  writeFile(portsMap(), "COM1=/nonexistent/tty-kelmore\n");
+  auto form = start();
+  form->menuComm_Click(1);
+  form->setCodeText("41 ");
+  form->PX().ifOpenf = -1;  // a transfer is under way
+  form->Rewrite();
+  form->Start();
+  form->AutoExec();
+  form->MenuPortCheck_Click();
+  EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
+  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_FALSE(form->tbStart->isChecked());
+  form->PX().ifOpenf = 0;
+}
+
 TEST_F(Form1Test, no_target_area_sends_nothing) {
   writeFile(configFile(), config22("COM1", "FROM Macro9"));
   auto form = start();
