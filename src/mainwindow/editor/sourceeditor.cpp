@@ -8,6 +8,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPalette>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -100,6 +101,11 @@ SourceEditor::SourceEditor(QWidget* parent)
       control_(std::make_unique<HistoryControl>(*this)),
       history_(std::make_unique<clsTextHistoryMng>()) {
   setUndoRedoEnabled(false);
+  // Plain text is black on white whatever the desktop theme: the keyword colours are made for it.
+  QPalette colours = palette();
+  colours.setColor(QPalette::Text, Qt::black);
+  colours.setColor(QPalette::Base, Qt::white);
+  setPalette(colours);
   // Lines wrap only far beyond the visible width: not at all.
   setLineWrapMode(QPlainTextEdit::NoWrap);
   // Any mouse movement over the text hides the hint, button or not.

@@ -74,6 +74,19 @@ TEST_F(Pane, colours_statements_strings_and_comments_on_load_and_typing) {
   EXPECT_EQ(colourAt(1, 4), qcolour(ColourClass::Comment));
 }
 
+TEST_F(Pane, plain_text_is_black_on_white_under_any_theme) {
+  QPalette dark;
+  dark.setColor(QPalette::Text, Qt::white);
+  dark.setColor(QPalette::Base, Qt::black);
+  QApplication::setPalette(dark);
+  {
+    SourceEditor themed;
+    EXPECT_EQ(themed.palette().color(QPalette::Text), QColor(0, 0, 0));
+    EXPECT_EQ(themed.palette().color(QPalette::Base), QColor(255, 255, 255));
+  }
+  QApplication::setPalette(QPalette());
+}
+
 TEST_F(Pane, colours_a_line_after_a_non_ascii_character) {
   editor->setDocumentText(QStringLiteral("\u30a2=1 'c"));
   EXPECT_EQ(colourAt(0, 1), qcolour(ColourClass::Operator));
