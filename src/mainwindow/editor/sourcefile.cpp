@@ -3,6 +3,7 @@
 #include "mainwindow/editor/sourcefile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -42,9 +43,17 @@ std::string decodeSource(std::string_view bytes) {
 
 SourceRead readSourceFile(const std::filesystem::path& path) {
   SourceRead result;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking on open: a FIFO named like a source would otherwise hang the window before the check.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     result.error = path.string() + ": " + std::strerror(errno);
+    return result;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    // A device or a FIFO has no end to read up to.
+    ::close(fd);
+    result.error = path.string() + ": not a regular file";
     return result;
   }
   std::string bytes;

@@ -2,6 +2,7 @@
 #include "mainwindow/editor/sourcefile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -71,6 +72,17 @@ TEST_F(SourceFile, missing_file_is_reported_with_its_path) {
   const SourceRead r = readSourceFile(dir / "none.tvr");
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.error, (dir / "none.tvr").string() + ": No such file or directory");
+}
+
+TEST_F(SourceFile, a_fifo_or_a_device_is_refused_without_waiting) {
+  const fs::path fifo = dir / "pipe.tvr";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const SourceRead r = readSourceFile(fifo);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, fifo.string() + ": not a regular file");
+  const SourceRead zero = readSourceFile("/dev/zero");
+  EXPECT_FALSE(zero.ok);
+  EXPECT_EQ(zero.error, "/dev/zero: not a regular file");
 }
 
 TEST_F(SourceFile, failed_write_leaves_the_old_file) {
