@@ -8,6 +8,12 @@
 #include "compiler/controlflow.h"
 
 namespace kelmore {
+namespace {
+
+// The model line: the main window has read the model from it before compiling; it produces no code.
+void compilePXSeries(MacroCompiler&, const SourceLine&) {}
+
+}  // namespace
 
 bool rowMatches(const StatementRow& row, const SourceLine& line, const MacroCompiler& mc) {
   const std::string_view word0 = line.words.empty() ? std::string_view() : line.words.front();
@@ -31,6 +37,7 @@ std::span<const StatementRow> statementTable() {
   // clang-format off
   static const std::vector<StatementRow> rows = {
       {LineForm::Label, "", compileLabelLine},
+      {LineForm::Keyword, "PXSeries", compilePXSeries},
       {LineForm::Keyword, "Sub", compileSub},
       {LineForm::Keyword, "Sleep", compileSleep},
       {LineForm::Keyword, "For", compileFor},

@@ -59,6 +59,12 @@ TEST_F(Compile, trailing_comment_after_end_still_ends_the_macro) {
   EXPECT_EQ(code(), "45 44 42 4B 45 44 42 4B ");
 }
 
+TEST_F(Compile, model_line_produces_no_code) {
+  ASSERT_TRUE(compile(joinLines({"PXSeries = \"QT-R500\"", "Sub Start()", "End Sub"})));
+  EXPECT_EQ(code(), "45 44 42 4B ");
+  EXPECT_EQ(host.boxes, std::vector<std::string>{});
+}
+
 TEST_F(Compile, special_routine_names_in_any_letter_case) {
   ASSERT_TRUE(compile(joinLines({"Sub START()", "End Sub", "Sub TIMER_event()", "t = 1", "End Sub"})));
   EXPECT_EQ(code(), "45 44 42 4B 4C 23 56 3D 01 00 52 45 ");
