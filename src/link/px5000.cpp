@@ -157,8 +157,14 @@ void PX5000::moduleName(std::string_view name) {
     // Asked over a link already open, the detection leaves it open; else it opens and closes its own.
     const bool own = ifOpenf == 0;
     if (own) ifOpen();
-    const std::string across = readXDot();
-    const std::string down = readYDot();
+    std::string across, down;
+    try {
+      across = readXDot();
+      down = readYDot();
+    } catch (...) {
+      if (own) ifClose();  // a query refused (a module address no frame can carry) leaves no link open
+      throw;
+    }
     if (own) ifClose();
     moduleName_ = "PX" + dotCount(across) + "X" + dotCount(down);
   } else {

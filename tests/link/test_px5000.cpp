@@ -494,6 +494,14 @@ TEST(Detect, a_failed_open_gives_PX0X0_at_once) {
   EXPECT_LE(rig.env.elapsed().count(), 200);
 }
 
+TEST(Detect, a_refused_query_closes_the_link_it_opened) {
+  Rig rig;
+  rig.px->moduleAdd("300");  // no frame carries this address
+  EXPECT_THROW(rig.px->moduleName(""), DeviceError);
+  EXPECT_EQ(rig.px->ifOpenf, 0);
+  EXPECT_FALSE(rig.device->isOpen());
+}
+
 TEST(Detect, over_a_link_already_open_it_neither_reopens_nor_closes) {
   Rig rig;
   ASSERT_EQ(rig.px->ifOpen(), 0);
