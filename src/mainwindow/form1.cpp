@@ -502,8 +502,10 @@ void Form1::SaveConfig() {
                             commSettingText.toStdString(),     ipAddressText.toStdString(),
                             tcpPortText.toStdString(),         comboText(targetList).toStdString(),
                             comboText(cmbSeries).toStdString()};
-  // A failure at exit is not reported.
-  platform::writeFileAtomic(platform::configDir() / kConfigFileName, formatConfig(values));
+  // The old file stays as it was; the user is told the settings were not kept.
+  const platform::WriteResult written =
+      platform::writeFileAtomic(platform::configDir() / kConfigFileName, formatConfig(values));
+  if (!written.ok) prompter_->message(this, QString::fromStdString(written.error), {}, QMessageBox::Warning);
 }
 
 namespace {

@@ -192,6 +192,17 @@ TEST_F(Form1Test, close_asks_about_an_edited_text_then_writes_tmp_tvr) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "x = 1");
 }
 
+TEST_F(Form1Test, a_config_that_cannot_be_written_at_exit_is_reported) {
+  auto form = start();
+  fs::remove(configFile());
+  fs::create_directories(configFile() / "in-the-way");  // a folder where the file goes
+  prompter.boxes.clear();
+  EXPECT_TRUE(form->close());
+  ASSERT_EQ(prompter.texts().size(), 1);
+  EXPECT_TRUE(prompter.texts().front().contains("Config.dat")) << prompter.texts().front().toStdString();
+  fs::remove_all(configFile());
+}
+
 TEST_F(Form1Test, loaded_config_moves_the_check_marks) {
   writeFile(configFile(), config22("COM12", "FROM Macro3"));
   auto form = start();
