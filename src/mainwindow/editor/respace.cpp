@@ -67,7 +67,7 @@ bool unaryMinusAt(std::string_view line, const std::vector<ColourSpan>& spans, s
 }
 
 // One operator: each occurrence in code gets one blank on each side. The text between occurrences loses
-// its blanks only next to an occurrence that is spaced; blanks beside a string or a comment are its own.
+// its blanks only next to an occurrence that is spaced; blanks inside a string or a comment are its own.
 std::string spaceOperator(std::string_view line, std::string_view op, const std::vector<ColourSpan>& spans) {
   std::vector<std::size_t> at;
   for (std::size_t p = line.find(op); p != std::string_view::npos; p = line.find(op, p + op.size()))
@@ -89,8 +89,10 @@ std::string spaceOperator(std::string_view line, std::string_view op, const std:
   for (std::size_t k = 0; k < n; ++k) {
     const std::size_t p = at[k];
     if (!spaced[k]) {
+      // Blanks right before a spaced occurrence are code whatever stands before them (a string, a unary
+      // minus): they become its one blank, so checking a line again never widens it.
       out += op;
-      out += partAfter(k);
+      out += k + 1 < n && spaced[k + 1] ? rtrim(partAfter(k)) : partAfter(k);
       continue;
     }
     if (p > 0 && line[p - 1] != '<' && line[p - 1] != '>') out += ' ';
@@ -145,9 +147,13 @@ std::string spaceStatementWord(std::string line, int word) {
       // The blank a padded entry (" Poke ") begins with is the indentation's own, so it stays.
       out.append(view.substr(m, lead));
     } else {
-      const bool afterTab = out.back() == '\t';
+      // After a Tab no blank is added, except the one an entry such as " Or" is only found with. A padded
+      // entry (" Poke ") takes its own blank from the text before it, so for it the blanks between the
+      // Tab and the match go as well: a second check then finds the line as the first one left it.
+      const bool tabBefore = out.back() == '\t';
       out.resize(rtrim(out).size());
-      if (!afterTab) out += ' ';
+      const bool afterTab = tabBefore || (lead > 0 && out.back() == '\t');
+      if (!afterTab || entry.word.front() == ' ') out += ' ';
     }
     out += canon;
     if (canon.back() != '(') out += ' ';

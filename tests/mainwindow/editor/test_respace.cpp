@@ -48,6 +48,11 @@ constexpr SpaceCase kSpacing[] = {
     {"blank_indent_kept", "    next  i", "    Next i"},
     {"blank_indent_kept_before_padded_entry", "    poke 1,2", "    Poke 1,2"},
     {"padded_entry_opening_the_line", " Poke 1,2", " Poke 1,2"},
+    {"blanks_before_a_spaced_minus_after_a_string", "Print \"a-b\"  -c", "Print \"a-b\" - c"},
+    {"binary_minus_after_a_unary_one", "x=-a  -b", "x = -a - b"},
+    {"or_after_a_tab_keeps_the_blank_it_is_found_with", "If a\t or b Then", "If a\t Or b Then"},
+    {"padded_entry_after_a_tab", "x=1\t  poke 1,2", "x = 1\tPoke 1,2"},
+    {"statement_word_after_a_tab_and_blanks", "Next\t  print x", "Next\t Print x"},
     {"empty_line", "", ""},
 };
 
