@@ -113,6 +113,12 @@ std::int64_t immediateValue(const MacroCompiler& mc, std::string_view constant) 
   return mc.compiler.wideMode != 0 ? value & 0xFFFFFFFF : value & 0xFFFF;
 }
 
+// The outermost open loop: what runs inside any open loop runs again on each of its passes, so its
+// registers are held until that loop's Next.
+std::string outermostLoop(MacroCompiler& mc) {
+  return blockLabel("_for", 0, CompilerState::at(mc.compiler.forCount, 0));
+}
+
 // Holds, for the loop whose step label is `owner`, every register that the code in [from, to) writes: the
 // step and final code of a loop head run again on every pass and would overwrite a variable sharing them.
 void holdHeadRegisters(MacroCompiler& mc, std::string_view owner, std::size_t from, std::size_t to) {
@@ -253,9 +259,12 @@ void compileFor(MacroCompiler& mc, const SourceLine& line) {
   const std::size_t skipFrom = out.currentAddress();
   mc.hensuulabel.setLabel(stepLabel, out.addressText());
 
+  // From here on the code runs on every pass: a temporary it frees keeps its register from the variables.
+  const std::string owner = outermostLoop(mc);
+  if (b.level == 0) mc.hensuulabel.setLoopOwner(owner);
   const std::size_t stepCode = out.codeText.size();
   const std::string stepValue = evaluate(mc, stepText);
-  holdHeadRegisters(mc, stepLabel, stepCode, out.codeText.size());
+  holdHeadRegisters(mc, owner, stepCode, out.codeText.size());
   const bool stepConstant = !isVariable(mc, stepValue);
   if (stepConstant) {
     const std::string model = mc.host.modelName();
@@ -276,7 +285,7 @@ void compileFor(MacroCompiler& mc, const SourceLine& line) {
 
   const std::size_t finalCode = out.codeText.size();
   const std::string finalValue = evaluate(mc, finalText);
-  holdHeadRegisters(mc, stepLabel, finalCode, out.codeText.size());
+  holdHeadRegisters(mc, owner, finalCode, out.codeText.size());
   // A loop counting down leaves once it passes below its final value.
   const char* exitTest = stepConstant && HensuuLabel::hexVal(stepValue) < 0 ? "<" : ">";
   if (isVariable(mc, finalValue))
@@ -291,7 +300,8 @@ void compileNext(MacroCompiler& mc, const SourceLine&) {
   const std::string stepLabel = blockLabel("_for", b.level, b.count);
   mc.codeout.code_jmpLabel(stepLabel);
   mc.hensuulabel.setLabel(blockLabel("_next", b.level, b.count), mc.codeout.addressText());
-  mc.hensuulabel.releaseHolds(stepLabel);
+  // Only the outermost loop owns holds: an inner loop's code runs again on every pass of the outer one.
+  if (b.level == 0) mc.hensuulabel.releaseHolds(stepLabel);
   --st.forDepth;
 }
 

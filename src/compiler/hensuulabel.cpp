@@ -168,6 +168,7 @@ void HensuuLabel::hensuuInit() {
   for (auto& k : stdLastKey_) k.clear();
   for (auto& k : intLastKey_) k.clear();
   holds_.clear();
+  loopOwner_.clear();
   varIndex_.clear();
 
   // A model outside the table keeps no system variable of an earlier compile.
@@ -295,7 +296,16 @@ void HensuuLabel::addVar(std::string_view name) {
   }
 }
 
+namespace {
+// A key "scope::_name" is the compiler's own temporary.
+bool isTemporaryKey(std::string_view key) {
+  const std::size_t sep = key.find("::");
+  return sep != std::string_view::npos && sep + 2 < key.size() && key[sep + 2] == '_';
+}
+}  // namespace
+
 bool HensuuLabel::heldAgainst(Bank bank, int slot, const std::string& lowerKey) const {
+  if (isTemporaryKey(lowerKey)) return false;
   for (const Hold& hold : holds_) {
     if (hold.slot.bank != bank || hold.slot.slot != slot) continue;
     const std::string& last = bank == Bank::Std ? stdLastKey_[slot] : intLastKey_[slot];
@@ -318,6 +328,11 @@ void HensuuLabel::holdRegister(char code, std::string_view owner) {
 void HensuuLabel::releaseHolds(std::string_view owner) {
   const std::string lower = toLowerAscii(owner);
   std::erase_if(holds_, [&](const Hold& hold) { return hold.owner == lower; });
+  if (loopOwner_ == lower) loopOwner_.clear();
+}
+
+void HensuuLabel::setLoopOwner(std::string_view owner) {
+  loopOwner_ = toLowerAscii(owner);
 }
 
 void HensuuLabel::delVar(std::string_view name) {
@@ -327,6 +342,8 @@ void HensuuLabel::delVar(std::string_view name) {
     return;
   }
   const Binding b = it->second;
+  if (!loopOwner_.empty() && b.bank != Bank::Sys && isTemporaryKey(it->first))
+    holds_.push_back({loopOwner_, b});
   varIndex_.erase(it);
   switch (b.bank) {
     case Bank::Std:
@@ -342,16 +359,17 @@ void HensuuLabel::delVar(std::string_view name) {
 }
 
 void HensuuLabel::clearTempVars() {
-  auto clearIn = [this](auto& bindings) {
-    for (auto& binding : bindings) {
-      const auto sep = binding.find("::");
-      if (sep == std::string::npos || sep + 2 >= binding.size() || binding[sep + 2] != '_') continue;
+  auto clearIn = [this](auto& bindings, Bank bank) {
+    for (std::size_t s = 0; s < bindings.size(); ++s) {
+      std::string& binding = bindings[s];
+      if (!isTemporaryKey(binding)) continue;
+      if (!loopOwner_.empty()) holds_.push_back({loopOwner_, Binding{bank, static_cast<std::int16_t>(s)}});
       varIndex_.erase(toLowerAscii(binding));
       binding.clear();
     }
   };
-  clearIn(stdRegBinding_);
-  clearIn(intRegBinding_);
+  clearIn(stdRegBinding_, Bank::Std);
+  clearIn(intRegBinding_, Bank::Int);
 }
 
 int HensuuLabel::takeLabelSlot(std::string_view name) {

@@ -48,11 +48,16 @@ class HensuuLabel {
   void delVar(std::string_view name);
   // Frees every register whose variable name begins with "_".
   void clearTempVars();
-  // Keeps register `code` ("A".."Z") from every variable but the one it was last bound to, until
+  // Keeps register `code` ("A".."Z") from every named variable but the one it was last bound to, until
   // releaseHolds(owner). A For loop holds the registers its head recomputes on every pass, so no variable
   // first assigned in its body lands on one. Other codes are ignored.
   void holdRegister(char code, std::string_view owner);
+  // Ends the holds of `owner`, and its loop (setLoopOwner) with them.
   void releaseHolds(std::string_view owner);
+  // While a loop is open (owner not empty), the register a temporary frees is held for that loop too: the
+  // body's code runs again on every pass and would overwrite a variable given the register. Temporaries
+  // live within one statement, so holds never keep a register from a temporary.
+  void setLoopOwner(std::string_view owner);
 
   void addLabel(std::string_view name);
   void setLabel(std::string_view name, std::string_view address);
@@ -126,6 +131,7 @@ class HensuuLabel {
     Binding slot;
   };
   std::vector<Hold> holds_;
+  std::string loopOwner_;  // lower case; empty when no loop is open
   std::vector<std::string> sysVarCode_;
   std::vector<std::string> sysVarName_;
   std::vector<std::string> labelToken_;

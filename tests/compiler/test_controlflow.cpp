@@ -285,6 +285,41 @@ TEST(Registers, a_body_variable_keeps_off_the_intermediate_registers_of_the_head
   EXPECT_EQ(r.binding("E"), "");
 }
 
+// Code in a loop body runs again on every pass, as the head does: a register one of its temporaries frees,
+// and the head registers of an inner loop, stay off the variables until the outermost loop's Next.
+struct HoldCase {
+  const char* name;
+  std::vector<std::string_view> lines;
+  std::vector<std::pair<std::string_view, std::string_view>> bindings;  // register, variable
+};
+
+const HoldCase kHoldCases[] = {
+    {"a_body_temporary_keeps_its_register_from_a_later_body_variable",
+     {"Sub Start()", "r = 0", "For i = 1 To 3", "y = i * 2", "If i = 1 Then", "x = 5", "End If", "r = r + x",
+      "Next", "z = 1", "End Sub"},
+     {{"C", "Start::z"}, {"D", "Start::y"}, {"E", "Start::x"}}},  // i * 2 ran in C on every pass
+    {"an_inner_head_keeps_its_register_until_the_outer_next",
+     {"Sub Start()", "n = 3", "a = 1", "For i = 1 To 2", "For k = 1 To n + 1", "Next", "If a = 1 Then",
+      "x = 5", "End If", "Next", "z = 1", "End Sub"},
+     {{"E", "Start::z"}, {"F", "Start::x"}}},  // n + 1 ran in E on every outer pass
+};
+
+void PrintTo(const HoldCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class Holds : public ::testing::TestWithParam<HoldCase> {};
+
+TEST_P(Holds, keep_loop_registers_from_body_variables) {
+  const HoldCase& c = GetParam();
+  const auto r = compileLines("PX-5200", c.lines);
+  ASSERT_TRUE(r.ok) << ::testing::PrintToString(r.errors());
+  for (const auto& [reg, variable] : c.bindings) EXPECT_EQ(r.binding(reg), variable) << reg;
+}
+
+INSTANTIATE_TEST_SUITE_P(controlflow, Holds, ::testing::ValuesIn(kHoldCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 struct ErrorCase {
   const char* name;
   std::vector<std::string_view> lines;
