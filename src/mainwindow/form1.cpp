@@ -580,11 +580,11 @@ void Form1::menuCompilego_Click() {
   log->CndClose->show();
   log->CndClose->setFocus();
   // Only a compile that succeeded produced the code now in the pane.
-  if (compiled && !code->toPlainText().isEmpty()) compiledSource = source->toPlainText();
+  if (compiled && !code->toPlainText().isEmpty()) compiledSource = source->sourceText();
 }
 
 void Form1::checkSeries() {
-  const SeriesDirective directive = mainwindow::checkSeries(source->toPlainText().toStdString());
+  const SeriesDirective directive = mainwindow::checkSeries(source->sourceText().toStdString());
   if (directive.kind == SeriesDirective::Kind::Set)
     setComboText(cmbSeries, QString::fromStdString(directive.model));
   else if (directive.kind == SeriesDirective::Kind::NameError)
@@ -855,7 +855,7 @@ void Form1::setPortState(PortState state) {
 // The compiler's host
 
 std::string Form1::sourceText() {
-  return source->toPlainText().toStdString();
+  return source->sourceText().toStdString();
 }
 
 int Form1::caretLine() {
