@@ -167,6 +167,8 @@ void HensuuLabel::hensuuInit() {
   for (auto& b : intRegBinding_) b.clear();
   for (auto& k : stdLastKey_) k.clear();
   for (auto& k : intLastKey_) k.clear();
+  for (auto& k : stdTempScope_) k.clear();
+  for (auto& k : intTempScope_) k.clear();
   holds_.clear();
   loopOwner_.clear();
   varIndex_.clear();
@@ -268,34 +270,6 @@ void HensuuLabel::overflow(std::string_view message) {
   tableOverflow = true;
 }
 
-void HensuuLabel::addVar(std::string_view name) {
-  const bool eventBank = isEventRoutine(owner_.compiler.currentScope);
-  if (getVarReg(name) != kNo) return;
-  std::string key = keyOf(name);
-  std::string lower = toLowerAscii(key);
-  if (eventBank) {
-    for (int s = 0; s < kIntRegs; ++s) {
-      if (!intRegBinding_[s].empty() || heldAgainst(Bank::Int, s, lower)) continue;
-      if (s > intHighWater) intHighWater = static_cast<std::int16_t>(s);
-      varIndex_.try_emplace(lower, Binding{Bank::Int, static_cast<std::int16_t>(s)});
-      intLastKey_[s] = std::move(lower);
-      intRegBinding_[s] = std::move(key);
-      return;
-    }
-    overflow("interupt variable over!");
-  } else {
-    for (int s = 0; s < kStdRegs; ++s) {
-      if (!stdRegBinding_[s].empty() || heldAgainst(Bank::Std, s, lower)) continue;
-      if (s > stdHighWater) stdHighWater = static_cast<std::int16_t>(s);
-      varIndex_.try_emplace(lower, Binding{Bank::Std, static_cast<std::int16_t>(s)});
-      stdLastKey_[s] = std::move(lower);
-      stdRegBinding_[s] = std::move(key);
-      return;
-    }
-    overflow("standard variable over!");
-  }
-}
-
 namespace {
 // A key "scope::_name" is the compiler's own temporary.
 bool isTemporaryKey(std::string_view key) {
@@ -303,6 +277,45 @@ bool isTemporaryKey(std::string_view key) {
   return sep != std::string_view::npos && sep + 2 < key.size() && key[sep + 2] == '_';
 }
 }  // namespace
+
+void HensuuLabel::addVar(std::string_view name) {
+  const bool eventBank = isEventRoutine(owner_.compiler.currentScope);
+  if (getVarReg(name) != kNo) return;
+  std::string key = keyOf(name);
+  std::string lower = toLowerAscii(key);
+  if (eventBank) {
+    for (int s = 0; s < kIntRegs; ++s) {
+      if (!bindIfFree(Bank::Int, s, key, lower)) continue;
+      if (s > intHighWater) intHighWater = static_cast<std::int16_t>(s);
+      return;
+    }
+    overflow("interupt variable over!");
+  } else {
+    for (int s = 0; s < kStdRegs; ++s) {
+      if (!bindIfFree(Bank::Std, s, key, lower)) continue;
+      if (s > stdHighWater) stdHighWater = static_cast<std::int16_t>(s);
+      return;
+    }
+    overflow("standard variable over!");
+  }
+}
+
+bool HensuuLabel::bindIfFree(Bank bank, int slot, std::string& key, std::string& lower) {
+  const bool standard = bank == Bank::Std;
+  std::string& binding = standard ? stdRegBinding_[slot] : intRegBinding_[slot];
+  if (!binding.empty() || heldAgainst(bank, slot, lower)) return false;
+  std::string& tempScope = standard ? stdTempScope_[slot] : intTempScope_[slot];
+  const std::string_view scope = std::string_view(lower).substr(0, lower.find("::"));
+  if (isTemporaryKey(lower)) {
+    tempScope = tempScope.empty() || tempScope == scope ? std::string(scope) : "*";
+  } else if (!tempScope.empty() && tempScope != scope) {
+    return false;
+  }
+  varIndex_.try_emplace(lower, Binding{bank, static_cast<std::int16_t>(slot)});
+  (standard ? stdLastKey_[slot] : intLastKey_[slot]) = std::move(lower);
+  binding = std::move(key);
+  return true;
+}
 
 bool HensuuLabel::heldAgainst(Bank bank, int slot, const std::string& lowerKey) const {
   if (isTemporaryKey(lowerKey)) return false;

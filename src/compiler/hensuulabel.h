@@ -115,6 +115,8 @@ class HensuuLabel {
   void overflow(std::string_view message);
   // Whether slot `slot` of `bank` is held for a variable other than `lowerKey`.
   bool heldAgainst(Bank bank, int slot, const std::string& lowerKey) const;
+  // Binds slot `slot` of `bank` to `key`; false when the slot is taken or kept from the key.
+  bool bindIfFree(Bank bank, int slot, std::string& key, std::string& lower);
   int takeLabelSlot(std::string_view name);
   int takeRoutineSlot(std::string_view name);
 
@@ -126,6 +128,11 @@ class HensuuLabel {
   // The lower-case key each register was last bound to; kept when the register is freed.
   std::array<std::string, kStdRegs> stdLastKey_;
   std::array<std::string, kIntRegs> intLastKey_;
+  // The lower-case scope whose temporaries have used each register, "*" for several, empty for none. A
+  // routine's temporary code may run again whenever that routine runs (called from anywhere), so such a
+  // register never goes to a named variable of another scope, which could be live at that moment.
+  std::array<std::string, kStdRegs> stdTempScope_;
+  std::array<std::string, kIntRegs> intTempScope_;
   struct Hold {
     std::string owner;  // lower case
     Binding slot;
