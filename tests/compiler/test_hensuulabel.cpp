@@ -8,6 +8,13 @@
 namespace kelmore {
 namespace {
 
+// "<prefix><k>", built by appending: GCC 12 warns (falsely) about "literal" + string in release builds.
+std::string numbered(const char* prefix, int k) {
+  std::string name = prefix;
+  name += std::to_string(k);
+  return name;
+}
+
 using testing::FakeHost;
 
 class Tables : public ::testing::Test {
@@ -45,7 +52,7 @@ TEST_F(Tables, event_routines_take_event_registers_in_any_letter_case) {
   for (const char* name : {"Timer_Event", "PORT_EVENT", "touch_event"}) {
     init();
     scope(name);
-    for (int k = 0; k < 5; ++k) t.addVar("v" + std::to_string(k));
+    for (int k = 0; k < 5; ++k) t.addVar(numbered("v", k));
     EXPECT_EQ(t.getVarReg("v0"), "V") << name;
     EXPECT_EQ(t.getVarReg("v4"), "Z") << name;
     EXPECT_TRUE(host.boxes.empty());
@@ -61,17 +68,17 @@ TEST_F(Tables, event_routines_take_event_registers_in_any_letter_case) {
 
 TEST_F(Tables, overflow_box_is_shown_once_per_compilation) {
   init();
-  for (int k = 0; k < 21; ++k) t.addVar("v" + std::to_string(k));
+  for (int k = 0; k < 21; ++k) t.addVar(numbered("v", k));
   EXPECT_TRUE(host.boxes.empty());
   t.addVar("v21");
   t.addVar("v22");
-  for (int k = 0; k < HensuuLabel::kLabels + 1; ++k) t.addLabel("l" + std::to_string(k));
+  for (int k = 0; k < HensuuLabel::kLabels + 1; ++k) t.addLabel(numbered("l", k));
   EXPECT_EQ(host.boxes, std::vector<std::string>{"standard variable over!"});
 }
 
 TEST_F(Tables, label_table_overflow) {
   init();
-  for (int k = 0; k < HensuuLabel::kLabels; ++k) t.addLabel("l" + std::to_string(k));
+  for (int k = 0; k < HensuuLabel::kLabels; ++k) t.addLabel(numbered("l", k));
   EXPECT_TRUE(host.boxes.empty());
   t.setLabel("one_more", "0012");
   EXPECT_EQ(host.boxes, std::vector<std::string>{"label over!"});
@@ -85,7 +92,7 @@ TEST_F(Tables, routine_table_overflow_and_repeat) {
   t.addRoutine("START");
   EXPECT_EQ(host.boxes, std::vector<std::string>{"routine exist!"});
   EXPECT_FALSE(t.tableOverflow);
-  for (int k = 1; k < HensuuLabel::kRoutines; ++k) t.addRoutine("r" + std::to_string(k));
+  for (int k = 1; k < HensuuLabel::kRoutines; ++k) t.addRoutine(numbered("r", k));
   t.setRoutine("extra", "a");
   EXPECT_EQ(host.boxes.back(), "routine over!");
   EXPECT_TRUE(t.tableOverflow);
