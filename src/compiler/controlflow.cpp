@@ -69,9 +69,16 @@ std::string routineEndCode(std::string_view scope) {
   return std::string(opcodeText(Opcode::Return));
 }
 
+// The loop a user label opens in its routine: any later GoTo may jump back to it, so what runs after the
+// label may run again until the routine ends. "::" keeps the name apart from every label.
+std::string labelLoop(const MacroCompiler& mc) {
+  return "::" + mc.compiler.currentScope;
+}
+
 void endSub(MacroCompiler& mc) {
   mc.codeout.codeText += routineEndCode(mc.compiler.currentScope);
   mc.hensuulabel.clearTempVars();
+  mc.hensuulabel.releaseHolds(labelLoop(mc));
   mc.compiler.currentScope = "global";
 }
 
@@ -113,12 +120,6 @@ std::int64_t immediateValue(const MacroCompiler& mc, std::string_view constant) 
   return mc.compiler.wideMode != 0 ? value & 0xFFFFFFFF : value & 0xFFFF;
 }
 
-// The outermost open loop: what runs inside any open loop runs again on each of its passes, so its
-// registers are held until that loop's Next.
-std::string outermostLoop(MacroCompiler& mc) {
-  return blockLabel("_for", 0, CompilerState::at(mc.compiler.forCount, 0));
-}
-
 // Holds, for the loop whose step label is `owner`, every register that the code in [from, to) writes: the
 // step and final code of a loop head run again on every pass and would overwrite a variable sharing them.
 void holdHeadRegisters(MacroCompiler& mc, std::string_view owner, std::size_t from, std::size_t to) {
@@ -150,6 +151,7 @@ void compileLabelLine(MacroCompiler& mc, const SourceLine& line) {
   // A label stands alone on its line: a statement after it would otherwise vanish without a word.
   if (line.text.size() > label.size()) mc.expressionExit();
   mc.hensuulabel.setLabel(label.substr(0, label.size() - 1), mc.codeout.addressText());
+  if (mc.hensuulabel.loopOwner() != toLowerAscii(labelLoop(mc))) mc.hensuulabel.widenLoop(labelLoop(mc));
 }
 
 void compileSub(MacroCompiler& mc, const SourceLine& line) {
@@ -160,6 +162,8 @@ void compileSub(MacroCompiler& mc, const SourceLine& line) {
   if (close == std::string_view::npos) throw CompileFault("routine head without ')'");
   if (!trimBlanks(textFrom(line.text, close + 1)).empty()) mc.expressionExit();
   const std::string name(trimBlanks(line.text.substr(4, open - 4)));
+  // Code outside the routines does not run again from inside one.
+  mc.hensuulabel.releaseHolds(labelLoop(mc));
   mc.compiler.currentScope = name;
   mc.hensuulabel.setLabel(name, mc.codeout.addressText());
 }
@@ -260,8 +264,8 @@ void compileFor(MacroCompiler& mc, const SourceLine& line) {
   mc.hensuulabel.setLabel(stepLabel, out.addressText());
 
   // From here on the code runs on every pass: a temporary it frees keeps its register from the variables.
-  const std::string owner = outermostLoop(mc);
-  if (b.level == 0) mc.hensuulabel.setLoopOwner(owner);
+  if (mc.hensuulabel.loopOwner().empty()) mc.hensuulabel.setLoopOwner(stepLabel);
+  const std::string owner = mc.hensuulabel.loopOwner();
   const std::size_t stepCode = out.codeText.size();
   const std::string stepValue = evaluate(mc, stepText);
   holdHeadRegisters(mc, owner, stepCode, out.codeText.size());
@@ -301,7 +305,7 @@ void compileNext(MacroCompiler& mc, const SourceLine&) {
   mc.codeout.code_jmpLabel(stepLabel);
   mc.hensuulabel.setLabel(blockLabel("_next", b.level, b.count), mc.codeout.addressText());
   // Only the outermost loop owns holds: an inner loop's code runs again on every pass of the outer one.
-  if (b.level == 0) mc.hensuulabel.releaseHolds(stepLabel);
+  mc.hensuulabel.releaseHolds(stepLabel);
   --st.forDepth;
 }
 

@@ -348,6 +348,11 @@ void HensuuLabel::setLoopOwner(std::string_view owner) {
   loopOwner_ = toLowerAscii(owner);
 }
 
+void HensuuLabel::widenLoop(std::string_view owner) {
+  loopOwner_ = toLowerAscii(owner);
+  for (Hold& hold : holds_) hold.owner = loopOwner_;
+}
+
 void HensuuLabel::delVar(std::string_view name) {
   auto it = varIndex_.find(lowerKey(name));
   if (it == varIndex_.end()) {

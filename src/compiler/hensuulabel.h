@@ -58,6 +58,11 @@ class HensuuLabel {
   // body's code runs again on every pass and would overwrite a variable given the register. Temporaries
   // live within one statement, so holds never keep a register from a temporary.
   void setLoopOwner(std::string_view owner);
+  // The open loop's owner (lower case), empty when none.
+  const std::string& loopOwner() const { return loopOwner_; }
+  // Makes `owner` the open loop and hands it every hold: a label line opens a loop that a later GoTo may
+  // close, around any loop already open.
+  void widenLoop(std::string_view owner);
 
   void addLabel(std::string_view name);
   void setLabel(std::string_view name, std::string_view address);

@@ -286,8 +286,9 @@ TEST(Registers, a_body_variable_keeps_off_the_intermediate_registers_of_the_head
 }
 
 // Code in a loop body runs again on every pass, as the head does: a register one of its temporaries frees,
-// and the head registers of an inner loop, stay off the variables until the outermost loop's Next. A
-// routine's temporaries run again whenever it runs, so their registers stay off other scopes' variables.
+// and the head registers of an inner loop, stay off the variables until the outermost loop's Next; after a
+// user label, which a GoTo may jump back to, until End Sub. A routine's temporaries run again whenever it
+// runs, so their registers stay off other scopes' variables.
 struct HoldCase {
   const char* name;
   std::vector<std::string_view> lines;
@@ -303,6 +304,10 @@ const HoldCase kHoldCases[] = {
      {"Sub Start()", "n = 3", "a = 1", "For i = 1 To 2", "For k = 1 To n + 1", "Next", "If a = 1 Then",
       "x = 5", "End If", "Next", "z = 1", "End Sub"},
      {{"E", "Start::z"}, {"F", "Start::x"}}},  // n + 1 ran in E on every outer pass
+    {"a_variable_after_a_label_keeps_off_the_temporaries_a_goto_runs_again",
+     {"Sub Start()", "k = 0", "top:", "t = k * 2", "If k = 0 Then", "y = 7", "End If", "k = k + 1", "r = y",
+      "GoTo top", "End Sub"},
+     {{"B", ""}, {"C", "Start::t"}, {"D", "Start::y"}}},  // k * 2 runs in B on every pass
     {"a_later_routines_global_keeps_off_an_earlier_routines_temporaries",
      {"Sub Start()", "a = 1", "b = 2", "Foo", "y = a + b", "Bar", "End Sub", "Sub Foo()", "global::g = 5",
       "End Sub", "Sub Bar()", "r = global::g", "End Sub"},
