@@ -335,7 +335,13 @@ void HensuuLabel::holdRegister(char code, std::string_view owner) {
     slot = {Bank::Int, static_cast<std::int16_t>(code - 'V')};
   else
     return;
-  holds_.push_back({toLowerAscii(owner), slot});
+  addHold(toLowerAscii(owner), slot);
+}
+
+void HensuuLabel::addHold(const std::string& lowerOwner, Binding slot) {
+  for (const Hold& hold : holds_)
+    if (hold.owner == lowerOwner && hold.slot.bank == slot.bank && hold.slot.slot == slot.slot) return;
+  holds_.push_back({lowerOwner, slot});
 }
 
 void HensuuLabel::releaseHolds(std::string_view owner) {
@@ -350,7 +356,9 @@ void HensuuLabel::setLoopOwner(std::string_view owner) {
 
 void HensuuLabel::widenLoop(std::string_view owner) {
   loopOwner_ = toLowerAscii(owner);
-  for (Hold& hold : holds_) hold.owner = loopOwner_;
+  std::vector<Hold> held;
+  held.swap(holds_);
+  for (const Hold& hold : held) addHold(loopOwner_, hold.slot);
 }
 
 void HensuuLabel::delVar(std::string_view name) {
@@ -360,8 +368,7 @@ void HensuuLabel::delVar(std::string_view name) {
     return;
   }
   const Binding b = it->second;
-  if (!loopOwner_.empty() && b.bank != Bank::Sys && isTemporaryKey(it->first))
-    holds_.push_back({loopOwner_, b});
+  if (!loopOwner_.empty() && b.bank != Bank::Sys && isTemporaryKey(it->first)) addHold(loopOwner_, b);
   varIndex_.erase(it);
   switch (b.bank) {
     case Bank::Std:
@@ -381,7 +388,7 @@ void HensuuLabel::clearTempVars() {
     for (std::size_t s = 0; s < bindings.size(); ++s) {
       std::string& binding = bindings[s];
       if (!isTemporaryKey(binding)) continue;
-      if (!loopOwner_.empty()) holds_.push_back({loopOwner_, Binding{bank, static_cast<std::int16_t>(s)}});
+      if (!loopOwner_.empty()) addHold(loopOwner_, Binding{bank, static_cast<std::int16_t>(s)});
       varIndex_.erase(toLowerAscii(binding));
       binding.clear();
     }

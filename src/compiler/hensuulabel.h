@@ -120,6 +120,8 @@ class HensuuLabel {
   void overflow(std::string_view message);
   // Whether slot `slot` of `bank` is held for a variable other than `lowerKey`.
   bool heldAgainst(Bank bank, int slot, const std::string& lowerKey) const;
+  // Adds a hold unless the same one exists: the list stays as short as the registers and open loops.
+  void addHold(const std::string& lowerOwner, Binding slot);
   // Binds slot `slot` of `bank` to `key`; false when the slot is taken or kept from the key.
   bool bindIfFree(Bank bank, int slot, std::string& key, std::string& lower);
   int takeLabelSlot(std::string_view name);
