@@ -39,7 +39,10 @@ std::vector<std::uint8_t> codeTextToBytes(std::string_view codeText) {
 
 std::string labelToken(int slot, bool absolute) {
   if (slot < 0 || slot >= kLabelSlots) throw std::out_of_range("label slot out of range");
-  return "L" + hexUpper(static_cast<unsigned>(slot), 4) + (absolute ? "a" : " ");
+  std::string token = "L";
+  token += hexUpper(static_cast<unsigned>(slot), 4);
+  token += absolute ? 'a' : ' ';
+  return token;
 }
 
 std::optional<LabelTokenRef> parseLabelToken(std::string_view text) {

@@ -7,7 +7,10 @@
 namespace kelmore {
 
 std::string prtItem(std::uint8_t value) {
-  return " " + hexLower2(value) + "h";
+  std::string item = " ";
+  item += hexLower2(value);
+  item += 'h';
+  return item;
 }
 
 std::string prtLine(std::span<const std::uint8_t> bytes, bool semicolon) {

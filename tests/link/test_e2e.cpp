@@ -128,8 +128,7 @@ Timing ramDownload(PX5000& px, RealEnv& env, std::span<const std::uint8_t> bytes
 }
 
 std::vector<std::uint8_t> ramDownloadBytes(std::span<const std::uint8_t> bytes) {
-  std::vector<std::uint8_t> wire;
-  append(wire, kUserModeIn);
+  std::vector<std::uint8_t> wire(kUserModeIn.begin(), kUserModeIn.end());
   append(wire, std::vector<std::uint8_t>{0x1F, 0x28, 0x65, 0x03, 0x13, 0x00});
   append(wire, kUserModeOut);
   append(wire, ramMacroDefine(bytes));

@@ -142,7 +142,9 @@ TEST_F(SenderTest, a_line_of_any_length_is_read_whole) {
   std::string line = "PRT";
   Bytes want;
   for (int i = 0; i < 3000; ++i) {
-    line += " " + std::string(1, "0123456789abcdef"[i % 16]) + "eh";
+    line += ' ';
+    line += "0123456789abcdef"[i % 16];
+    line += "eh";
     want.push_back(static_cast<std::uint8_t>((i % 16) * 16 + 14));
   }
   const SendResult result = writeFileToPort(file(line + "\r\nPRT 01h\r\n"), "COM1", port);

@@ -171,7 +171,7 @@ TEST_F(WindowTest, folder_line_shows_a_long_path_whole) {
   ASSERT_GT(deep.string().size(), 300u);
   fs::current_path(deep.parent_path());
   make();
-  select(QString::fromStdString("[" + deep.filename().string() + "]"));
+  select(QStringLiteral("[%1]").arg(QString::fromStdString(deep.filename().string())));
   press();
   EXPECT_EQ(child<QLineEdit>("folderLine")->text(), QString::fromStdString(deep.string()));
   EXPECT_EQ(fs::current_path(), deep);
