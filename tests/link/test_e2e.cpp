@@ -14,6 +14,7 @@
 #include "common/framing.h"
 #include "link/px5000.h"
 #include "platform/paths.h"
+#include "ramdownload.h"
 #include "sim/simmodule.h"
 #include "virtualenv.h"
 
@@ -114,15 +115,7 @@ struct Timing {
 Timing ramDownload(PX5000& px, RealEnv& env, std::span<const std::uint8_t> bytes) {
   const int sleptBefore = env.sleptMs;
   const auto begin = Clock::now();
-  px.ifOpen();
-  px.userModeIn();
-  px.writeMemorySw(kAutoStartSwitch, 0);
-  px.userModeOut();
-  px.pause(1000);
-  px.fromRamMacroDefine(bytes, static_cast<std::int64_t>(bytes.size()));
-  px.cursorSet(0, 0);
-  px.printText("Completed. [RAM Macro] ");
-  px.ifClose();
+  testing::ramDownload(px, bytes);
   return {std::chrono::duration_cast<milliseconds>(Clock::now() - begin),
           milliseconds(env.sleptMs - sleptBefore)};
 }

@@ -2,6 +2,7 @@
 // have left, block downloads, and what a failed link does to the rest of a sequence.
 #include <gtest/gtest.h>
 
+#include "ramdownload.h"
 #include "rig.h"
 
 namespace kelmore::link {
@@ -9,6 +10,7 @@ namespace {
 
 using testing::bytesOf;
 using testing::DeviceCall;
+using testing::ramDownload;
 using testing::Rig;
 using Kind = DeviceCall::Kind;
 using std::chrono::milliseconds;
@@ -27,19 +29,6 @@ std::vector<std::string> names(const std::vector<sim::Received>& received) {
 
 milliseconds gap(const sim::Received& before, const sim::Received& after) {
   return std::chrono::duration_cast<milliseconds>(after.first - before.last);
-}
-
-// The main window's RAM download.
-void ramDownload(PX5000& px, std::span<const std::uint8_t> bytes) {
-  px.ifOpen();
-  px.userModeIn();
-  px.writeMemorySw(kAutoStartSwitch, 0);
-  px.userModeOut();
-  px.pause(1000);
-  px.fromRamMacroDefine(bytes, static_cast<std::int64_t>(bytes.size()));
-  px.cursorSet(0, 0);
-  px.printText("Completed. [RAM Macro] ");
-  px.ifClose();
 }
 
 // The main window's flash download into area k, for models other than WMR-STD.

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "filebytes.h"
 #include "platform/atomicfile.h"
 
 namespace kelmore::editor {
@@ -17,13 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-void writeBytes(const fs::path& p, std::string_view bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
+using filebytes::readBytes;
+using filebytes::writeBytes;
 
 class SourceFile : public testing::Test {
  protected:

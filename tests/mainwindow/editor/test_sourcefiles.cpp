@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "filebytes.h"
 #include "mainwindow/editor/sourcefile.h"
 #include "platform/atomicfile.h"
 
@@ -18,13 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-void writeBytes(const fs::path& p, std::string_view bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
+using filebytes::readBytes;
+using filebytes::writeBytes;
 
 struct FakePane : SourcePane {
   std::string value;
