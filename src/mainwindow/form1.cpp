@@ -46,7 +46,6 @@ namespace {
 constexpr int kResNoCode = 1003;
 constexpr int kResNewName = 2011;
 constexpr int kResCaption = 2012;
-constexpr int kResPlaceholder = 2013;
 constexpr int kResHelpFile = 102;
 
 const QColor kCheckingColour(0xC0, 0xFF, 0xC0);
