@@ -2,6 +2,7 @@
 // Layer: main window editor (plain C++, no Qt).
 #include "mainwindow/editor/hints.h"
 
+#include "mainwindow/editor/linecolour.h"
 #include "mainwindow/keywords.h"
 
 namespace kelmore::editor {
@@ -13,9 +14,6 @@ bool isDigit(char c) {
 bool isWordChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c) || c == '_';
 }
-char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // A keyword as a word: without its blanks and a closing "(".
 std::string_view bareWord(std::string_view entry) {
@@ -25,10 +23,7 @@ std::string_view bareWord(std::string_view entry) {
 }
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (lower(a[i]) != lower(b[i])) return false;
-  return true;
+  return a.size() == b.size() && matchesAt(a, 0, b);
 }
 
 }  // namespace

@@ -48,14 +48,6 @@ const KeywordIndex& keywordIndex() {
   return index;
 }
 
-bool matchesAt(std::string_view line, std::size_t at, std::string_view word) {
-  if (at + word.size() > line.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i)
-    if (lower(static_cast<unsigned char>(line[at + i])) != lower(static_cast<unsigned char>(word[i])))
-      return false;
-  return true;
-}
-
 // Whole word: a keyword that begins (ends) with a word character must not touch another one there.
 // Entries such as " Or" or "VPeek(" thus match as they stand.
 bool wholeWordAt(std::string_view line, std::size_t at, std::string_view word) {
@@ -82,6 +74,14 @@ std::string_view canonicalWord(ColourClass cls, int index) {
 }
 
 }  // namespace
+
+bool matchesAt(std::string_view line, std::size_t at, std::string_view word) {
+  if (at + word.size() > line.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i)
+    if (lower(static_cast<unsigned char>(line[at + i])) != lower(static_cast<unsigned char>(word[i])))
+      return false;
+  return true;
+}
 
 Rgb colourOf(ColourClass cls) {
   switch (cls) {

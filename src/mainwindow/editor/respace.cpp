@@ -23,16 +23,6 @@ std::string_view trim(std::string_view s) {
   return ltrim(rtrim(s));
 }
 
-unsigned char lower(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-bool matchesAt(std::string_view line, std::size_t at, std::string_view word) {
-  if (at + word.size() > line.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i)
-    if (lower(static_cast<unsigned char>(line[at + i])) != lower(static_cast<unsigned char>(word[i])))
-      return false;
-  return true;
-}
 bool containsIgnoringCase(std::string_view line, std::string_view word) {
   for (std::size_t at = 0; at + word.size() <= line.size(); ++at)
     if (matchesAt(line, at, word)) return true;
