@@ -1,5 +1,5 @@
 // The simulated module's pseudo-terminal and thread.
-// Layer: tests (the simulated module; plain C++, no Qt).
+// Layer: sim (the simulated module; plain C++, no Qt).
 #include "sim/simmodule.h"
 
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 // The simulated display module's inner working: takes the wire bytes as they arrive, deframes FrameBcc,
 // parses the command set, keeps the module's memory and answers its queries.
-// Layer: tests (the simulated module; plain C++, no Qt). Not thread-safe: SimModule serialises calls.
+// Layer: sim (the simulated module; plain C++, no Qt). Not thread-safe: SimModule serialises calls.
 //
 // Every command is recorded with its bytes (deframed) and the arrival times of its first and last byte.
 // Bytes outside any command (text, the zero bytes of a dummy write) are recorded as "text" runs. Replies:

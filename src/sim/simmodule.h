@@ -1,6 +1,6 @@
 // The simulated display module on the master side of a pseudo-terminal: the link opens path() as its
 // serial port. A thread takes what arrives, timestamps it, feeds ModuleCore and writes the answers back.
-// Layer: tests (the simulated module; plain C++, no Qt).
+// Layer: sim (the simulated module; plain C++, no Qt).
 //
 // It can be made silent (no answers), slow (answers after a delay), deaf (stops reading after a number of
 // wire bytes, so the link's writes stall once the terminal's buffers are full) or hang up (close the

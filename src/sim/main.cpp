@@ -1,5 +1,5 @@
 // kelmore-sim: a simulated display module on a pseudo-terminal, for trying Kelmore without hardware.
-// Layer: tests (the simulated module's program; plain C++, no Qt).
+// Layer: sim (the simulated module's program; plain C++, no Qt).
 //
 // Prints the pseudo-terminal's path and the ports.map line that makes it COM1, then one line per command
 // it takes: seconds since start, the command's name and its bytes in hex (long ones shortened).

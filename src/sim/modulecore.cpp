@@ -1,5 +1,5 @@
 // The simulated module's parser, memory and answers.
-// Layer: tests (the simulated module; plain C++, no Qt).
+// Layer: sim (the simulated module; plain C++, no Qt).
 #include "sim/modulecore.h"
 
 #include <algorithm>
