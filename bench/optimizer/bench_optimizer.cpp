@@ -14,7 +14,7 @@
 namespace kelmore {
 namespace {
 
-using testing::CodeBuilder;
+using testkit::CodeBuilder;
 using O = Opcode;
 
 constexpr int kSourceLines = 30000;
@@ -112,7 +112,7 @@ class ListingPanes : public mnemonic::MnemonicHost {
 };
 
 void BM_CompileOptimiseList(benchmark::State& state) {
-  testing::FakeHost host;
+  testkit::FakeHost host;
   host.source = source();
   host.caret = 5;
   for (auto _ : state) {

@@ -10,7 +10,7 @@
 #include "common/codetext.h"
 #include "compiler/instructions.h"
 
-namespace kelmore::testing {
+namespace kelmore::testkit {
 
 class CodeBuilder {
  public:
@@ -58,4 +58,4 @@ class CodeBuilder {
   std::string text_;
 };
 
-}  // namespace kelmore::testing
+}  // namespace kelmore::testkit

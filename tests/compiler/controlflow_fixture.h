@@ -11,7 +11,7 @@
 #include "compiler/dispatch.h"
 #include "fake_host.h"
 
-namespace kelmore::testing {
+namespace kelmore::testkit {
 
 inline constexpr std::string_view kPreamble = "45 44 45 54 00 00 00 45 50 00 00 30 00 00 00 00 00 00 ";
 
@@ -96,4 +96,4 @@ inline std::vector<std::string> unknownOperand(std::string_view token, int line)
   return events;
 }
 
-}  // namespace kelmore::testing
+}  // namespace kelmore::testkit

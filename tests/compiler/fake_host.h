@@ -9,7 +9,7 @@
 #include "compiler/compiler.h"
 #include "compiler/host.h"
 
-namespace kelmore::testing {
+namespace kelmore::testkit {
 
 class FakeImageList : public ImageListView {
  public:
@@ -131,4 +131,4 @@ inline std::string joinLines(std::initializer_list<std::string_view> lines) {
   return text;
 }
 
-}  // namespace kelmore::testing
+}  // namespace kelmore::testkit

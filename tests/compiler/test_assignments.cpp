@@ -7,10 +7,10 @@
 namespace kelmore {
 namespace {
 
-using testing::compileLines;
-using testing::expressionError;
-using testing::unexpectedError;
-using testing::unknownOperand;
+using testkit::compileLines;
+using testkit::expressionError;
+using testkit::unexpectedError;
+using testkit::unknownOperand;
 
 // Code after the preamble, one instruction per string. Addresses count from 18 (0x12).
 struct CodeCase {

@@ -11,7 +11,7 @@
 namespace kelmore {
 namespace {
 
-using testing::FakeHost;
+using testkit::FakeHost;
 
 class Emitters : public ::testing::Test {
  protected:

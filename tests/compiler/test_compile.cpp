@@ -7,9 +7,9 @@
 namespace kelmore {
 namespace {
 
-using testing::FakeHost;
-using testing::joinLines;
-using testing::ListRow;
+using testkit::FakeHost;
+using testkit::joinLines;
+using testkit::ListRow;
 
 constexpr std::string_view kPreamble = "45 44 45 54 00 00 00 45 50 00 00 30 00 00 00 00 00 00 ";
 
@@ -45,7 +45,7 @@ TEST_F(Compile, loop_with_a_backward_jump) {
   EXPECT_EQ(code(), "4C 23 41 3D 05 00 4C 23 41 2B 01 00 4A 50 F6 FF 45 44 42 4B ");
   EXPECT_EQ(host.codeView, mc.codeout.codeText);
   EXPECT_EQ(host.addressBox, "Add: 0025");
-  EXPECT_EQ(host.colours.back(), (testing::ColourSpan{72, 18, kRed}));
+  EXPECT_EQ(host.colours.back(), (testkit::ColourSpan{72, 18, kRed}));
   EXPECT_EQ(host.lists[CompilerList::Labels],
             (std::vector<ListRow>{{"L0000", "Start", "0012"}, {"L0001", "loop", "0018"}, {"end", "", ""}}));
   EXPECT_EQ(host.lists[CompilerList::Variables][0], (ListRow{"A", "Start::x", ""}));

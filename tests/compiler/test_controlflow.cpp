@@ -7,9 +7,9 @@
 namespace kelmore {
 namespace {
 
-using testing::compileLines;
-using testing::expressionError;
-using testing::unexpectedError;
+using testkit::compileLines;
+using testkit::expressionError;
+using testkit::unexpectedError;
 
 // Code after the preamble, one instruction per string. Addresses count from 18 (0x12).
 struct CodeCase {
@@ -365,7 +365,7 @@ const ErrorCase kErrorCases[] = {
     {"empty_sleep_count", {"Sub Start()", "Sleep"}, expressionError(1)},
     {"for_without_equals", {"Sub Start()", "For i To 5"}, unexpectedError(1)},
     {"for_variable_not_a_name", {"Sub Start()", "For 1i = 1 To 5"}, expressionError(1)},
-    {"unknown_operand_in_a_for_bound", {"Sub Start()", "For i = 1 To n"}, testing::unknownOperand("n", 1)},
+    {"unknown_operand_in_a_for_bound", {"Sub Start()", "For i = 1 To n"}, testkit::unknownOperand("n", 1)},
     {"next_without_for", {"Sub Start()", "Next"}, unexpectedError(1)},
     {"continue_without_for", {"Sub Start()", "Continue"}, unexpectedError(1)},
     {"exit_for_without_for", {"Sub Start()", "Exit For"}, unexpectedError(1)},

@@ -12,10 +12,10 @@
 namespace kelmore {
 namespace {
 
-using testing::FakeHost;
-using testing::joinLines;
-using testing::ListRow;
-using testing::LogLine;
+using testkit::FakeHost;
+using testkit::joinLines;
+using testkit::ListRow;
+using testkit::LogLine;
 
 constexpr std::string_view kPreamble = "45 44 45 54 00 00 00 45 50 00 00 30 00 00 00 00 00 00 ";
 
@@ -306,7 +306,7 @@ TEST_F(Driver, caret_line_code_is_red) {
   const std::size_t size = mc.codeout.codeText.size();
   EXPECT_EQ(mc.compiler.markStart, 20 * 3);
   EXPECT_EQ(mc.compiler.markEnd, 30 * 3);
-  EXPECT_EQ(host.colours, (std::vector<testing::ColourSpan>{{0, size, kBlack}, {60, 30, kRed}}));
+  EXPECT_EQ(host.colours, (std::vector<testkit::ColourSpan>{{0, size, kBlack}, {60, 30, kRed}}));
 }
 
 TEST_F(Driver, caret_on_the_last_line_marks_to_the_end) {
@@ -314,7 +314,7 @@ TEST_F(Driver, caret_on_the_last_line_marks_to_the_end) {
   ASSERT_TRUE(compile(joinLines({"Pad 2", "Pad 10", "Pad 1"})));
   EXPECT_EQ(mc.compiler.markStart, 30 * 3);
   EXPECT_EQ(mc.compiler.markEnd, 31 * 3);
-  EXPECT_EQ(host.colours.back(), (testing::ColourSpan{90, 3, kRed}));
+  EXPECT_EQ(host.colours.back(), (testkit::ColourSpan{90, 3, kRed}));
 }
 
 TEST_F(Driver, flash_block_count) {
@@ -393,7 +393,7 @@ TEST(Checks, block_levels_and_image_slots_are_bounded) {
   EXPECT_NO_THROW(CompilerState::at(levels, 16));
   EXPECT_THROW(CompilerState::at(levels, 17), CompileFault);
   EXPECT_THROW(CompilerState::at(levels, -1), CompileFault);
-  testing::FakeImageList images;
+  testkit::FakeImageList images;
   images.entries.push_back({"logo", 128, 64, 0, "RAM", 0x100});
   EXPECT_EQ(images.image(0).imgLabel, "logo");
   EXPECT_NO_THROW(images.image(1000));

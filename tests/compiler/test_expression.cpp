@@ -10,8 +10,8 @@
 namespace kelmore {
 namespace {
 
-using testing::FakeHost;
-using testing::LogLine;
+using testkit::FakeHost;
+using testkit::LogLine;
 
 class Expr : public ::testing::Test {
  protected:

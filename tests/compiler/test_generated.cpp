@@ -139,7 +139,7 @@ TEST(GeneratedPrograms, every_jump_and_label_lands_on_an_instruction) {
   constexpr int kPrograms = 300;
   int compiled = 0;
   for (int n = 0; n < kPrograms; ++n) {
-    testing::FakeHost host;
+    testkit::FakeHost host;
     host.source = generator.program();
     host.caret = n % 40;
     MacroCompiler mc{host};

@@ -15,7 +15,7 @@ std::string numbered(const char* prefix, int k) {
   return name;
 }
 
-using testing::FakeHost;
+using testkit::FakeHost;
 
 class Tables : public ::testing::Test {
  protected:

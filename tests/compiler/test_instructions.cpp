@@ -12,7 +12,7 @@
 namespace kelmore {
 namespace {
 
-using testing::CodeBuilder;
+using testkit::CodeBuilder;
 
 TEST(OpcodeTable, each_opcode_text_decodes_to_its_own_row) {
   for (const auto& info : kOpcodes) {

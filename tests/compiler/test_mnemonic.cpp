@@ -20,7 +20,7 @@ namespace {
 
 using mnemonic::buildListing;
 using mnemonic::ListingInput;
-using testing::CodeBuilder;
+using testkit::CodeBuilder;
 using O = Opcode;
 
 std::string listingOf(const std::string& code, std::string_view model = "PX-5200",
@@ -302,8 +302,8 @@ class FakeListingHost : public mnemonic::MnemonicHost {
   float maximum = 0;
   std::vector<float> values;
   std::string mnemonicPane;
-  std::vector<testing::ColourSpan> codeColours;
-  std::vector<testing::ColourSpan> mnemonicColours;
+  std::vector<testkit::ColourSpan> codeColours;
+  std::vector<testkit::ColourSpan> mnemonicColours;
 
   void activateLog() override { calls.push_back("activate"); }
   void addlog(std::string_view message, LogKind) override { calls.push_back("log " + std::string(message)); }
@@ -339,9 +339,9 @@ TEST(MakeMnemonic, logs_fills_both_panes_and_the_progress_bar) {
   EXPECT_EQ(host.calls, calls);
   EXPECT_EQ(host.codePane.find('.'), std::string::npos);
   EXPECT_EQ(host.codeColours,
-            (std::vector<testing::ColourSpan>{{static_cast<std::size_t>(m.start), 12, kRed}}));
+            (std::vector<testkit::ColourSpan>{{static_cast<std::size_t>(m.start), 12, kRed}}));
   ASSERT_EQ(host.mnemonicColours.size(), 2u);
-  EXPECT_EQ(host.mnemonicColours[0], (testing::ColourSpan{0, host.mnemonicPane.size(), kBlack}));
+  EXPECT_EQ(host.mnemonicColours[0], (testkit::ColourSpan{0, host.mnemonicPane.size(), kBlack}));
   EXPECT_EQ(host.mnemonicColours[1].colour, kRed);
   EXPECT_EQ(host.mnemonicPane.substr(host.mnemonicColours[1].start, host.mnemonicColours[1].length),
             "000020 wait\r\n000022 01 02 ");
@@ -353,7 +353,7 @@ TEST(MakeMnemonic, logs_fills_both_panes_and_the_progress_bar) {
 }
 
 TEST(MakeMnemonic, reads_labels_and_marks_of_a_compilation) {
-  testing::FakeHost compilerHost;
+  testkit::FakeHost compilerHost;
   MacroCompiler mc(compilerHost);
   mc.hensuulabel.hensuuInit();
   mc.hensuulabel.setLabel("TBL", "0012");
@@ -365,7 +365,7 @@ TEST(MakeMnemonic, reads_labels_and_marks_of_a_compilation) {
   host.codePane = CodeBuilder(kPreamble).data({0x41}).text();
   mnemonic::makeMnemonic(host, mc);
   EXPECT_EQ(host.mnemonicPane.substr(host.mnemonicPane.rfind("000018")), "000018 TBL\r\n       41 ");
-  EXPECT_EQ(host.codeColours, (std::vector<testing::ColourSpan>{{54, 3, kRed}}));
+  EXPECT_EQ(host.codeColours, (std::vector<testkit::ColourSpan>{{54, 3, kRed}}));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace kelmore {
 namespace {
 
 using optimizer::kNoAddress;
-using testing::CodeBuilder;
+using testkit::CodeBuilder;
 using O = Opcode;
 
 // --- the in-place rewrite, step by step, with 1-based positions ---
@@ -399,8 +399,8 @@ INSTANTIATE_TEST_SUITE_P(optimizer, Fold, ::testing::ValuesIn(foldCases()),
 // --- the passes inside a compilation ---
 
 TEST(Compilation, folds_the_if_condition_moves_its_labels_and_logs_each_pass) {
-  testing::FakeHost host;
-  host.source = testing::joinLines({"Sub start()", "x = 0", "If x < 10 Then", "x = 1", "End If", "End Sub"});
+  testkit::FakeHost host;
+  host.source = testkit::joinLines({"Sub start()", "x = 0", "If x < 10 Then", "x = 1", "End If", "End Sub"});
   host.caret = 2;
   MacroCompiler mc(host);
   ASSERT_TRUE(mc.Compile()) << host.lastLog();

@@ -15,7 +15,7 @@ class Template : public ::testing::TestWithParam<const char*> {};
 TEST_P(Template, compiles_without_an_error) {
   std::string bytes;
   ASSERT_TRUE(platform::readWholeFile(platform::assetDir() / GetParam(), bytes)) << GetParam();
-  testing::FakeHost host;
+  testkit::FakeHost host;
   host.source = platform::fromCodePage(bytes);
   MacroCompiler mc{host};
   EXPECT_TRUE(mc.Compile());

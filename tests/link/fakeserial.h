@@ -12,7 +12,7 @@
 #include "sim/modulecore.h"
 #include "virtualenv.h"
 
-namespace kelmore::link::testing {
+namespace kelmore::link::testkit {
 
 // One call of the link on the device, in order, at its virtual time.
 struct DeviceCall {
@@ -133,4 +133,4 @@ class FakeSerialDevice : public SerialDevice {
   std::deque<std::pair<std::uint8_t, LinkEnv::Clock::time_point>> replies_;
 };
 
-}  // namespace kelmore::link::testing
+}  // namespace kelmore::link::testkit

@@ -7,7 +7,7 @@
 
 #include "link/px5000.h"
 
-namespace kelmore::link::testing {
+namespace kelmore::link::testkit {
 
 inline void ramDownload(PX5000& px, std::span<const std::uint8_t> bytes) {
   px.ifOpen();
@@ -21,4 +21,4 @@ inline void ramDownload(PX5000& px, std::span<const std::uint8_t> bytes) {
   px.ifClose();
 }
 
-}  // namespace kelmore::link::testing
+}  // namespace kelmore::link::testkit

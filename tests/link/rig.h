@@ -7,7 +7,7 @@
 #include "fakeserial.h"
 #include "link/px5000.h"
 
-namespace kelmore::link::testing {
+namespace kelmore::link::testkit {
 
 struct Rig {
   explicit Rig(sim::ModuleConfig module = {}) {
@@ -42,4 +42,4 @@ inline std::vector<std::uint8_t> bytesOf(std::initializer_list<int> values) {
   return bytes;
 }
 
-}  // namespace kelmore::link::testing
+}  // namespace kelmore::link::testkit

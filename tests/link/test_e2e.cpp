@@ -22,9 +22,9 @@ namespace kelmore::link {
 namespace {
 
 using std::chrono::milliseconds;
-using testing::Box;
-using testing::RealEnv;
-using testing::VirtualEnv;
+using testkit::Box;
+using testkit::RealEnv;
+using testkit::VirtualEnv;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kCom = 3;
@@ -115,7 +115,7 @@ struct Timing {
 Timing ramDownload(PX5000& px, RealEnv& env, std::span<const std::uint8_t> bytes) {
   const int sleptBefore = env.sleptMs;
   const auto begin = Clock::now();
-  testing::ramDownload(px, bytes);
+  testkit::ramDownload(px, bytes);
   return {std::chrono::duration_cast<milliseconds>(Clock::now() - begin),
           milliseconds(env.sleptMs - sleptBefore)};
 }

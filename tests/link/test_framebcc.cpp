@@ -8,7 +8,7 @@
 namespace kelmore::link {
 namespace {
 
-using testing::bytesOf;
+using testkit::bytesOf;
 
 struct CutCase {
   const char* name;

@@ -9,9 +9,9 @@
 namespace kelmore::link {
 namespace {
 
-using testing::bytesOf;
-using testing::DeviceCall;
-using testing::Rig;
+using testkit::bytesOf;
+using testkit::DeviceCall;
+using testkit::Rig;
 using Kind = DeviceCall::Kind;
 
 std::vector<std::uint8_t> counting(std::size_t n) {

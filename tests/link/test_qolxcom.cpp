@@ -8,10 +8,10 @@ namespace kelmore::link {
 namespace {
 
 using platform::PortError;
-using testing::Box;
-using testing::DeviceCall;
-using testing::FakeSerialDevice;
-using testing::VirtualEnv;
+using testkit::Box;
+using testkit::DeviceCall;
+using testkit::FakeSerialDevice;
+using testkit::VirtualEnv;
 using Kind = DeviceCall::Kind;
 
 struct SettingsCase {

@@ -8,10 +8,10 @@
 namespace kelmore::link {
 namespace {
 
-using testing::bytesOf;
-using testing::DeviceCall;
-using testing::ramDownload;
-using testing::Rig;
+using testkit::bytesOf;
+using testkit::DeviceCall;
+using testkit::ramDownload;
+using testkit::Rig;
 using Kind = DeviceCall::Kind;
 using std::chrono::milliseconds;
 

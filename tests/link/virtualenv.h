@@ -8,7 +8,7 @@
 
 #include "link/linkenv.h"
 
-namespace kelmore::link::testing {
+namespace kelmore::link::testkit {
 
 struct Box {
   std::string text;
@@ -72,4 +72,4 @@ class RealEnv : public LinkEnv {
   PlainLinkEnv plain_;
 };
 
-}  // namespace kelmore::link::testing
+}  // namespace kelmore::link::testkit
