@@ -6,6 +6,7 @@
 // the values a layout carries: a value left empty in ConfigValues is one the caller keeps as it stands.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@ namespace kelmore::mainwindow {
 
 inline constexpr std::string_view kConfigFileName = "Config.dat";
 inline constexpr std::string_view kConfigTag = "kelmor22";
+// Far above the ten short lines of any layout; a larger file is no Config.dat of ours.
+inline constexpr std::size_t kMaxConfigBytes = 64 * 1024;
 
 inline constexpr std::string_view kDefaultPort = "COM0";        // a file of an unknown layout
 inline constexpr std::string_view kDefaultPortNoFile = "COM1";  // no file, or one that can't be read

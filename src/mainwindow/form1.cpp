@@ -38,6 +38,7 @@
 #include "mainwindow/startup.h"
 #include "platform/atomicfile.h"
 #include "platform/comports.h"
+#include "platform/fileread.h"
 #include "platform/paths.h"
 
 namespace kelmore::mainwindow {
@@ -475,10 +476,12 @@ void Form1::Form_Unload() {
 }
 
 void Form1::LoadConfig() {
-  std::string bytes;
-  const std::filesystem::path path = platform::configDir() / kConfigFileName;
-  const bool read = platform::readWholeFile(path, bytes);
-  const ConfigValues values = parseConfig(read ? std::optional<std::string>(bytes) : std::nullopt);
+  // A Config.dat that is no regular file (a FIFO, a device) or absurdly large is reported and read as absent.
+  const platform::FileRead read =
+      platform::readRegularFile(platform::configDir() / kConfigFileName, kMaxConfigBytes);
+  if (!read.ok() && read.error != platform::ReadError::Missing)
+    prompter_->message(this, QString::fromStdString(read.message), {}, QMessageBox::Warning);
+  const ConfigValues values = parseConfig(read.ok() ? std::optional<std::string>(read.bytes) : std::nullopt);
   if (values.port) setComboText(commList, QString::fromStdString(*values.port));
   if (values.modAdd) {
     if (values.modAdd->empty())

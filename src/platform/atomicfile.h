@@ -2,7 +2,10 @@
 // Layer: platform (plain C++, no Qt).
 //
 // A failed write leaves the old file exactly as it was and removes the temporary file; the result says
-// what failed, for the caller to report. Nothing counts as saved unless `ok` is true.
+// what failed, for the caller to report. Nothing counts as saved unless `ok` is true. A symbolic link is
+// followed: the file it points to is replaced and the link stays. A file with other hard links is
+// rewritten in place, after the new bytes were written out once beside it, so no name is split off. What is
+// not a regular file (a device, a FIFO, a folder) is never replaced.
 #pragma once
 
 #include <filesystem>
@@ -17,9 +20,6 @@ struct WriteResult {
 };
 
 WriteResult writeFileAtomic(const std::filesystem::path& target, std::string_view bytes);
-
-// Whole-file read; nothing when the file cannot be read.
-bool readWholeFile(const std::filesystem::path& path, std::string& bytes);
 
 namespace test_seam {
 // Test seam: the write(2) the atomic writer calls. nullptr restores the real one.

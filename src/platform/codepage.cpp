@@ -25,9 +25,10 @@ class Converter {
   bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
   // Converts `in`; on a character that cannot be converted or an invalid sequence, skips `badInputBytes(in)`
-  // input bytes and appends `replacement`.
+  // input bytes and appends `replacement`. `lost`, when given, gets the input offset of each such place.
   template <typename SkipFn>
-  std::string run(std::string_view in, std::string_view replacement, SkipFn badInputBytes) {
+  std::string run(std::string_view in, std::string_view replacement, SkipFn badInputBytes,
+                  std::vector<std::size_t>* lost = nullptr) {
     std::string out;
     out.reserve(in.size() * 2);
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -44,6 +45,7 @@ class Converter {
       // EILSEQ or EINVAL (a truncated sequence at the end): replace and go on after it.
       const std::size_t skip =
           std::min(srcLeft, std::max<std::size_t>(1, badInputBytes(std::string_view(src, srcLeft))));
+      if (lost) lost->push_back(in.size() - srcLeft);
       src += skip;
       srcLeft -= skip;
       out.append(replacement);
@@ -81,9 +83,15 @@ std::string codePageName() {
 }
 
 std::string toCodePage(std::string_view utf8) {
+  return encodeToCodePage(utf8).bytes;
+}
+
+Encoded encodeToCodePage(std::string_view utf8) {
   Converter converter(codePageName(), "UTF-8");
   if (!converter.ok()) throw std::runtime_error("unknown code page " + codePageName());
-  return converter.run(utf8, "?", utf8SequenceLength);
+  Encoded encoded;
+  encoded.bytes = converter.run(utf8, "?", utf8SequenceLength, &encoded.lost);
+  return encoded;
 }
 
 std::string fromCodePage(std::string_view bytes) {

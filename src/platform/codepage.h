@@ -6,8 +6,10 @@
 // on the way back; nothing here throws for bad input.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelmore::platform {
 
@@ -15,6 +17,14 @@ namespace kelmore::platform {
 std::string codePageName();
 
 std::string toCodePage(std::string_view utf8);
+
+// toCodePage, telling where it lost something: `lost` holds the UTF-8 byte offset of every character the
+// code page lacks (each became one "?" in `bytes`), in order.
+struct Encoded {
+  std::string bytes;
+  std::vector<std::size_t> lost;
+};
+Encoded encodeToCodePage(std::string_view utf8);
 std::string fromCodePage(std::string_view bytes);
 
 }  // namespace kelmore::platform

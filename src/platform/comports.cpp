@@ -3,11 +3,13 @@
 #include "platform/comports.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
-#include <fstream>
+#include <cstdio>
 #include <system_error>
 #include <vector>
 
+#include "platform/fileread.h"
 #include "platform/paths.h"
 #include "platform/serialprobe.h"
 
@@ -44,11 +46,23 @@ long familyIndex(std::string_view name, std::string_view prefix) {
   return index;
 }
 
+// A hand-written map is a few lines; anything larger is no map of ours.
+constexpr std::size_t kMaxMapBytes = 64 * 1024;
+
 std::optional<std::string> mappedPath(int number, const fs::path& mapFile) {
-  std::ifstream in(mapFile);
-  std::string line;
-  while (std::getline(in, line)) {
-    const std::string_view text = trimBlanks(line);
+  const FileRead map = readRegularFile(mapFile, kMaxMapBytes);
+  if (!map.ok()) {
+    // A FIFO, a device or a huge file there maps nothing; say so once, as the window has no place for it.
+    static std::atomic<bool> told{false};
+    if (map.error != ReadError::Missing && !told.exchange(true))
+      std::fprintf(stderr, "kelmore: %s; the port map is not used\n", map.message.c_str());
+    return std::nullopt;
+  }
+  std::string_view rest = map.bytes;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    const std::string_view text = trimBlanks(rest.substr(0, end));
+    rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
     if (text.empty() || text.front() == '#') continue;
     const auto equals = text.find('=');
     if (equals == std::string_view::npos) continue;

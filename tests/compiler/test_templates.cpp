@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_host.h"
-#include "platform/atomicfile.h"
+#include "platform/fileread.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 
@@ -13,8 +13,9 @@ namespace {
 class Template : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(Template, compiles_without_an_error) {
-  std::string bytes;
-  ASSERT_TRUE(platform::readWholeFile(platform::assetDir() / GetParam(), bytes)) << GetParam();
+  const platform::FileRead file = platform::readRegularFile(platform::assetDir() / GetParam(), 1 << 20);
+  ASSERT_TRUE(file.ok()) << file.message;
+  const std::string& bytes = file.bytes;
   testkit::FakeHost host;
   host.source = platform::fromCodePage(bytes);
   MacroCompiler mc{host};

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -20,11 +21,12 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "link/px5000.h"
 #include "mainwindow/progressform.h"
-#include "platform/atomicfile.h"
+#include "platform/fileread.h"
 #include "platform/paths.h"
 #include "qtprint.h"
 #include "scriptedprompter.h"
@@ -48,9 +50,7 @@ void writeFile(const fs::path& path, const std::string& text) {
 }
 
 std::string readFile(const fs::path& path) {
-  std::string bytes;
-  platform::readWholeFile(path, bytes);
-  return bytes;
+  return platform::readRegularFile(path, 1 << 20).bytes;
 }
 
 std::string config22(const std::string& port, const std::string& target, const std::string& model = "PX-D") {
@@ -201,6 +201,21 @@ TEST_F(Form1Test, a_config_that_cannot_be_written_at_exit_is_reported) {
   ASSERT_EQ(prompter.texts().size(), 1);
   EXPECT_TRUE(prompter.texts().front().contains("Config.dat")) << prompter.texts().front().toStdString();
   fs::remove_all(configFile());
+}
+
+TEST_F(Form1Test, a_config_that_is_no_regular_file_is_reported_and_read_as_absent) {
+  const auto makeFifo = [] { ASSERT_EQ(::mkfifo(configFile().c_str(), 0600), 0); };
+  const auto linkToZero = [] { fs::create_symlink("/dev/zero", configFile()); };
+  for (const auto& make : {std::function<void()>(makeFifo), std::function<void()>(linkToZero)}) {
+    fs::remove(configFile());
+    make();
+    prompter.boxes.clear();
+    auto form = start();  // neither blocks nor reads without end
+    ASSERT_FALSE(prompter.texts().empty());
+    EXPECT_EQ(prompter.texts().front().toStdString(), configFile().string() + ": not a regular file");
+    EXPECT_EQ(Form1::comboText(form->commList), "COM1");  // the defaults of a missing file
+  }
+  fs::remove(configFile());
 }
 
 TEST_F(Form1Test, loaded_config_moves_the_check_marks) {

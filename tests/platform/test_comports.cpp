@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
 
@@ -120,6 +122,15 @@ TEST_F(FakeSystem, every_call_looks_afresh) {
   EXPECT_EQ(path(1), dev("ttyACM3"));
   map("COM1=/dev/ttyOTHER\n");
   EXPECT_EQ(path(1), "/dev/ttyOTHER");
+}
+
+TEST_F(FakeSystem, a_map_that_is_no_regular_file_maps_nothing_and_never_blocks) {
+  device("ttyUSB0");
+  ASSERT_EQ(::mkfifo(roots.mapFile.c_str(), 0600), 0);  // no writer: a blocking open would wait for ever
+  EXPECT_EQ(path(1), dev("ttyUSB0"));
+  fs::remove(roots.mapFile);
+  fs::create_symlink("/dev/zero", roots.mapFile);  // a read without end
+  EXPECT_EQ(path(1), dev("ttyUSB0"));
 }
 
 TEST(LiveSystem, reads_ports_map_from_the_config_folder) {

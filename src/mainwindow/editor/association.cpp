@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/atomicfile.h"
+#include "platform/fileread.h"
 #include "platform/paths.h"
 
 extern char** environ;
@@ -21,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kDesktopFile = "kelmore.desktop";
+constexpr std::size_t kMaxMimeAppsBytes = 1 << 20;
 
 // A value of a desktop entry: backslashes doubled; a line break could end the entry, so none gets in.
 std::string desktopValue(std::string_view s) {
@@ -165,11 +167,9 @@ AssociationResult registerTvrAssociation(const AssociationPlaces& places, const 
   if (!r.ok) return r;
 
   const fs::path mimeApps = places.configHome / "mimeapps.list";
-  std::string old;
-  std::error_code ec;
-  if (fs::exists(mimeApps, ec) && !platform::readWholeFile(mimeApps, old))
-    return {false, mimeApps.string() + ": cannot be read"};
-  r = writeFile(mimeApps, mergedMimeApps(old));
+  const platform::FileRead old = platform::readRegularFile(mimeApps, kMaxMimeAppsBytes);
+  if (!old.ok() && old.error != platform::ReadError::Missing) return {false, old.message};
+  r = writeFile(mimeApps, mergedMimeApps(old.bytes));
   if (!r.ok) return r;
 
   return refreshMimeDatabase(mimeDir);

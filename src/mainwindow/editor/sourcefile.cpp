@@ -2,16 +2,11 @@
 // Layer: main window editor (plain C++, no Qt).
 #include "mainwindow/editor/sourcefile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <exception>
 
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
+#include "platform/fileread.h"
 #include "platform/paths.h"
 
 namespace kelmore::editor {
@@ -43,35 +38,13 @@ std::string decodeSource(std::string_view bytes) {
 
 SourceRead readSourceFile(const std::filesystem::path& path) {
   SourceRead result;
-  // Not blocking on open: a FIFO named like a source would otherwise hang the window before the check.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    result.error = path.string() + ": " + std::strerror(errno);
+  const platform::FileRead file = platform::readRegularFile(path, kMaxSourceBytes);
+  if (!file.ok()) {
+    result.error = file.message;
     return result;
   }
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
-    // A device or a FIFO has no end to read up to.
-    ::close(fd);
-    result.error = path.string() + ": not a regular file";
-    return result;
-  }
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      result.error = path.string() + ": " + std::strerror(errno);
-      ::close(fd);
-      return result;
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
   try {
-    result.text = decodeSource(bytes);
+    result.text = decodeSource(file.bytes);
   } catch (const std::exception& e) {
     // A code page the system cannot convert (a bad $KELMORE_CODEPAGE) is a failed read, no crash.
     result.error = path.string() + ": " + e.what();

@@ -5,6 +5,7 @@
 // In the program a source is UTF-8 with "\n" between lines.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -13,6 +14,9 @@ namespace kelmore::editor {
 
 std::string encodeSource(std::string_view text);   // UTF-8, "\n" lines -> code page, CR LF lines
 std::string decodeSource(std::string_view bytes);  // code page, any line ends -> UTF-8, "\n" lines
+
+// A source the compiler takes (32768 lines at most) is far smaller; a larger file is refused, not loaded.
+inline constexpr std::size_t kMaxSourceBytes = 16 * 1024 * 1024;
 
 struct SourceRead {
   bool ok = false;
