@@ -6,6 +6,8 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFocusEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPalette>
@@ -271,7 +273,22 @@ bool SourceEditor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SourceEditor::setTab(int characters) {
+  tabCharacters_ = characters;
   setTabStopDistance(characters * fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+}
+
+void SourceEditor::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) {
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // The family test ends the round where the system has no fixed-pitch font to offer at all.
+    if (!QFontInfo(font()).fixedPitch() && font().family() != fixed.family()) {
+      if (font().pointSizeF() > 0) fixed.setPointSizeF(font().pointSizeF());
+      setFont(fixed);  // comes back here once more with the fixed font
+      return;
+    }
+    setTab(tabCharacters_);
+  }
+  QPlainTextEdit::changeEvent(event);
 }
 
 void SourceEditor::scrollToLine(int n) {

@@ -57,6 +57,7 @@ class SourceEditor : public QPlainTextEdit {
   bool checkSource();
   bool checkRunning() const { return checking_; }
 
+  // Tab stops every `characters` blanks of the pane's font; they follow a change of the font.
   void setTab(int characters);
   // Scrolls so that line n (0-based) is the first visible one, as far as the text allows.
   void scrollToLine(int n);
@@ -92,6 +93,9 @@ class SourceEditor : public QPlainTextEdit {
   bool canInsertFromMimeData(const QMimeData* source) const override;
   void insertFromMimeData(const QMimeData* source) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Code lines up only in a fixed-pitch font: a font the system would stand in for with a proportional one
+  // (the interface font where it is not installed) gives way to the system's fixed font of the same size.
+  void changeEvent(QEvent* event) override;
 
  private:
   class HistoryControl;
@@ -110,6 +114,7 @@ class SourceEditor : public QPlainTextEdit {
   int helpContext_ = 0;
   bool popupHints_ = true;
   bool sourceFocused_ = false;
+  int tabCharacters_ = 4;
   bool checking_ = false;
   bool checkCancelled_ = false;
   bool dropping_ = false;

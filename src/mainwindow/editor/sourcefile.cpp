@@ -81,4 +81,28 @@ bool hasTvrExtension(std::string_view name) {
   return true;
 }
 
+std::string withTvrExtension(std::string_view name) {
+  const std::size_t slash = name.find_last_of('/');
+  const std::string_view file = slash == std::string_view::npos ? name : name.substr(slash + 1);
+  std::string named(name);
+  if (!file.empty() && file.find('.') == std::string_view::npos) named += ".tvr";
+  return named;
+}
+
+std::vector<LostCharacter> unencodableCharacters(std::string_view text) {
+  std::vector<LostCharacter> lost;
+  int line = 1;
+  std::size_t counted = 0;  // text before this offset is in `line`'s count
+  for (const std::size_t offset : platform::encodeToCodePage(text).lost) {
+    for (; counted < offset; ++counted)
+      if (text[counted] == '\n') ++line;
+    std::size_t length = 1;
+    while (offset + length < text.size() &&
+           (static_cast<unsigned char>(text[offset + length]) & 0xC0) == 0x80)
+      ++length;
+    lost.push_back({line, std::string(text.substr(offset, length))});
+  }
+  return lost;
+}
+
 }  // namespace kelmore::editor

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelmore::editor {
 
@@ -36,5 +37,16 @@ std::filesystem::path tmpSourcePath();
 
 // True when the last four characters are ".tvr" in any case.
 bool hasTvrExtension(std::string_view name);
+
+// `name` with ".tvr" added when its file name has no ending at all; any other name as it is.
+std::string withTvrExtension(std::string_view name);
+
+// A character of a source that the code page lacks, which a save writes as "?".
+struct LostCharacter {
+  int line;               // 1-based
+  std::string character;  // UTF-8
+};
+// Every such character of `text` in order; throws when the code page in force cannot be converted at all.
+std::vector<LostCharacter> unencodableCharacters(std::string_view text);
 
 }  // namespace kelmore::editor

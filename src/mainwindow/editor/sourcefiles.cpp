@@ -2,7 +2,9 @@
 // Layer: main window editor (plain C++, no Qt).
 #include "mainwindow/editor/sourcefiles.h"
 
+#include <exception>
 #include <system_error>
+#include <vector>
 
 #include "common/strings.h"
 #include "common/strreplace.h"
@@ -88,6 +90,7 @@ bool SourceFiles::Load(const std::string& path) {
 
 bool SourceFiles::Save(const std::string& path) {
   const std::string text = pane_.text();
+  if (!confirmLostCharacters(text)) return false;
   const SourceWrite written = writeSourceFile(path, text);
   if (!written.ok) {
     showFailure(written.error);
@@ -97,6 +100,38 @@ bool SourceFiles::Save(const std::string& path) {
   return true;
 }
 
+bool SourceFiles::confirmLostCharacters(const std::string& text) {
+  std::vector<LostCharacter> lost;
+  try {
+    lost = unencodableCharacters(text);
+  } catch (const std::exception&) {
+    return true;  // a code page that cannot be converted at all fails the write itself, with its message
+  }
+  if (lost.empty()) return true;
+  // One row a line, and no more rows than a box can show.
+  constexpr int kMaxRows = 10;
+  std::string list;
+  int rows = 0;
+  for (std::size_t i = 0; i < lost.size(); ++i) {
+    const bool sameLine = i > 0 && lost[i].line == lost[i - 1].line;
+    if (!sameLine && ++rows > kMaxRows) {
+      list += "\n ...";
+      break;
+    }
+    list += sameLine ? " " : "\n line " + std::to_string(lost[i].line) + ": ";
+    list += lost[i].character;
+  }
+  return prompter_.askYesNo(
+      "These characters are not in the code page and are saved as \"?\":" + list + "\nSave anyway?",
+      std::string(resString(kConfirmTitle)));
+}
+
+std::optional<std::string> SourceFiles::chooseSaveName() {
+  const std::optional<std::string> chosen = prompter_.saveFileName(currentDir_);
+  if (!chosen || chosen->empty()) return std::nullopt;
+  return withTvrExtension(*chosen);
+}
+
 bool SourceFiles::promptToSave() {
   if (!isChanged()) return true;
   const Answer answer = prompter_.askYesNoCancel(fileName_ + std::string(resString(kSaveChangeText)),
@@ -104,8 +139,8 @@ bool SourceFiles::promptToSave() {
   if (answer == Answer::No) return true;
   if (answer == Answer::Cancel) return false;
   if (!isUntitled()) return Save(fileName_);
-  const std::optional<std::string> chosen = prompter_.saveFileName(currentDir_);
-  if (!chosen || chosen->empty() || !Save(*chosen)) return false;
+  const std::optional<std::string> chosen = chooseSaveName();
+  if (!chosen || !Save(*chosen)) return false;
   name(*chosen);
   return true;
 }
@@ -159,8 +194,8 @@ void SourceFiles::menuSave_Click() {
 }
 
 void SourceFiles::menuAdd_Click() {
-  const std::optional<std::string> chosen = prompter_.saveFileName(currentDir_);
-  if (!chosen || chosen->empty() || !Save(*chosen)) return;
+  const std::optional<std::string> chosen = chooseSaveName();
+  if (!chosen || !Save(*chosen)) return;
   name(*chosen);
 }
 

@@ -70,7 +70,8 @@ class SourceFiles {
   // Loads a file as a new document (keywords respelled, the line count shown); false when it cannot be
   // read, after the message, with nothing changed. The caller names the text.
   bool Load(const std::string& path);
-  // Writes the pane's text; true and savedText updated when written, else the failure is shown.
+  // Writes the pane's text; true and savedText updated when written, else the failure is shown. Text with
+  // characters the code page lacks is written (with "?") only when the user says so after seeing them.
   bool Save(const std::string& path);
 
   void menuWhite_Click();
@@ -97,6 +98,8 @@ class SourceFiles {
 
  private:
   bool promptToSave();  // true: go on with the command
+  bool confirmLostCharacters(const std::string& text);
+  std::optional<std::string> chooseSaveName();  // with ".tvr" added to a name typed without an ending
   void loadTemplate(const char* name);
   void name(const std::string& fileName);
   void setCurrentDir(const std::string& path);

@@ -87,6 +87,19 @@ TEST_F(Pane, plain_text_is_black_on_white_under_any_theme) {
   QApplication::setPalette(QPalette());
 }
 
+TEST_F(Pane, the_pane_keeps_a_fixed_pitch_font_and_its_tab_stops_follow_it) {
+  for (const char* family : {"OCR A Extended", "DejaVu Sans", "DejaVu Sans Mono"}) {
+    QFont wanted(QString::fromLatin1(family));
+    wanted.setPointSize(13);
+    editor->setFont(wanted);
+    const QFontInfo shown(editor->font());
+    EXPECT_TRUE(shown.fixedPitch()) << family << " shows as " << shown.family().toStdString();
+    EXPECT_EQ(shown.pointSize(), 13) << family;
+    EXPECT_EQ(editor->tabStopDistance(), 4 * editor->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+  }
+  EXPECT_EQ(editor->font().family(), "DejaVu Sans Mono");  // an installed fixed font is kept as it is
+}
+
 TEST_F(Pane, colours_a_line_after_a_non_ascii_character) {
   editor->setDocumentText(QStringLiteral("\u30a2=1 'c"));
   EXPECT_EQ(colourAt(0, 1), qcolour(ColourClass::Operator));

@@ -300,6 +300,54 @@ TEST_F(Files, save_as_then_save_write_the_named_file) {
   EXPECT_FALSE(files->isChanged());
 }
 
+TEST_F(Files, save_as_adds_tvr_to_a_name_typed_without_an_ending) {
+  const std::pair<std::string, std::string> names[] = {{"prog", "prog.tvr"},
+                                                       {"prog.txt", "prog.txt"},
+                                                       {"prog.TVR", "prog.TVR"},
+                                                       {"v1.d/prog", "v1.d/prog.tvr"}};
+  pane.value = "Cls\n";
+  fs::create_directories(dir / "v1.d");
+  for (const auto& [typed, saved] : names) {
+    prompter.saveName = path(typed.c_str());
+    files->menuAdd_Click();
+    EXPECT_EQ(files->fileName(), path(saved.c_str()));
+    EXPECT_EQ(readBytes(dir / saved), "Cls\r\n") << typed;
+  }
+}
+
+TEST_F(Files, characters_the_code_page_lacks_are_named_before_the_save) {
+  pane.value = "Print \"1 €\"\nCls\n' ™ and ™\n";
+  prompter.saveName = path("euro.tvr");
+  prompter.yesNo = false;
+  files->menuAdd_Click();
+  ASSERT_EQ(prompter.asked.size(), 1u);
+  EXPECT_EQ(
+      prompter.asked[0],
+      "Confirm|These characters are not in the code page and are saved as \"?\":\n line 1: €\n line 3: ™ "
+      "™\nSave anyway?");
+  EXPECT_FALSE(fs::exists(dir / "euro.tvr"));
+  EXPECT_TRUE(files->isUntitled());
+  EXPECT_TRUE(files->isChanged());
+
+  prompter.yesNo = true;
+  files->menuAdd_Click();
+  EXPECT_EQ(readBytes(dir / "euro.tvr"), "Print \"1 ?\"\r\nCls\r\n' ? and ?\r\n");
+  EXPECT_FALSE(files->isChanged());
+}
+
+TEST_F(Files, a_long_list_of_lost_characters_is_cut_after_ten_lines) {
+  std::string text;
+  for (int i = 0; i < 12; ++i) text += "' €\n";
+  pane.value = text;
+  prompter.saveName = path("many.tvr");
+  prompter.yesNo = false;
+  files->menuAdd_Click();
+  ASSERT_EQ(prompter.asked.size(), 1u);
+  EXPECT_NE(prompter.asked[0].find("\n line 10: €\n ...\nSave anyway?"), std::string::npos)
+      << prompter.asked[0];
+  EXPECT_EQ(prompter.asked[0].find("line 11"), std::string::npos);
+}
+
 TEST_F(Files, cancelled_save_as_changes_nothing) {
   files->startUp("");
   pane.value = "a";
