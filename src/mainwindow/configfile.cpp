@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/paths.h"
+
 namespace kelmore::mainwindow {
 namespace {
 
@@ -143,6 +145,16 @@ std::string formatConfig(const ConfigValues& values) {
   line(clean(values.target));
   line(clean(values.model));
   return out;
+}
+
+ConfigValues loadConfigFile() {
+  std::string bytes;
+  const bool read = platform::readWholeFile(platform::configDir() / kConfigFileName, bytes);
+  return parseConfig(read ? std::optional<std::string>(bytes) : std::nullopt);
+}
+
+platform::WriteResult saveConfigFile(const ConfigValues& values) {
+  return platform::writeFileAtomic(platform::configDir() / kConfigFileName, formatConfig(values));
 }
 
 }  // namespace kelmore::mainwindow
