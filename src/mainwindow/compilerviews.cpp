@@ -85,11 +85,8 @@ CompilerViews::CompilerViews(QWidget* window, editor::SourceEditor& source, cons
 CompilerViews::~CompilerViews() = default;
 
 // The one place the code pane is made.
-QPlainTextEdit* CompilerViews::createCodePane() {
-  auto* pane = new QPlainTextEdit(window_);
-  pane->setReadOnly(true);
-  pane->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-  return pane;
+CodePane* CompilerViews::createCodePane() {
+  return new CodePane(window_);
 }
 
 void CompilerViews::createPanes() {
@@ -110,6 +107,10 @@ void CompilerViews::createPanes() {
   setResTip(raddText, 2519);
   addText->setToolTip(QStringLiteral("Address of object code"));
   raddText->setToolTip(QStringLiteral("Distance between start and end of the selection."));
+  QObject::connect(code, &CodePane::addressChanged, addText, [this](const QString& add, const QString& radd) {
+    addText->setText(add);
+    raddText->setText(radd);
+  });
 
   const auto listView = [this] {
     auto* view = new QTreeWidget(window_);

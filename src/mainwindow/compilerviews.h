@@ -15,6 +15,7 @@
 
 #include "compiler/host.h"
 #include "compiler/mnemonic.h"
+#include "mainwindow/codepane.h"
 
 class QComboBox;
 class QLineEdit;
@@ -38,7 +39,7 @@ class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
   ~CompilerViews() override;
 
   // --- views ---
-  QPlainTextEdit* code = nullptr;
+  CodePane* code = nullptr;
   QPlainTextEdit* mnemonic = nullptr;
   QLineEdit* addText = nullptr;
   QLineEdit* raddText = nullptr;
@@ -88,7 +89,7 @@ class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
   void colourMnemonic(std::size_t start, std::size_t length, Rgb colour) override;
 
  private:
-  QPlainTextEdit* createCodePane();
+  CodePane* createCodePane();
   void createPanes();
   QTreeWidget* listFor(CompilerList list) const;
 

@@ -24,6 +24,7 @@
 #include "mainwindow/compilerviews.h"
 #include "mainwindow/configfile.h"
 #include "mainwindow/deviceadapter.h"
+#include "mainwindow/exportcommand.h"
 #include "mainwindow/keywords.h"
 #include "mainwindow/macrocommands.h"
 #include "mainwindow/modulechoice.h"
@@ -163,6 +164,21 @@ void Form1::createActions() {
     connect(menuAuto[k], &QAction::triggered, this, [this, k] { menuAuto_Click(k); });
   }
 
+  menuExport = newAction(this, "Exp&ort", 2271);
+  connect(menuExport, &QAction::triggered, this, &Form1::menuExport_Click);
+  exportCommand_ = std::make_unique<ExportCommand>(
+      this, *prompter_,
+      ExportSources{[this] { return views_->code->toPlainText(); },
+                    [this] { return source->sourceText() != compiledSource; },
+                    [this] { return choice_->targetList->currentIndex(); },
+                    [this](std::int32_t lastIndex) { return isMacroFitInMem(lastIndex); },
+                    [this] {
+                      const editor::SourceFiles& files = fileMenu->files();
+                      return files.isUntitled() ? std::filesystem::path()
+                                                : std::filesystem::path(files.fileName());
+                    },
+                    [this](const QString& line) { addlog(line); }});
+
   MenuPortCheck = newAction(this, "Port Check", 2261);
   connect(MenuPortCheck, &QAction::triggered, this, &Form1::MenuPortCheck_Click);
 
@@ -173,7 +189,9 @@ void Form1::createActions() {
 void Form1::createMenus() {
   fileMenu = new editor::FileMenu(
       this, source, *prompter_, [this] { views_->initCompileWin(); }, kVersionText);
-  fileMenu->insertMenus(menuBar(), nullptr);
+  QMenu* file = fileMenu->insertMenus(menuBar(), nullptr);
+  const QList<QAction*> fileEntries = file->actions();
+  file->insertAction(fileEntries.value(fileEntries.indexOf(fileMenu->menuAdd) + 1), menuExport);
   connect(source, &editor::SourceEditor::rowTextChanged, rowText, &QLineEdit::setText);
   connect(source, &editor::SourceEditor::keywordChanged, keywordText, &QLineEdit::setText);
   menuCompile = menuBar()->addMenu(QStringLiteral("&Compile"));
@@ -520,6 +538,10 @@ void Form1::AutoExec() {
 
 void Form1::addlog(const QString& message) {
   logWindow()->addlog(message);
+}
+
+void Form1::menuExport_Click() {
+  exportCommand_->menuExport_Click();
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -37,6 +37,7 @@ class LinkEnv;
 namespace kelmore::mainwindow {
 
 class CompilerViews;
+class ExportCommand;
 class ModuleChoice;
 class progressform;
 class Px5000Device;
@@ -82,6 +83,7 @@ class Form1 : public QMainWindow {
   QAction* tbAutoExec = nullptr;
 
   // --- menus ---
+  QAction* menuExport = nullptr;
   QMenu* menuCompile = nullptr;
   QMenu* MenuComm = nullptr;
   QMenu* menuHelp = nullptr;
@@ -104,6 +106,7 @@ class Form1 : public QMainWindow {
   void AutoExec();
   void addlog(const QString& message);
   void MenuPortCheck_Click();
+  void menuExport_Click();
 
   void LoadConfig();
   void SaveConfig();
@@ -146,6 +149,7 @@ class Form1 : public QMainWindow {
   ModuleChoice* choice_ = nullptr;  // a child of the window
   std::unique_ptr<CompilerViews> views_;
   std::unique_ptr<MacroCompiler> compiler_;
+  std::unique_ptr<ExportCommand> exportCommand_;
   clsTooltip tooltip_;
   QString helpFile_;
   QString programFolder_;

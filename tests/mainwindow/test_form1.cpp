@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -24,6 +25,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/codetext.h"
+#include "common/numbers.h"
 #include "link/px5000.h"
 #include "mainwindow/progressform.h"
 #include "platform/atomicfile.h"
@@ -498,6 +501,37 @@ TEST_F(Form1Test, menus_and_tips_come_from_the_string_table) {
             "Distanse between Start and End of selected area. Reverse direction with 'Atl' key down.");
   EXPECT_EQ(form->font().family(), "OCR A Extended");
   EXPECT_EQ(form->font().pointSize(), 9);
+}
+
+TEST_F(Form1Test, file_export_writes_the_compiled_code_and_the_code_pane_fills_the_address_boxes) {
+  auto form = start();
+  const QObjectList holders = form->fileMenu->menuAdd->associatedObjects();
+  QMenu* file = holders.isEmpty() ? nullptr : qobject_cast<QMenu*>(holders.front());
+  ASSERT_NE(file, nullptr);
+  const QList<QAction*> entries = file->actions();
+  ASSERT_EQ(entries.value(entries.indexOf(form->fileMenu->menuAdd) + 1), form->menuExport);
+  EXPECT_EQ(form->menuExport->text(), "Exp&ort");
+
+  form->source->setPlainText("Sub Start()\nSleep 10\nEnd Sub");
+  form->menuCompilego_Click();
+  const QString code = form->views().code->toPlainText();
+  ASSERT_FALSE(code.isEmpty());
+  form->choice().targetList->setCurrentIndex(0);
+  const fs::path target = platform::dataDir() / "form1-export.mot";
+  fs::remove(target);
+  prompter.boxes.clear();
+  prompter.fileNames << QString::fromStdString(target.string());
+  form->menuExport->trigger();
+  EXPECT_EQ(prompter.texts(), QStringList{"A file is saved."});
+  const std::string records = readFile(target);
+  const std::size_t n = codeByteCount(code.toStdString());
+  const std::string header =
+      "\r\nS1070000" + std::string("1F3A") + hexUpper(n % 256, 2) + hexUpper(n / 256, 2);
+  EXPECT_NE(records.find(header), std::string::npos) << records;
+
+  QTest::keyClick(form->views().code, Qt::Key_End, Qt::ShiftModifier);
+  EXPECT_EQ(form->views().addText->text().toStdString(), "Add: " + hexUpper(n - 1, 4));
+  EXPECT_EQ(form->views().raddText->text(), "RAdd: FFFF");
 }
 
 }  // namespace
