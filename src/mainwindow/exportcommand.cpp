@@ -3,6 +3,7 @@
 #include "mainwindow/exportcommand.h"
 
 #include <QDir>
+#include <exception>
 
 #include "common/codetext.h"
 #include "mainwindow/prompter.h"
@@ -59,8 +60,14 @@ void ExportCommand::menuExport_Click() {
   if (chosen.isEmpty()) return;
   exportFileName_ = chosen;
 
-  const ExportResult result =
-      exportCode(codeText, sources_.targetArea(), std::filesystem::path(chosen.toStdString()), *clock_);
+  ExportResult result;
+  try {
+    result =
+        exportCode(codeText, sources_.targetArea(), std::filesystem::path(chosen.toStdString()), *clock_);
+  } catch (const std::exception& error) {
+    // A code or area the framing cannot carry: nothing is written.
+    result = {ExportResult::Kind::NotSaved, std::string(kExportNotSaved) + " " + error.what()};
+  }
   const QString message = QString::fromStdString(result.message);
   if (result.kind == ExportResult::Kind::NotSaved)
     fail(message);

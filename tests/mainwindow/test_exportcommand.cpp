@@ -179,6 +179,15 @@ TEST_F(ExportFlow, a_saved_file_follows_its_ending_and_the_target) {
   EXPECT_TRUE(readFile(dir_ / "macro.dat").starts_with("*** 2026/01/02 03:04:05***\r\n"));
 }
 
+TEST_F(ExportFlow, a_code_longer_than_the_length_field_is_reported_and_not_written) {
+  code_ = QString("00 ").repeated(65536);
+  exportAs(path("macro.mot"));
+  const QString text = "A file is not saved. macro code longer than 65535 bytes";
+  EXPECT_EQ(prompter_.texts(), QStringList{text});
+  EXPECT_EQ(log_, QStringList{"error:" + text});
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
 TEST_F(ExportFlow, a_read_only_folder_keeps_the_old_file_and_reports) {
   const fs::path file = dir_ / "macro.mot";
   std::ofstream(file) << "old records";
