@@ -33,24 +33,13 @@ class MacroCompiler;
 
 namespace mnemonic {
 
-// What the listing pane and the code pane need from the main window. The calls that CompilerHost also
-// has carry the same signatures, so one window class can implement both.
-class MnemonicHost {
+// What the listing stage needs from the main window beyond the calls every compile stage makes.
+class MnemonicHost : public virtual CompileStageHost {
  public:
-  virtual ~MnemonicHost() = default;
   // Brings the compile log window up to date (shown and repainted).
   virtual void activateLog() = 0;
-  virtual void addlog(std::string_view message, LogKind kind) = 0;
-  virtual void setProgressMax(float maximum) = 0;
-  virtual float progressMax() = 0;
-  virtual void setProgressValue(float value) = 0;
-  // The model name as the model box holds it now.
-  virtual std::string modelName() = 0;
-
-  // The code pane.
+  // The code pane's text.
   virtual std::string codePaneText() = 0;
-  virtual void setCodeText(std::string_view text) = 0;
-  virtual void colourCode(std::size_t start, std::size_t length, Rgb colour) = 0;
 
   // The listing pane.
   virtual void setMnemonicText(std::string_view text) = 0;

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/fileread.h"
+#include "platform/paths.h"
+
 namespace kelmore::mainwindow {
 namespace {
 
@@ -143,6 +146,17 @@ std::string formatConfig(const ConfigValues& values) {
   line(clean(values.target));
   line(clean(values.model));
   return out;
+}
+
+ConfigValues loadConfigFile(std::string& problem) {
+  const platform::FileRead read =
+      platform::readRegularFile(platform::configDir() / kConfigFileName, kMaxConfigBytes);
+  problem = read.ok() || read.error == platform::ReadError::Missing ? std::string() : read.message;
+  return parseConfig(read.ok() ? std::optional<std::string>(read.bytes) : std::nullopt);
+}
+
+platform::WriteResult saveConfigFile(const ConfigValues& values) {
+  return platform::writeFileAtomic(platform::configDir() / kConfigFileName, formatConfig(values));
 }
 
 }  // namespace kelmore::mainwindow

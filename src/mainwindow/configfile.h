@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/atomicfile.h"
+
 namespace kelmore::mainwindow {
 
 inline constexpr std::string_view kConfigFileName = "Config.dat";
@@ -48,5 +50,12 @@ ConfigValues parseConfig(const std::optional<std::string>& content);
 // The "kelmor22" file for these values (every field present; a missing one is written empty). A double
 // quote, CR or LF inside a value is dropped, so a value can never break the line layout.
 std::string formatConfig(const ConfigValues& values);
+
+// Config.dat in the config folder: the values to apply at start-up (those of a file that can't be read when
+// there is none). A file there that is no regular file (a FIFO, a device) or too large reads as absent,
+// and `problem` says so for the user; it is empty otherwise.
+ConfigValues loadConfigFile(std::string& problem);
+// Writes Config.dat for these values; a failed write leaves the old file and says why.
+platform::WriteResult saveConfigFile(const ConfigValues& values);
 
 }  // namespace kelmore::mainwindow

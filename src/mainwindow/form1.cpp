@@ -6,39 +6,33 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTextBlock>
 #include <QThread>
 #include <QToolBar>
 #include <QToolTip>
-#include <QTreeWidget>
-#include <QVBoxLayout>
 #include <chrono>
 
 #include "common/codetext.h"
-#include "common/models.h"
 #include "compiler/compiler.h"
 #include "link/px5000.h"
 #include "mainwindow/commwindows.h"
+#include "mainwindow/compilerviews.h"
 #include "mainwindow/configfile.h"
 #include "mainwindow/deviceadapter.h"
+#include "mainwindow/exportcommand.h"
 #include "mainwindow/keywords.h"
 #include "mainwindow/macrocommands.h"
+#include "mainwindow/modulechoice.h"
 #include "mainwindow/portcheck.h"
 #include "mainwindow/progressform.h"
 #include "mainwindow/resstrings.h"
 #include "mainwindow/startup.h"
 #include "platform/atomicfile.h"
-#include "platform/comports.h"
-#include "platform/fileread.h"
 #include "platform/paths.h"
 
 namespace kelmore::mainwindow {
@@ -49,9 +43,6 @@ constexpr int kResNewName = 2011;
 constexpr int kResCaption = 2012;
 constexpr int kResHelpFile = 102;
 
-const QColor kCheckingColour(0xC0, 0xFF, 0xC0);
-const QColor kFailedColour(0xFF, 0xC0, 0xC0);
-
 // The res text, or the design text when the table lacks it.
 QString resOr(int id, const char* design) {
   const QString text = resText(id);
@@ -60,44 +51,6 @@ QString resOr(int id, const char* design) {
 
 QString fromStd(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QColor toColour(Rgb rgb) {
-  return QColor(rgb.red, rgb.green, rgb.blue);
-}
-
-// The document position of byte `offset` of the text a pane was given (line ends CR LF, CR or LF become
-// one paragraph break in the document).
-int documentPosition(const std::string& raw, std::size_t offset) {
-  QString prefix = QString::fromUtf8(raw.data(), static_cast<qsizetype>(std::min(offset, raw.size())));
-  prefix.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  return static_cast<int>(prefix.size());
-}
-
-QString paneText(std::string_view raw) {
-  QString text = QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
-
-// Colours a span of a pane through extra selections, so the document itself is never edited. Black over
-// the whole text is the plain state. `raw` is the text the pane was given; spans count its bytes.
-void colourSpan(QPlainTextEdit* pane, const std::string& raw, std::size_t start, std::size_t length,
-                Rgb colour) {
-  QList<QTextEdit::ExtraSelection> marks = pane->extraSelections();
-  if (colour == kBlack && start == 0 && length >= raw.size()) {
-    pane->setExtraSelections({});
-    return;
-  }
-  const int total = pane->document()->characterCount() - 1;
-  QTextEdit::ExtraSelection mark;
-  mark.cursor = QTextCursor(pane->document());
-  mark.cursor.setPosition(std::min(documentPosition(raw, start), total));
-  mark.cursor.setPosition(std::min(documentPosition(raw, start + length), total), QTextCursor::KeepAnchor);
-  mark.format.setForeground(toColour(colour));
-  marks.append(mark);
-  pane->setExtraSelections(marks);
 }
 
 constexpr std::chrono::milliseconds kSleepSlice{50};
@@ -132,15 +85,6 @@ class WindowLinkEnv : public link::LinkEnv {
   Prompter& prompter_;
 };
 
-// The image list until the image tool fills one: no images.
-class NoImages : public ImageListView {
- public:
-  std::int16_t imgCount() const override { return 0; }
-
- protected:
-  ImageEntry imageAt(int) const override { return {}; }
-};
-
 QAction* newAction(QObject* parent, const char* design, int id) {
   auto* action = new QAction(QString::fromUtf8(design), parent);
   setResCaption(action, id);
@@ -157,10 +101,6 @@ Form1::Form1(Options options) : options_(std::move(options)) {
     prompter_ = ownPrompter_.get();
   }
   linkEnv_ = std::make_unique<WindowLinkEnv>(this, *prompter_);
-  images_ = std::make_unique<NoImages>();
-  commSettingText = QString::fromUtf8(kDefaultCommSetting.data(), kDefaultCommSetting.size());
-  ipAddressText = QString::fromUtf8(kDefaultIpAddress.data(), kDefaultIpAddress.size());
-  tcpPortText = QString::fromUtf8(kDefaultTcpPort.data(), kDefaultTcpPort.size());
 
   createPanes();
   createActions();
@@ -183,87 +123,25 @@ editor::SourceEditor* Form1::createSourcePane() {
   return new editor::SourceEditor(this);
 }
 
-void Form1::initCompileWin() {
-  code->clear();
-  mnemonic->clear();
-  addText->setText(QStringLiteral("Add:"));
-  raddText->setText(QStringLiteral("RAdd:"));
-  ListViewAZ->clear();
-  ListViewRoutine->clear();
-  ListViewLabel->clear();
-}
-
 void Form1::createPanes() {
   source = createSourcePane();
-  code = new QPlainTextEdit(this);
-  code->setReadOnly(true);
-  code->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-  mnemonic = new QPlainTextEdit(this);
-  mnemonic->setReadOnly(true);
-  mnemonic->setLineWrapMode(QPlainTextEdit::NoWrap);
+  choice_ = new ModuleChoice(this, *prompter_, [this]() -> Px5000Device& { return deviceAdapter(); });
+  connect(choice_->targetList, &QComboBox::currentIndexChanged, this, &Form1::targetList_Click);
+  views_ =
+      std::make_unique<CompilerViews>(this, *source, *choice_->cmbSeries, *choice_->targetList, *prompter_);
 
-  const auto readOnlyBox = [this](const char* text, int width) {
-    auto* box = new QLineEdit(QString::fromUtf8(text), this);
-    box->setReadOnly(true);
-    box->setFixedWidth(width);
-    return box;
-  };
-  addText = readOnlyBox("Add:", 90);
-  raddText = readOnlyBox("RAdd:", 90);
-  rowText = readOnlyBox("Row:", 70);
-  keywordText = readOnlyBox("", 110);
-  setResTip(addText, 2518);
-  setResTip(raddText, 2519);
+  rowText = new QLineEdit(QStringLiteral("Row:"), this);
+  rowText->setReadOnly(true);
+  rowText->setFixedWidth(70);
+  keywordText = new QLineEdit(this);
+  keywordText->setReadOnly(true);
+  keywordText->setFixedWidth(110);
   setResTip(rowText, 2508);
-  addText->setToolTip(QStringLiteral("Address of object code"));
   rowText->setToolTip(QStringLiteral("Cursor location in Source code."));
-  raddText->setToolTip(QStringLiteral("Distance between start and end of the selection."));
 
-  const auto listView = [this](QStringList columns) {
-    auto* view = new QTreeWidget(this);
-    view->setRootIsDecorated(false);
-    view->setColumnCount(static_cast<int>(columns.size()));
-    view->setHeaderLabels(columns);
-    return view;
-  };
-  // Columns are added at start-up; the design views have none.
-  ListViewAZ = listView({});
-  ListViewLabel = listView({});
-  ListViewRoutine = listView({});
-
-  cmbSeries = new QComboBox(this);
-  cmbSeries->setEditable(true);
-  cmbSeries->setInsertPolicy(QComboBox::NoInsert);
-  for (std::string_view model : kModelNames) cmbSeries->addItem(fromStd(model));
-  setComboText(cmbSeries, fromStd(kInitialModel));
-
-  targetList = new QComboBox(this);
-  for (std::string_view area : kTargetAreaTexts) targetList->addItem(fromStd(area));
-  setResTip(targetList, 2516);
-  targetList->setToolTip(QStringLiteral("Select target location"));
-  connect(targetList, &QComboBox::currentIndexChanged, this, &Form1::targetList_Click);
-
-  commList = new QComboBox(this);
-  for (int i = 1; i <= 16; ++i) commList->addItem(QStringLiteral("COM%1").arg(i));
-  commList->addItem(fromStd(kTcpItem));
-  connect(commList, &QComboBox::currentIndexChanged, this, &Form1::commList_click);
-
-  modAddList = new QComboBox(this);
-  modAddList->addItem(QString());
-  for (int i = 0; i < 16; ++i)
-    modAddList->addItem(QStringLiteral("%1").arg(i, 2, 16, QLatin1Char('0')).toUpper());
-
-  auto* lists = new QSplitter(Qt::Horizontal, this);
-  lists->addWidget(ListViewAZ);
-  lists->addWidget(ListViewLabel);
-  lists->addWidget(ListViewRoutine);
-  auto* right = new QSplitter(Qt::Vertical, this);
-  right->addWidget(code);
-  right->addWidget(mnemonic);
-  right->addWidget(lists);
   auto* main = new QSplitter(Qt::Horizontal, this);
   main->addWidget(source);
-  main->addWidget(right);
+  main->addWidget(views_->panes());
   main->setStretchFactor(0, 3);
   main->setStretchFactor(1, 2);
   setCentralWidget(main);
@@ -286,21 +164,21 @@ void Form1::createActions() {
     connect(menuAuto[k], &QAction::triggered, this, [this, k] { menuAuto_Click(k); });
   }
 
-  for (int n = 1; n <= 16; ++n) {
-    const int id = n <= 9 ? 2230 + n : 2240 + n;
-    const QString design = n <= 9 ? QStringLiteral("COMM &%1").arg(n) : QStringLiteral("COMM %1").arg(n);
-    menuComm[n - 1] = new QAction(design, this);
-    setResCaption(menuComm[n - 1], id);
-    menuComm[n - 1]->setCheckable(true);
-    connect(menuComm[n - 1], &QAction::triggered, this, [this, n] { menuComm_Click(n); });
-  }
-  menuLan = newAction(this, "TCP(LAN)", 2257);
-  menuLan->setCheckable(true);
-  connect(menuLan, &QAction::triggered, this, &Form1::menuLan_Click);
-  MenuSearchPort = newAction(this, "ComPort Search", 2259);
-  connect(MenuSearchPort, &QAction::triggered, this, &Form1::MenuSearchPort_Click);
-  MenuCommSetting = newAction(this, "Advanced", 2260);
-  connect(MenuCommSetting, &QAction::triggered, this, &Form1::MenuCommSetting_Click);
+  menuExport = newAction(this, "Exp&ort", 2271);
+  connect(menuExport, &QAction::triggered, this, &Form1::menuExport_Click);
+  exportCommand_ = std::make_unique<ExportCommand>(
+      this, *prompter_,
+      ExportSources{[this] { return views_->code->toPlainText(); },
+                    [this] { return source->sourceText() != compiledSource; },
+                    [this] { return choice_->targetList->currentIndex(); },
+                    [this](std::int32_t lastIndex) { return isMacroFitInMem(lastIndex); },
+                    [this] {
+                      const editor::SourceFiles& files = fileMenu->files();
+                      return files.isUntitled() ? std::filesystem::path()
+                                                : std::filesystem::path(files.fileName());
+                    },
+                    [this](const QString& line) { addlog(line); }});
+
   MenuPortCheck = newAction(this, "Port Check", 2261);
   connect(MenuPortCheck, &QAction::triggered, this, &Form1::MenuPortCheck_Click);
 
@@ -310,8 +188,10 @@ void Form1::createActions() {
 
 void Form1::createMenus() {
   fileMenu = new editor::FileMenu(
-      this, source, *prompter_, [this] { initCompileWin(); }, kVersionText);
-  fileMenu->insertMenus(menuBar(), nullptr);
+      this, source, *prompter_, [this] { views_->initCompileWin(); }, kVersionText);
+  QMenu* file = fileMenu->insertMenus(menuBar(), nullptr);
+  const QList<QAction*> fileEntries = file->actions();
+  file->insertAction(fileEntries.value(fileEntries.indexOf(fileMenu->menuAdd) + 1), menuExport);
   connect(source, &editor::SourceEditor::rowTextChanged, rowText, &QLineEdit::setText);
   connect(source, &editor::SourceEditor::keywordChanged, keywordText, &QLineEdit::setText);
   menuCompile = menuBar()->addMenu(QStringLiteral("&Compile"));
@@ -328,11 +208,7 @@ void Form1::createMenus() {
 
   MenuComm = menuBar()->addMenu(QStringLiteral("&Port"));
   setResCaption(MenuComm, 2230);
-  for (QAction* action : menuComm) MenuComm->addAction(action);
-  MenuComm->addAction(menuLan);
-  MenuComm->addSeparator();
-  MenuComm->addAction(MenuSearchPort);
-  MenuComm->addAction(MenuCommSetting);
+  choice_->addPortMenuItems(MenuComm);
   MenuComm->addAction(MenuPortCheck);
 
   menuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -365,33 +241,13 @@ void Form1::createToolBar() {
   tbAutoExec = button("autoExec", "Set up Auto-start", 2515, &Form1::AutoExec);
   tbX->addSeparator();
   tbX->addWidget(rowText);
-  tbX->addWidget(cmbSeries);
-  tbX->addWidget(targetList);
-  tbX->addWidget(commList);
-  tbX->addWidget(modAddList);
-  tbX->addWidget(addText);
-  tbX->addWidget(raddText);
+  tbX->addWidget(choice_->cmbSeries);
+  tbX->addWidget(choice_->targetList);
+  tbX->addWidget(choice_->commList);
+  tbX->addWidget(choice_->modAddList);
+  tbX->addWidget(views_->addText);
+  tbX->addWidget(views_->raddText);
   tbX->addWidget(keywordText);
-}
-
-QString Form1::comboText(const QComboBox* box) {
-  if (box->isEditable()) return box->currentText();
-  return box->currentIndex() >= 0 ? box->currentText() : box->placeholderText();
-}
-
-void Form1::setComboText(QComboBox* box, const QString& text) {
-  const int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (index >= 0) {
-    box->setCurrentIndex(index);
-    if (!box->isEditable()) box->setPlaceholderText(QString());
-    return;
-  }
-  // A text that names no item is shown as it stands, with no item selected.
-  box->setCurrentIndex(-1);
-  if (box->isEditable())
-    box->setEditText(text);
-  else
-    box->setPlaceholderText(text);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -423,26 +279,16 @@ void Form1::Form_Load() {
     *mem[i] = QString::fromStdString(memWords_[i]);
   }
 
-  ListViewAZ->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Variable")});
-  ListViewRoutine->setHeaderLabels({QStringLiteral("Routine"), QStringLiteral("Argument")});
-  ListViewLabel->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Label"), QStringLiteral("Add")});
-  // The design widths are in scale units of about 40 pixels.
-  const auto widths = [](QTreeWidget* view, std::initializer_list<double> units) {
-    int column = 0;
-    for (double unit : units) view->setColumnWidth(column++, static_cast<int>(unit * 40));
-  };
-  widths(ListViewAZ, {0.5, 9});
-  widths(ListViewRoutine, {8.5, 11});
-  widths(ListViewLabel, {3, 9, 3});
+  views_->addListColumns();
 
-  setComboText(targetList, targetList->itemText(0));
+  setComboText(choice_->targetList, choice_->targetList->itemText(0));
   targetList_Click();
-  setComboText(commList, commList->itemText(0));
-  commList_click();
+  setComboText(choice_->commList, choice_->commList->itemText(0));
+  choice_->commList_click();
 
   addLeftMargin(8);
   LoadConfig();
-  commListToolTip();
+  choice_->commListToolTip();
   show();
   repaint();
 
@@ -472,41 +318,20 @@ void Form1::Form_Unload() {
   tooltip_.DestroyToolTip();
   fileMenu->TMP_Save();
   SaveConfig();
-  if (logWindow_) logWindow_->hide();
+  views_->hideLogWindow();
 }
 
 void Form1::LoadConfig() {
-  // A Config.dat that is no regular file (a FIFO, a device) or absurdly large is reported and read as absent.
-  const platform::FileRead read =
-      platform::readRegularFile(platform::configDir() / kConfigFileName, kMaxConfigBytes);
-  if (!read.ok() && read.error != platform::ReadError::Missing)
-    prompter_->message(this, QString::fromStdString(read.message), {}, QMessageBox::Warning);
-  const ConfigValues values = parseConfig(read.ok() ? std::optional<std::string>(read.bytes) : std::nullopt);
-  if (values.port) setComboText(commList, QString::fromStdString(*values.port));
-  if (values.modAdd) {
-    if (values.modAdd->empty())
-      setComboText(modAddList, modAddList->itemText(0));
-    else
-      setComboText(modAddList, QString::fromStdString(*values.modAdd));
-  }
-  if (values.commSetting) commSettingText = QString::fromStdString(*values.commSetting);
-  if (values.ipAddress) ipAddressText = QString::fromStdString(*values.ipAddress);
-  if (values.tcpPort) tcpPortText = QString::fromStdString(*values.tcpPort);
-  if (values.target) setComboText(targetList, QString::fromStdString(*values.target));
-  if (values.model) setComboText(cmbSeries, QString::fromStdString(*values.model));
-  // The check marks follow what was loaded, whether or not an index changed.
+  std::string problem;
+  const ConfigValues values = loadConfigFile(problem);
+  if (!problem.empty()) prompter_->message(this, QString::fromStdString(problem), {}, QMessageBox::Warning);
+  choice_->applyConfig(values);
   targetList_Click();
-  commList_click();
 }
 
 void Form1::SaveConfig() {
-  const ConfigValues values{comboText(commList).toStdString(), comboText(modAddList).toStdString(),
-                            commSettingText.toStdString(),     ipAddressText.toStdString(),
-                            tcpPortText.toStdString(),         comboText(targetList).toStdString(),
-                            comboText(cmbSeries).toStdString()};
   // The old file stays as it was; the user is told the settings were not kept.
-  const platform::WriteResult written =
-      platform::writeFileAtomic(platform::configDir() / kConfigFileName, formatConfig(values));
+  const platform::WriteResult written = saveConfigFile(choice_->configValues());
   if (!written.ok) prompter_->message(this, QString::fromStdString(written.error), {}, QMessageBox::Warning);
 }
 
@@ -532,11 +357,7 @@ void Form1::Version() {
 }
 
 progressform* Form1::logWindow() {
-  if (!logWindow_) {
-    logWindow_ = new progressform(this);
-    loadResStrings(logWindow_);
-  }
-  return logWindow_;
+  return views_->logWindow();
 }
 
 link::PX5000& Form1::PX() {
@@ -550,7 +371,7 @@ Px5000Device& Form1::deviceAdapter() {
 }
 
 MacroCompiler& Form1::compiler() {
-  if (!compiler_) compiler_ = std::make_unique<MacroCompiler>(*this);
+  if (!compiler_) compiler_ = std::make_unique<MacroCompiler>(*views_);
   return *compiler_;
 }
 
@@ -571,7 +392,7 @@ void Form1::menuCompilego_Click() {
 
   const bool compiled = compiler().Compile();
   if (compiled)
-    mnemonic::makeMnemonic(*this, compiler(),
+    mnemonic::makeMnemonic(*views_, compiler(),
                            {memWords_[0], memWords_[1], memWords_[2], memWords_[3], memWords_[4],
                             memWords_[5], memWords_[6], memWords_[7]});
 
@@ -582,13 +403,13 @@ void Form1::menuCompilego_Click() {
   log->CndClose->show();
   log->CndClose->setFocus();
   // Only a compile that succeeded produced the code now in the pane.
-  if (compiled && !code->toPlainText().isEmpty()) compiledSource = source->sourceText();
+  if (compiled && !views_->code->toPlainText().isEmpty()) compiledSource = source->sourceText();
 }
 
 void Form1::checkSeries() {
   const SeriesDirective directive = mainwindow::checkSeries(source->sourceText().toStdString());
   if (directive.kind == SeriesDirective::Kind::Set)
-    setComboText(cmbSeries, QString::fromStdString(directive.model));
+    setComboText(choice_->cmbSeries, QString::fromStdString(directive.model));
   else if (directive.kind == SeriesDirective::Kind::NameError)
     prompter_->message(this, fromStd(kSeriesNameError));
 }
@@ -611,12 +432,12 @@ void Form1::menuAuto_Click(int k) {
 void Form1::selectTarget(int k) {
   // Triggering an item that already carries the mark toggles it off and leaves the index unchanged, so the
   // marks are set again whether or not the index moved.
-  targetList->setCurrentIndex(k);
+  choice_->targetList->setCurrentIndex(k);
   targetList_Click();
 }
 
 void Form1::targetList_Click() {
-  const int k = targetList->currentIndex();
+  const int k = choice_->targetList->currentIndex();
   for (int i = 0; i < 5; ++i) {
     menuStart[i]->setChecked(i == k);
     menuRewrite[i]->setChecked(i == k);
@@ -630,8 +451,8 @@ void Form1::showError(const QString& text) {
 }
 
 bool Form1::isMacroFitInMem(std::int32_t lastIndex) {
-  const auto error =
-      capacityError(lastIndex, targetList->currentIndex(), cmbSeries->currentText().toStdString());
+  const auto error = capacityError(lastIndex, choice_->targetList->currentIndex(),
+                                   choice_->cmbSeries->currentText().toStdString());
   if (!error) return true;
   showError(QString::fromStdString(*error));
   return false;
@@ -656,7 +477,7 @@ void Form1::setDeviceCommandsEnabled(bool enabled) {
 }
 
 void Form1::Rewrite() {
-  const QString text = code->toPlainText();
+  const QString text = views_->code->toPlainText();
   if (text.isEmpty()) {
     showError(resOr(kResNoCode, "Code is not generated."));
     return;
@@ -670,50 +491,50 @@ void Form1::Rewrite() {
   tbRewrite->setChecked(true);
   compiler().codeout.codeText = codeText;
   const std::vector<std::uint8_t> bytes = codeTextToBytes(codeText);
-  const int k = targetList->currentIndex();
+  const int k = choice_->targetList->currentIndex();
   runDeviceCommand([&] {
-    if (commCheck()) {
+    if (choice_->commCheck()) {
       const CommandResult result =
-          rewriteSequence(deviceAdapter(), k, cmbSeries->currentText().toStdString(), bytes);
+          rewriteSequence(deviceAdapter(), k, choice_->cmbSeries->currentText().toStdString(), bytes);
       if (!result.ok) showError(QString::fromStdString(result.error));
     }
-    commCoda();
+    choice_->commCoda();
   });
   tbRewrite->setChecked(false);
 }
 
 void Form1::Start() {
   if (PX().isOpen()) return;
-  const int k = targetList->currentIndex();
+  const int k = choice_->targetList->currentIndex();
   if (k < 0) {
     showError(fromStd(kNoTarget));  // a target text that names no area: nothing is sent
     return;
   }
   tbStart->setChecked(true);
   runDeviceCommand([&] {
-    if (commCheck()) {
+    if (choice_->commCheck()) {
       const CommandResult result = startSequence(deviceAdapter(), k);
       if (!result.ok) showError(QString::fromStdString(result.error));
     }
-    commCoda();
+    choice_->commCoda();
   });
   tbStart->setChecked(false);
 }
 
 void Form1::AutoExec() {
   if (PX().isOpen()) return;
-  const int k = targetList->currentIndex();
+  const int k = choice_->targetList->currentIndex();
   if (k < 0) {
     showError(fromStd(kNoTarget));  // a target text that names no area: nothing is sent
     return;
   }
   tbAutoExec->setChecked(true);
   runDeviceCommand([&] {
-    if (commCheck()) {
+    if (choice_->commCheck()) {
       const CommandResult result = autoExecSequence(deviceAdapter(), k);
       if (!result.ok) showError(QString::fromStdString(result.error));
     }
-    commCoda();
+    choice_->commCoda();
   });
   tbAutoExec->setChecked(false);
 }
@@ -722,292 +543,24 @@ void Form1::addlog(const QString& message) {
   logWindow()->addlog(message);
 }
 
+void Form1::menuExport_Click() {
+  exportCommand_->menuExport_Click();
+}
+
 // ---------------------------------------------------------------------------------------------------------
-// Port box, Port menu and module check
-
-void Form1::commList_click() {
-  menuCommClear();
-  const int index = commList->currentIndex();
-  if (index >= 0 && index < 16) menuComm[index]->setChecked(true);
-  if (index == 16) menuLan->setChecked(true);
-  commListToolTip();
-}
-
-void Form1::commListToolTip() {
-  const PortChoice choice{comboText(commList).toStdString(),
-                          {},
-                          commSettingText.toStdString(),
-                          ipAddressText.toStdString(),
-                          tcpPortText.toStdString()};
-  commList->setToolTip(QString::fromStdString(commListToolTipText(choice)));
-  refreshPortPaths();
-}
-
-void Form1::refreshPortPaths() {
-  // The device behind each name, shown in the port list's item tips.
-  for (int n = 1; n <= 16; ++n) {
-    const auto path = platform::comDevicePath(n);
-    commList->setItemData(n - 1, path ? QString::fromStdString(*path) : QString(), Qt::ToolTipRole);
-  }
-}
-
-void Form1::menuCommClear() {
-  for (QAction* action : menuComm) action->setChecked(false);
-  menuLan->setChecked(false);
-}
-
-void Form1::menuComm_Click(int n) {
-  menuCommClear();
-  menuComm[n - 1]->setChecked(true);
-  if (commList->currentIndex() == n - 1)
-    commList_click();
-  else
-    commList->setCurrentIndex(n - 1);
-}
-
-void Form1::menuLan_Click() {
-  menuCommClear();
-  menuLan->setChecked(true);
-  if (commList->currentIndex() == 16)
-    commList_click();
-  else
-    commList->setCurrentIndex(16);
-}
-
-void Form1::MenuCommSetting_Click() {
-  CommSettingForm form(*prompter_, commSettingText, ipAddressText, tcpPortText, this);
-  loadResStrings(&form);
-  if (form.exec() != QDialog::Accepted) return;
-  commSettingText = form.commSetting->text();
-  ipAddressText = form.ipAddress->text();
-  tcpPortText = form.tcpPort->text();
-  commListToolTip();
-}
-
-void Form1::MenuSearchPort_Click() {
-  CommScan scan(this);
-  loadResStrings(&scan);
-  scan.exec();
-  for (int n = 1; n <= 16; ++n)
-    if (scan.selectedPort == QStringLiteral("COM%1").arg(n)) menuComm_Click(n);
-}
+// Port check
 
 void Form1::MenuPortCheck_Click() {
   if (PX().isOpen()) return;
   runDeviceCommand([this] {
-    if (commCheck()) {
-      const QString text = QString::fromStdString(
-          portCheckText(comboText(commList).toStdString(), commList->toolTip().toStdString(),
-                        comboText(modAddList).toStdString(), modAddList->toolTip().toStdString()));
+    if (choice_->commCheck()) {
+      const QString text = QString::fromStdString(portCheckText(
+          comboText(choice_->commList).toStdString(), choice_->commList->toolTip().toStdString(),
+          comboText(choice_->modAddList).toStdString(), choice_->modAddList->toolTip().toStdString()));
       prompter_->message(this, text, QString::fromStdString(portCheckTitle()), QMessageBox::Information);
     }
-    commCoda();
+    choice_->commCoda();
   });
-}
-
-bool Form1::commCheck() {
-  const PortChoice choice{comboText(commList).toStdString(), comboText(modAddList).toStdString(),
-                          commSettingText.toStdString(), ipAddressText.toStdString(),
-                          tcpPortText.toStdString()};
-  Px5000Device& device = deviceAdapter();
-  configureLink(device, choice);
-  setPortState(PortState::Checking);
-  repaint();
-
-  const ModuleCheck check = probeModule(device, choice.port == kTcpItem);
-  const QString title = QString::fromStdString(checkFailureTitle());
-  const QString text = QString::fromStdString(checkFailureText(check.outcome));
-  switch (check.outcome) {
-    case CheckOutcome::Ok:
-      modAddList->setToolTip(QString::fromStdString(check.moduleName));
-      return true;
-    case CheckOutcome::NoAnswer:
-      // Stays red until the caller's commCoda.
-      setPortState(PortState::Failed);
-      prompter_->message(this, text, title, QMessageBox::Critical);
-      modAddList->setToolTip(QString());
-      return false;
-    case CheckOutcome::LanUnreachable:
-    case CheckOutcome::PortUnavailable:
-    case CheckOutcome::NoCts:
-      setPortState(PortState::Failed);
-      prompter_->message(this, text, title, QMessageBox::Critical);
-      setPortState(PortState::Rest);
-      return false;
-  }
-  return false;
-}
-
-void Form1::commCoda() {
-  setPortState(PortState::Rest);
-}
-
-void Form1::setPortState(PortState state) {
-  portState_ = state;
-  QPalette palette = QApplication::palette(commList);
-  if (state != PortState::Rest) {
-    const QColor colour = state == PortState::Checking ? kCheckingColour : kFailedColour;
-    palette.setColor(QPalette::Button, colour);
-    palette.setColor(QPalette::Base, colour);
-  }
-  commList->setPalette(palette);
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// The compiler's host
-
-std::string Form1::sourceText() {
-  return source->sourceText().toStdString();
-}
-
-int Form1::caretLine() {
-  return source->textCursor().blockNumber();
-}
-
-void Form1::saveSelection() {
-  savedAnchor_ = source->textCursor().anchor();
-  savedPosition_ = source->textCursor().position();
-}
-
-void Form1::restoreSelection() {
-  QTextCursor cursor = source->textCursor();
-  const int end = source->document()->characterCount() - 1;
-  cursor.setPosition(std::min(savedAnchor_, end));
-  cursor.setPosition(std::min(savedPosition_, end), QTextCursor::KeepAnchor);
-  source->setTextCursor(cursor);
-  source->setFocus();
-}
-
-void Form1::markLine(int line) {
-  QTextCursor cursor(source->document());
-  const QTextBlock block = source->document()->findBlockByNumber(line);
-  if (block.isValid()) {
-    cursor.setPosition(block.position());
-    cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
-  } else {
-    cursor.select(QTextCursor::Document);
-  }
-  QTextEdit::ExtraSelection mark;
-  mark.cursor = cursor;
-  mark.format.setForeground(Qt::red);
-  source->setExtraSelections({mark});
-  source->setTextCursor(cursor);
-  source->setFocus();
-}
-
-void Form1::setCodeText(std::string_view text) {
-  codeRaw_ = std::string(text);
-  code->setExtraSelections({});
-  code->setPlainText(paneText(text));
-}
-
-void Form1::colourCode(std::size_t start, std::size_t length, Rgb colour) {
-  colourSpan(code, codeRaw_, start, length, colour);
-}
-
-void Form1::setCodeVisible(bool visible) {
-  code->setVisible(visible);
-}
-
-void Form1::setAddressText(std::string_view text) {
-  addText->setText(fromStd(text));
-}
-
-QTreeWidget* Form1::listFor(CompilerList list) const {
-  switch (list) {
-    case CompilerList::Variables:
-      return ListViewAZ;
-    case CompilerList::Labels:
-      return ListViewLabel;
-    case CompilerList::Routines:
-      break;
-  }
-  return ListViewRoutine;
-}
-
-void Form1::clearList(CompilerList list) {
-  listFor(list)->clear();
-}
-
-void Form1::addListItem(CompilerList list, std::string_view text, std::string_view subItem1,
-                        std::string_view subItem2) {
-  auto* item = new QTreeWidgetItem(listFor(list));
-  item->setText(0, fromStd(text));
-  item->setText(1, fromStd(subItem1));
-  item->setText(2, fromStd(subItem2));
-}
-
-std::string Form1::listToolTip(CompilerList list) {
-  return listFor(list)->toolTip().toStdString();
-}
-
-void Form1::setListToolTip(CompilerList list, std::string_view tip) {
-  listFor(list)->setToolTip(fromStd(tip));
-}
-
-void Form1::clearLog() {
-  logWindow()->clearLog();
-}
-
-void Form1::addlog(std::string_view message, LogKind) {
-  logWindow()->addlog(fromStd(message));
-}
-
-void Form1::setProgressMax(float maximum) {
-  logWindow()->setProgressMax(maximum);
-}
-
-float Form1::progressMax() {
-  return logWindow()->progressMax();
-}
-
-void Form1::setProgressValue(float value) {
-  logWindow()->setProgressValue(value);
-}
-
-void Form1::setCloseVisible(bool visible) {
-  logWindow()->CndClose->setVisible(visible);
-}
-
-void Form1::refreshWindow() {
-  repaint();
-}
-
-void Form1::messageBox(std::string_view text) {
-  prompter_->message(this, fromStd(text));
-}
-
-std::string Form1::modelName() {
-  return cmbSeries->currentText().toStdString();
-}
-
-int Form1::targetArea() {
-  return targetList->currentIndex();
-}
-
-const ImageListView& Form1::images() {
-  return *images_;
-}
-
-void Form1::activateLog() {
-  progressform* log = logWindow();
-  log->show();
-  log->activateWindow();
-  log->repaint();
-}
-
-std::string Form1::codePaneText() {
-  return code->toPlainText().toStdString();
-}
-
-void Form1::setMnemonicText(std::string_view text) {
-  mnemonicRaw_ = std::string(text);
-  mnemonic->setExtraSelections({});
-  mnemonic->setPlainText(paneText(text));
-}
-
-void Form1::colourMnemonic(std::size_t start, std::size_t length, Rgb colour) {
-  colourSpan(mnemonic, mnemonicRaw_, start, length, colour);
 }
 
 }  // namespace kelmore::mainwindow

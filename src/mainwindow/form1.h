@@ -1,35 +1,30 @@
-// Form1: the main window. Start-up and shutdown, Config.dat, the compile, download, start and auto-exec
-// commands, the port box and the Port menu, and the compiler's host.
+// Form1: the main window shell. Start-up and shutdown, its menus and toolbar, and the compile, download,
+// start, auto-exec and port-check commands.
 // Layer: main window (Qt).
 //
-// Form1 owns the one device object (PX, created on first use) and the compile log window (logWindow,
-// created on first use). Every device command runs on the window's thread; while one runs, the device
-// commands are disabled and closing the window waits for it to end. Message boxes and file dialogs go
-// through the Prompter given at construction.
+// Form1 owns the compile views that serve as the compiler's host (views), the module choice with its boxes,
+// the Port menu's port items and the module check (choice), and the one device object (PX, created on
+// first use). Every device command runs on the window's thread; while one runs, the device commands are
+// disabled and closing the window waits for it to end. Message boxes and file dialogs go through the
+// Prompter given at construction.
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
 
-#include "compiler/host.h"
-#include "compiler/mnemonic.h"
 #include "mainwindow/clstooltip.h"
 #include "mainwindow/editor/filemenu.h"
 #include "mainwindow/editor/sourceeditor.h"
 #include "mainwindow/prompter.h"
 
 class QAction;
-class QComboBox;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QToolBar;
-class QTreeWidget;
 
 namespace kelmore {
 class MacroCompiler;
@@ -41,6 +36,9 @@ class LinkEnv;
 
 namespace kelmore::mainwindow {
 
+class CompilerViews;
+class ExportCommand;
+class ModuleChoice;
 class progressform;
 class Px5000Device;
 
@@ -51,7 +49,7 @@ struct Form1Options {
   bool splash = true;
 };
 
-class Form1 : public QMainWindow, public CompilerHost, public mnemonic::MnemonicHost {
+class Form1 : public QMainWindow {
   Q_OBJECT
  public:
   using Options = Form1Options;
@@ -65,30 +63,19 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   // --- public members ---
   QString compiledSource;
   QString memMacroMem, memVRam, memGPRam, memGPFRom, memGPFRom2, memImgRam, memImgFRom, memMemSw;
-  QString commSettingText;
-  QString ipAddressText;
-  QString tcpPortText;
   progressform* logWindow();
   link::PX5000& PX();
   const QString& helpFile() const { return helpFile_; }
 
+  // --- the parts it owns ---
+  CompilerViews& views() { return *views_; }
+  ModuleChoice& choice() { return *choice_; }
+
   // --- controls ---
   editor::SourceEditor* source = nullptr;
   editor::FileMenu* fileMenu = nullptr;
-  void initCompileWin();
-  QPlainTextEdit* code = nullptr;
-  QPlainTextEdit* mnemonic = nullptr;
-  QLineEdit* addText = nullptr;
-  QLineEdit* raddText = nullptr;
   QLineEdit* rowText = nullptr;
   QLineEdit* keywordText = nullptr;
-  QTreeWidget* ListViewAZ = nullptr;
-  QTreeWidget* ListViewLabel = nullptr;
-  QTreeWidget* ListViewRoutine = nullptr;
-  QComboBox* cmbSeries = nullptr;
-  QComboBox* targetList = nullptr;
-  QComboBox* commList = nullptr;
-  QComboBox* modAddList = nullptr;
   QToolBar* tbX = nullptr;
   QAction* tbCompile = nullptr;
   QAction* tbRewrite = nullptr;
@@ -96,6 +83,7 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   QAction* tbAutoExec = nullptr;
 
   // --- menus ---
+  QAction* menuExport = nullptr;
   QMenu* menuCompile = nullptr;
   QMenu* MenuComm = nullptr;
   QMenu* menuHelp = nullptr;
@@ -103,21 +91,8 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   std::array<QAction*, 5> menuRewrite{};
   std::array<QAction*, 5> menuStart{};
   std::array<QAction*, 5> menuAuto{};
-  std::array<QAction*, 16> menuComm{};  // COM1..COM16
-  QAction* menuLan = nullptr;
-  QAction* MenuSearchPort = nullptr;
-  QAction* MenuCommSetting = nullptr;
   QAction* MenuPortCheck = nullptr;
   QAction* menuVersion = nullptr;
-
-  // A combo box's text: its selected item, or the text it shows when no item is selected.
-  static QString comboText(const QComboBox* box);
-  // Selects the item with exactly this text, or shows the text with no item selected.
-  static void setComboText(QComboBox* box, const QString& text);
-
-  // The port box colour: checking or good, failed, or at rest (the window's own).
-  enum class PortState { Rest, Checking, Failed };
-  PortState portState() const { return portState_; }
 
  public slots:
   void menuCompilego_Click();
@@ -130,17 +105,8 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   void Start();
   void AutoExec();
   void addlog(const QString& message);
-
-  void commList_click();
-  void commListToolTip();
-  void menuCommClear();
-  void menuComm_Click(int n);  // 1..16
-  void menuLan_Click();
-  void MenuCommSetting_Click();
-  void MenuSearchPort_Click();
   void MenuPortCheck_Click();
-  bool commCheck();
-  void commCoda();
+  void menuExport_Click();
 
   void LoadConfig();
   void SaveConfig();
@@ -151,37 +117,6 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
  public:
   // Capacity test of the current target; shows and logs the message when the code does not fit.
   bool isMacroFitInMem(std::int32_t lastIndex);
-
-  // --- CompilerHost and MnemonicHost ---
-  std::string sourceText() override;
-  int caretLine() override;
-  void saveSelection() override;
-  void restoreSelection() override;
-  void markLine(int line) override;
-  void setCodeText(std::string_view text) override;
-  void colourCode(std::size_t start, std::size_t length, Rgb colour) override;
-  void setCodeVisible(bool visible) override;
-  void setAddressText(std::string_view text) override;
-  void clearList(CompilerList list) override;
-  void addListItem(CompilerList list, std::string_view text, std::string_view subItem1,
-                   std::string_view subItem2) override;
-  std::string listToolTip(CompilerList list) override;
-  void setListToolTip(CompilerList list, std::string_view tip) override;
-  void clearLog() override;
-  void addlog(std::string_view message, LogKind kind) override;
-  void setProgressMax(float maximum) override;
-  float progressMax() override;
-  void setProgressValue(float value) override;
-  void setCloseVisible(bool visible) override;
-  void refreshWindow() override;
-  void messageBox(std::string_view text) override;
-  std::string modelName() override;
-  int targetArea() override;
-  const ImageListView& images() override;
-  void activateLog() override;
-  std::string codePaneText() override;
-  void setMnemonicText(std::string_view text) override;
-  void colourMnemonic(std::size_t start, std::size_t length, Rgb colour) override;
 
   // True while a device command runs.
   bool deviceBusy() const { return deviceBusy_; }
@@ -198,9 +133,6 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   void Form_Unload();
 
   void selectTarget(int k);
-  void setPortState(PortState state);
-  void refreshPortPaths();
-  QTreeWidget* listFor(CompilerList list) const;
   void showError(const QString& text);
   // Runs one device command with the device commands disabled; a close asked meanwhile happens after it.
   void runDeviceCommand(const std::function<void()>& command);
@@ -214,20 +146,16 @@ class Form1 : public QMainWindow, public CompilerHost, public mnemonic::Mnemonic
   std::unique_ptr<link::LinkEnv> linkEnv_;
   std::unique_ptr<link::PX5000> PX_;
   std::unique_ptr<Px5000Device> adapter_;
+  ModuleChoice* choice_ = nullptr;  // a child of the window
+  std::unique_ptr<CompilerViews> views_;
   std::unique_ptr<MacroCompiler> compiler_;
-  std::unique_ptr<ImageListView> images_;
-  QPointer<progressform> logWindow_;
+  std::unique_ptr<ExportCommand> exportCommand_;
   clsTooltip tooltip_;
   QString helpFile_;
   QString programFolder_;
   std::array<std::string, 8> memWords_;
-  PortState portState_ = PortState::Rest;
   bool deviceBusy_ = false;
   bool closePending_ = false;
-  std::string codeRaw_;  // the texts the code and listing panes were given
-  std::string mnemonicRaw_;
-  int savedAnchor_ = 0;
-  int savedPosition_ = 0;
 };
 
 }  // namespace kelmore::mainwindow

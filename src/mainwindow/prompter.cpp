@@ -18,8 +18,10 @@ QString QtPrompter::openFileName(QWidget* parent, const QString& caption, const 
 }
 
 QString QtPrompter::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                 const QString& filter) {
-  return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+                                 const QString& filter, const QString& selectedFilter) {
+  QString selected = selectedFilter;
+  return QFileDialog::getSaveFileName(parent, caption, dir, filter,
+                                      selectedFilter.isEmpty() ? nullptr : &selected);
 }
 
 }  // namespace kelmore::mainwindow

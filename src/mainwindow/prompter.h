@@ -18,11 +18,12 @@ class Prompter {
   // A modal box; returns the button pressed (the only one for an OK box). An empty title is kAppTitle.
   virtual QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                           const QString& text, QMessageBox::StandardButtons buttons) = 0;
-  // File dialogs; an empty result means the user cancelled.
+  // File dialogs; an empty result means the user cancelled. `selectedFilter` is the entry of `filter`
+  // the save dialog starts with (empty: the first).
   virtual QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                                const QString& filter) = 0;
   virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                               const QString& filter) = 0;
+                               const QString& filter, const QString& selectedFilter = {}) = 0;
 
   // An OK box.
   void message(QWidget* parent, const QString& text, const QString& title = {},
@@ -38,8 +39,8 @@ class QtPrompter : public Prompter {
                                   const QString& text, QMessageBox::StandardButtons buttons) override;
   QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                        const QString& filter) override;
-  QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                       const QString& filter) override;
+  QString saveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                       const QString& selectedFilter = {}) override;
 };
 
 }  // namespace kelmore::mainwindow

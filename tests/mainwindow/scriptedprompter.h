@@ -12,6 +12,12 @@
 
 namespace kelmore::mainwindow::test {
 
+struct FileDialog {
+  QString dir;
+  QString filter;
+  QString selectedFilter;
+};
+
 struct Box {
   QMessageBox::Icon icon;
   QString title;  // as passed; empty is the application's title
@@ -24,6 +30,7 @@ class ScriptedPrompter : public Prompter {
   std::deque<QMessageBox::StandardButton> answers;  // default: the first button offered
   std::function<void(const Box&)> onBox;            // runs while the box "is shown"
   QStringList fileNames;                            // answers of the file dialogs, in turn
+  std::vector<FileDialog> saveDialogs;              // what each save dialog was opened with
 
   QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon icon, const QString& title, const QString& text,
                                   QMessageBox::StandardButtons buttons) override {
@@ -40,7 +47,11 @@ class ScriptedPrompter : public Prompter {
     return QMessageBox::NoButton;
   }
   QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return next(); }
-  QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return next(); }
+  QString saveFileName(QWidget*, const QString&, const QString& dir, const QString& filter,
+                       const QString& selectedFilter = {}) override {
+    saveDialogs.push_back({dir, filter, selectedFilter});
+    return next();
+  }
 
   QStringList texts() const {
     QStringList list;

@@ -21,6 +21,7 @@
 
 #include "mainwindow/clstooltip.h"
 #include "mainwindow/form1.h"
+#include "mainwindow/modulechoice.h"
 #include "platform/paths.h"
 #include "platform/serialport.h"
 #include "qtprint.h"
@@ -120,15 +121,15 @@ TEST_F(CommScanTest, search_port_menu_selects_the_chosen_port_and_close_keeps_it
       (set ? scan->cmdSet : scan->cmdClose)->click();
     });
   };
-  form.menuComm_Click(5);
+  form.choice().menuComm_Click(5);
   chooseIn(false);
-  form.MenuSearchPort_Click();
-  EXPECT_EQ(form.commList->currentText(), "COM5");
+  form.choice().MenuSearchPort_Click();
+  EXPECT_EQ(form.choice().commList->currentText(), "COM5");
   chooseIn(true);
-  form.MenuSearchPort_Click();
-  EXPECT_EQ(form.commList->currentText(), "COM1");
-  EXPECT_TRUE(form.menuComm[0]->isChecked());
-  EXPECT_FALSE(form.menuComm[4]->isChecked());
+  form.choice().MenuSearchPort_Click();
+  EXPECT_EQ(form.choice().commList->currentText(), "COM1");
+  EXPECT_TRUE(form.choice().menuComm[0]->isChecked());
+  EXPECT_FALSE(form.choice().menuComm[4]->isChecked());
 }
 
 struct SettingsRun {
@@ -155,8 +156,8 @@ TEST_P(SettingsWindow, ok_keeps_only_valid_texts) {
   options.prompter = &prompter;
   options.splash = false;
   Form1 form(options);
-  form.commList->setCurrentIndex(16);
-  form.commListToolTip();
+  form.choice().commList->setCurrentIndex(16);
+  form.choice().commListToolTip();
   bool stayedOpen = false;
   QTimer::singleShot(0, [&] {
     auto* window = qobject_cast<CommSettingForm*>(QApplication::activeModalWidget());
@@ -169,19 +170,19 @@ TEST_P(SettingsWindow, ok_keeps_only_valid_texts) {
     stayedOpen = window->isVisible();
     if (stayedOpen) window->reject();
   });
-  form.MenuCommSetting_Click();
+  form.choice().MenuCommSetting_Click();
   if (std::string_view(run.message).empty()) {
     EXPECT_FALSE(stayedOpen);
     EXPECT_TRUE(prompter.boxes.empty());
-    EXPECT_EQ(form.commSettingText, run.setting);
-    EXPECT_EQ(form.commList->toolTip(), QString(run.ip) + ":" + run.port);
+    EXPECT_EQ(form.choice().commSettingText, run.setting);
+    EXPECT_EQ(form.choice().commList->toolTip(), QString(run.ip) + ":" + run.port);
   } else {
     EXPECT_TRUE(stayedOpen);
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].text, run.message);
-    EXPECT_EQ(form.commSettingText, "38400,n,8,1");
-    EXPECT_EQ(form.ipAddressText, "192.168.1.100");
-    EXPECT_EQ(form.tcpPortText, "10000");
+    EXPECT_EQ(form.choice().commSettingText, "38400,n,8,1");
+    EXPECT_EQ(form.choice().ipAddressText, "192.168.1.100");
+    EXPECT_EQ(form.choice().tcpPortText, "10000");
   }
 }
 

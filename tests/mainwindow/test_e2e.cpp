@@ -12,7 +12,9 @@
 
 #include "common/codetext.h"
 #include "link/px5000.h"
+#include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
+#include "mainwindow/modulechoice.h"
 #include "mainwindow/progressform.h"
 #include "platform/paths.h"
 #include "qtprint.h"
@@ -38,7 +40,7 @@ class EndToEnd : public testing::Test {
     options.arguments = {QStringLiteral("kelmore")};
     form = std::make_unique<Form1>(options);
     form->Form_Load();
-    form->menuComm_Click(1);
+    form->choice().menuComm_Click(1);
   }
   void TearDown() override {
     fs::remove(platform::configDir() / "ports.map");
@@ -46,11 +48,11 @@ class EndToEnd : public testing::Test {
   }
 
   std::vector<std::uint8_t> compile(const QString& model) {
-    form->cmbSeries->setCurrentText(model);
+    form->choice().cmbSeries->setCurrentText(model);
     form->source->setPlainText(kProgram);
     form->menuCompilego_Click();
     EXPECT_EQ(form->logWindow()->windowTitle(), "Compile completed.");
-    const std::string code = form->code->toPlainText().toStdString();
+    const std::string code = form->views().code->toPlainText().toStdString();
     EXPECT_FALSE(code.empty());
     return codeTextToBytes(code);
   }
@@ -99,9 +101,9 @@ TEST_F(EndToEnd, rewrite_to_ram_leaves_exactly_the_compiled_bytes) {
   const sim::ModuleMemory memory = sim->memory();
   EXPECT_EQ(memory.ramMacro, bytes);
   EXPECT_EQ(memory.memorySwitch[19], 0);
-  EXPECT_EQ(form->modAddList->toolTip(), "PX256X64");
+  EXPECT_EQ(form->choice().modAddList->toolTip(), "PX256X64");
   EXPECT_FALSE(form->PX().isOpen());
-  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
   EXPECT_FALSE(form->tbRewrite->isChecked());
 }
 
@@ -139,7 +141,7 @@ TEST_F(EndToEnd, hexadecimal_module_address_reaches_the_module) {
   sim::ModuleConfig config;
   config.address = 10;
   startWith(config);
-  form->modAddList->setCurrentText("0A");
+  form->choice().modAddList->setCurrentText("0A");
   const auto bytes = compile("PX-5200");
   form->menuRewrite_Click(1);
   EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
@@ -155,15 +157,15 @@ TEST_F(EndToEnd, port_check_reports_port_settings_address_and_name) {
   EXPECT_EQ(prompter.boxes[0].icon, QMessageBox::Information);
   EXPECT_EQ(prompter.boxes[0].text,
             "OK.\r\n Port:COM1\r\n Advanced:38400,n,8,1\r\n ModuleAddress:\r\n ModuleName:PX256X64");
-  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
 }
 
 TEST_F(EndToEnd, a_silent_module_gives_the_response_error_and_a_red_box_until_the_end) {
   startWith({});
   sim->setSilent(true);
-  form->modAddList->setToolTip("old name");
-  std::vector<Form1::PortState> seen;
-  prompter.onBox = [&](const test::Box&) { seen.push_back(form->portState()); };
+  form->choice().modAddList->setToolTip("old name");
+  std::vector<ModuleChoice::PortState> seen;
+  prompter.onBox = [&](const test::Box&) { seen.push_back(form->choice().portState()); };
   form->Start();
   ASSERT_EQ(prompter.boxes.size(), 1u);
   EXPECT_EQ(prompter.boxes[0].title, "Comm Error");
@@ -171,9 +173,9 @@ TEST_F(EndToEnd, a_silent_module_gives_the_response_error_and_a_red_box_until_th
       prompter.boxes[0].text,
       "Responce Error!\r\n Please check if the displayModule is  disconnected,\r\n DisplayModule Power is "
       "OFF\r\n or Wrong Module Address.\r\n Unable to program macro.");
-  EXPECT_EQ(seen, std::vector<Form1::PortState>{Form1::PortState::Failed});
-  EXPECT_EQ(form->modAddList->toolTip(), "");
-  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_EQ(seen, std::vector<ModuleChoice::PortState>{ModuleChoice::PortState::Failed});
+  EXPECT_EQ(form->choice().modAddList->toolTip(), "");
+  EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
   EXPECT_FALSE(sim->memory().lastStarted.has_value());
 }
 

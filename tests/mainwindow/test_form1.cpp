@@ -1,6 +1,8 @@
 // The main window offscreen: start-up order, Config.dat, check marks, the port box, the compile command,
 // the command guards and localisation.
+#include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
+#include "mainwindow/modulechoice.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -16,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -24,6 +27,8 @@
 #include <functional>
 #include <iterator>
 
+#include "common/codetext.h"
+#include "common/numbers.h"
 #include "link/px5000.h"
 #include "mainwindow/progressform.h"
 #include "platform/fileread.h"
@@ -106,12 +111,12 @@ TEST_F(Form1Test, start_up_shows_the_about_box_first_then_the_window) {
     sawSplash = true;
     EXPECT_EQ(splash->Label1->text(), "Ver4.4.3");
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(Form1::comboText(form.commList), "COM1");  // Config.dat not read yet
+    EXPECT_EQ(comboText(form.choice().commList), "COM1");  // Config.dat not read yet
   });
   form.Form_Load();
   EXPECT_TRUE(sawSplash);
   EXPECT_TRUE(form.isVisible());
-  EXPECT_EQ(Form1::comboText(form.commList), "COM4");
+  EXPECT_EQ(comboText(form.choice().commList), "COM4");
   EXPECT_EQ(form.windowTitle(), "Macro-EditorNew.tvr");
   EXPECT_EQ(form.source->toPlainText(), "Type souce code here.");
   EXPECT_FALSE(form.fileMenu->files().isChanged());
@@ -119,8 +124,8 @@ TEST_F(Form1Test, start_up_shows_the_about_box_first_then_the_window) {
   EXPECT_EQ(form.memMacroMem, "MacroMem");
   EXPECT_EQ(form.memGPFRom2, "GPFRom2");
   EXPECT_EQ(form.memMemSw, "MemSw");
-  EXPECT_EQ(form.ListViewLabel->headerItem()->text(2), "Add");
-  EXPECT_EQ(form.ListViewRoutine->headerItem()->text(1), "Argument");
+  EXPECT_EQ(form.views().ListViewLabel->headerItem()->text(2), "Add");
+  EXPECT_EQ(form.views().ListViewRoutine->headerItem()->text(1), "Argument");
   EXPECT_EQ(form.helpFile(), "HELP.HLP");
 }
 
@@ -221,46 +226,46 @@ TEST_F(Form1Test, a_config_that_is_no_regular_file_is_reported_and_read_as_absen
 TEST_F(Form1Test, loaded_config_moves_the_check_marks) {
   writeFile(configFile(), config22("COM12", "FROM Macro3"));
   auto form = start();
-  EXPECT_EQ(form->commList->currentIndex(), 11);
-  EXPECT_EQ(checkedIndex(form->menuComm), 11);
-  EXPECT_FALSE(form->menuLan->isChecked());
-  EXPECT_EQ(form->targetList->currentIndex(), 3);
+  EXPECT_EQ(form->choice().commList->currentIndex(), 11);
+  EXPECT_EQ(checkedIndex(form->choice().menuComm), 11);
+  EXPECT_FALSE(form->choice().menuLan->isChecked());
+  EXPECT_EQ(form->choice().targetList->currentIndex(), 3);
   EXPECT_EQ(checkedIndex(form->menuRewrite), 3);
   EXPECT_EQ(checkedIndex(form->menuStart), 3);
   EXPECT_EQ(checkedIndex(form->menuAuto), 3);
-  EXPECT_EQ(form->cmbSeries->currentText(), "PX-D");
-  EXPECT_EQ(form->cmbSeries->currentIndex(), 5);
+  EXPECT_EQ(form->choice().cmbSeries->currentText(), "PX-D");
+  EXPECT_EQ(form->choice().cmbSeries->currentIndex(), 5);
 }
 
 TEST_F(Form1Test, a_value_that_names_no_item_is_shown_with_no_item_selected) {
   writeFile(configFile(), config22("", "FROM Macro9", "LN-B"));
   auto form = start();
-  EXPECT_EQ(Form1::comboText(form->commList), "COM0");
-  EXPECT_EQ(form->commList->currentIndex(), -1);
-  EXPECT_EQ(checkedIndex(form->menuComm), -1);
-  EXPECT_FALSE(form->menuLan->isChecked());
-  EXPECT_EQ(Form1::comboText(form->targetList), "FROM Macro9");
+  EXPECT_EQ(comboText(form->choice().commList), "COM0");
+  EXPECT_EQ(form->choice().commList->currentIndex(), -1);
+  EXPECT_EQ(checkedIndex(form->choice().menuComm), -1);
+  EXPECT_FALSE(form->choice().menuLan->isChecked());
+  EXPECT_EQ(comboText(form->choice().targetList), "FROM Macro9");
   EXPECT_EQ(checkedIndex(form->menuRewrite), -1);
-  EXPECT_EQ(form->cmbSeries->currentText(), "LN-B");
+  EXPECT_EQ(form->choice().cmbSeries->currentText(), "LN-B");
 }
 
 TEST_F(Form1Test, kelmor10_keeps_the_design_model_and_resets_the_settings) {
   writeFile(configFile(), "\"kelmor10\"\r\n\"l\"\r\n\"TCP\"\r\n\"l\"\r\n\"RAM Macro\"\r\n");
   auto form = start();
-  EXPECT_EQ(form->cmbSeries->currentText(), "PX-5200");
-  EXPECT_EQ(form->commSettingText, "38400,n,8,1");
-  EXPECT_TRUE(form->menuLan->isChecked());
-  EXPECT_EQ(form->commList->toolTip(), "192.168.1.100:10000");
+  EXPECT_EQ(form->choice().cmbSeries->currentText(), "PX-5200");
+  EXPECT_EQ(form->choice().commSettingText, "38400,n,8,1");
+  EXPECT_TRUE(form->choice().menuLan->isChecked());
+  EXPECT_EQ(form->choice().commList->toolTip(), "192.168.1.100:10000");
   EXPECT_EQ(checkedIndex(form->menuAuto), 0);  // "None"
 }
 
 TEST_F(Form1Test, no_config_file_starts_on_com1_and_exit_writes_it) {
   auto form = start();
-  EXPECT_EQ(Form1::comboText(form->commList), "COM1");
-  EXPECT_EQ(Form1::comboText(form->targetList), "FROM Macro1");
-  EXPECT_EQ(form->cmbSeries->currentText(), "PX-*");
-  form->menuComm_Click(7);
-  form->modAddList->setCurrentIndex(11);
+  EXPECT_EQ(comboText(form->choice().commList), "COM1");
+  EXPECT_EQ(comboText(form->choice().targetList), "FROM Macro1");
+  EXPECT_EQ(form->choice().cmbSeries->currentText(), "PX-*");
+  form->choice().menuComm_Click(7);
+  form->choice().modAddList->setCurrentIndex(11);
   form->close();
   EXPECT_EQ(readFile(configFile()),
             "\"kelmor22\"\r\n\"*** Interface "
@@ -270,17 +275,17 @@ TEST_F(Form1Test, no_config_file_starts_on_com1_and_exit_writes_it) {
 
 TEST_F(Form1Test, port_menu_and_port_box_agree) {
   auto form = start();
-  form->menuComm_Click(12);
-  EXPECT_EQ(form->commList->currentText(), "COM12");
-  EXPECT_EQ(checkedIndex(form->menuComm), 11);
-  EXPECT_EQ(form->commList->toolTip(), "38400,n,8,1");
-  form->commList->setCurrentIndex(16);
-  EXPECT_TRUE(form->menuLan->isChecked());
-  EXPECT_EQ(checkedIndex(form->menuComm), -1);
-  EXPECT_EQ(form->commList->toolTip(), "192.168.1.100:10000");
-  form->menuComm[2]->trigger();
-  EXPECT_EQ(form->commList->currentText(), "COM3");
-  EXPECT_FALSE(form->menuLan->isChecked());
+  form->choice().menuComm_Click(12);
+  EXPECT_EQ(form->choice().commList->currentText(), "COM12");
+  EXPECT_EQ(checkedIndex(form->choice().menuComm), 11);
+  EXPECT_EQ(form->choice().commList->toolTip(), "38400,n,8,1");
+  form->choice().commList->setCurrentIndex(16);
+  EXPECT_TRUE(form->choice().menuLan->isChecked());
+  EXPECT_EQ(checkedIndex(form->choice().menuComm), -1);
+  EXPECT_EQ(form->choice().commList->toolTip(), "192.168.1.100:10000");
+  form->choice().menuComm[2]->trigger();
+  EXPECT_EQ(form->choice().commList->currentText(), "COM3");
+  EXPECT_FALSE(form->choice().menuLan->isChecked());
 }
 
 TEST_F(Form1Test, port_items_show_the_device_behind_each_name) {
@@ -289,7 +294,7 @@ TEST_F(Form1Test, port_items_show_the_device_behind_each_name) {
   ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
   writeFile(portsMap(), std::string("COM2=") + name + "\n");
   auto form = start();
-  EXPECT_EQ(form->commList->itemData(1, Qt::ToolTipRole).toString(), QString::fromLatin1(name));
+  EXPECT_EQ(form->choice().commList->itemData(1, Qt::ToolTipRole).toString(), QString::fromLatin1(name));
   ::close(slave);
   ::close(master);
 }
@@ -306,25 +311,25 @@ TEST_F(Form1Test, the_source_pane_keeps_its_wider_left_margin) {
 
 TEST_F(Form1Test, target_box_moves_the_three_submenus) {
   auto form = start();
-  form->targetList->setCurrentIndex(0);
+  form->choice().targetList->setCurrentIndex(0);
   EXPECT_EQ(checkedIndex(form->menuRewrite), 0);
   EXPECT_EQ(checkedIndex(form->menuStart), 0);
   EXPECT_EQ(checkedIndex(form->menuAuto), 0);
   EXPECT_EQ(form->menuAuto[0]->text(), "&None");
-  form->targetList->setCurrentIndex(4);
+  form->choice().targetList->setCurrentIndex(4);
   EXPECT_EQ(checkedIndex(form->menuRewrite), 4);
 }
 
 TEST_F(Form1Test, choosing_the_checked_area_again_keeps_its_marks) {
   writeFile(portsMap(), "COM1=/nonexistent/tty-kelmore\n");
   auto form = start();
-  form->menuComm_Click(1);
-  form->setCodeText("41 ");
+  form->choice().menuComm_Click(1);
+  form->views().setCodeText("41 ");
   for (auto family : {&Form1::menuRewrite, &Form1::menuStart, &Form1::menuAuto}) {
     const std::array<QAction*, 5>& items = (*form).*family;
     items[2]->trigger();
     items[2]->trigger();  // already checked: the trigger itself takes the mark away first
-    EXPECT_EQ(form->targetList->currentIndex(), 2);
+    EXPECT_EQ(form->choice().targetList->currentIndex(), 2);
     EXPECT_EQ(checkedIndex(form->menuRewrite), 2);
     EXPECT_EQ(checkedIndex(form->menuStart), 2);
     EXPECT_EQ(checkedIndex(form->menuAuto), 2);
@@ -334,18 +339,18 @@ TEST_F(Form1Test, choosing_the_checked_area_again_keeps_its_marks) {
 TEST_F(Form1Test, a_port_that_does_not_exist_fails_the_check_with_the_port_message) {
   writeFile(portsMap(), "COM2=/nonexistent/tty-kelmore\n");
   auto form = start();
-  form->menuComm_Click(2);
-  std::vector<Form1::PortState> seen;
-  prompter.onBox = [&](const test::Box&) { seen.push_back(form->portState()); };
+  form->choice().menuComm_Click(2);
+  std::vector<ModuleChoice::PortState> seen;
+  prompter.onBox = [&](const test::Box&) { seen.push_back(form->choice().portState()); };
   form->MenuPortCheck_Click();
   ASSERT_EQ(prompter.boxes.size(), 1u);
   EXPECT_EQ(prompter.boxes[0].title, "Comm Error");
   EXPECT_EQ(prompter.boxes[0].icon, QMessageBox::Critical);
   EXPECT_EQ(prompter.boxes[0].text, "No avail port.\r\nor Another application using.");
-  EXPECT_EQ(seen, std::vector<Form1::PortState>{Form1::PortState::Failed});
-  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
-  EXPECT_EQ(form->commList->palette().color(QPalette::Button),
-            QApplication::palette(form->commList).color(QPalette::Button));
+  EXPECT_EQ(seen, std::vector<ModuleChoice::PortState>{ModuleChoice::PortState::Failed});
+  EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
+  EXPECT_EQ(form->choice().commList->palette().color(QPalette::Button),
+            QApplication::palette(form->choice().commList).color(QPalette::Button));
 }
 
 TEST_F(Form1Test, a_module_address_no_frame_can_carry_fails_the_check_and_leaves_the_link_closed) {
@@ -357,21 +362,21 @@ TEST_F(Form1Test, a_module_address_no_frame_can_carry_fails_the_check_and_leaves
             "\"kelmor22\"\r\n\"*** Interface ***\"\r\n\"COM1\"\r\n\"999\"\r\n\"38400,n,8,1\"\r\n"
             "\"10.0.0.2\"\r\n\"10000\"\r\n\"*** module ***\"\r\n\"RAM Macro\"\r\n\"PX-5200\"\r\n");
   auto form = start();
-  EXPECT_EQ(Form1::comboText(form->modAddList), "999");
+  EXPECT_EQ(comboText(form->choice().modAddList), "999");
   form->Start();
   form->Start();  // not turned away by a link the first check left open
   ASSERT_EQ(prompter.boxes.size(), 2u);
   EXPECT_TRUE(prompter.boxes[1].text.startsWith("Responce Error!\r\n"));
   EXPECT_FALSE(form->PX().isOpen());
-  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
   ::close(slave);
   ::close(master);
 }
 
 TEST_F(Form1Test, tcp_check_shows_the_lan_message) {
   auto form = start();
-  form->ipAddressText = "192.0.2.1";
-  form->menuLan_Click();
+  form->choice().ipAddressText = "192.0.2.1";
+  form->choice().menuLan_Click();
   form->Start();
   ASSERT_EQ(prompter.boxes.size(), 1u);
   EXPECT_EQ(
@@ -385,7 +390,7 @@ TEST_F(Form1Test, tcp_check_shows_the_lan_message) {
 TEST_F(Form1Test, device_commands_are_disabled_while_one_runs_and_close_waits_for_it) {
   writeFile(portsMap(), "COM1=/nonexistent/tty-kelmore\n");
   auto form = start();
-  form->menuComm_Click(1);
+  form->choice().menuComm_Click(1);
   bool closedDuringCommand = true;
   prompter.onBox = [&](const test::Box&) {
     EXPECT_TRUE(form->deviceBusy());
@@ -407,15 +412,15 @@ TEST_F(Form1Test, device_commands_are_disabled_while_one_runs_and_close_waits_fo
 TEST_F(Form1Test, commands_return_at_once_while_the_link_is_open) {
   writeFile(portsMap(), "COM1=/nonexistent/tty-kelmore\n");
   auto form = start();
-  form->menuComm_Click(1);
-  form->setCodeText("41 ");
+  form->choice().menuComm_Click(1);
+  form->views().setCodeText("41 ");
   form->PX().ifOpenf = -1;  // a transfer is under way
   form->Rewrite();
   form->Start();
   form->AutoExec();
   form->MenuPortCheck_Click();
   EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
-  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
   EXPECT_FALSE(form->tbStart->isChecked());
   form->PX().ifOpenf = 0;
 }
@@ -425,11 +430,11 @@ TEST_F(Form1Test, no_target_area_sends_nothing) {
   auto form = start();
   form->Start();
   form->AutoExec();
-  form->setCodeText("41 ");
+  form->views().setCodeText("41 ");
   form->Rewrite();
   EXPECT_EQ(prompter.texts(),
             QStringList({"Target is not selected.", "Target is not selected.", "Target is not selected."}));
-  EXPECT_EQ(form->portState(), Form1::PortState::Rest);
+  EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
 }
 
 TEST_F(Form1Test, rewrite_without_code_and_with_too_much_code) {
@@ -440,9 +445,9 @@ TEST_F(Form1Test, rewrite_without_code_and_with_too_much_code) {
   EXPECT_EQ(prompter.boxes[0].title, "");
   EXPECT_EQ(form->logWindow()->logText(), " error:Code is not generated.\r\n");
 
-  form->cmbSeries->setCurrentText("PX-5200");
-  form->targetList->setCurrentIndex(0);
-  form->setCodeText(std::string(257 * 3, '0'));
+  form->choice().cmbSeries->setCurrentText("PX-5200");
+  form->choice().targetList->setCurrentIndex(0);
+  form->views().setCodeText(std::string(257 * 3, '0'));
   form->Rewrite();
   ASSERT_EQ(prompter.boxes.size(), 2u);
   EXPECT_EQ(prompter.boxes[1].text, "The code cannot be executed.(Exceed RAM capacity:256Byte");
@@ -455,14 +460,14 @@ TEST_F(Form1Test, model_directive_sets_the_model_or_complains) {
   auto form = start();
   form->source->setPlainText("Sub Start()\n  PXSeries = \"QT-R500\"\nEndSub");
   form->checkSeries();
-  EXPECT_EQ(form->cmbSeries->currentText(), "QT-R500");
-  EXPECT_EQ(form->cmbSeries->currentIndex(), 6);
+  EXPECT_EQ(form->choice().cmbSeries->currentText(), "QT-R500");
+  EXPECT_EQ(form->choice().cmbSeries->currentIndex(), 6);
   EXPECT_TRUE(prompter.boxes.empty());
   form->source->setPlainText("PXSeries = x");
   form->checkSeries();
   ASSERT_EQ(prompter.boxes.size(), 1u);
   EXPECT_EQ(prompter.boxes[0].text, "PX Series name Error");
-  EXPECT_EQ(form->cmbSeries->currentText(), "QT-R500");
+  EXPECT_EQ(form->choice().cmbSeries->currentText(), "QT-R500");
 }
 
 TEST_F(Form1Test, compile_remembers_only_a_source_that_compiled) {
@@ -472,8 +477,8 @@ TEST_F(Form1Test, compile_remembers_only_a_source_that_compiled) {
   form->menuCompilego_Click();
   EXPECT_EQ(form->logWindow()->windowTitle(), "Compile completed.")
       << form->logWindow()->logText().toStdString();
-  EXPECT_FALSE(form->code->toPlainText().isEmpty());
-  EXPECT_FALSE(form->mnemonic->toPlainText().isEmpty());
+  EXPECT_FALSE(form->views().code->toPlainText().isEmpty());
+  EXPECT_FALSE(form->views().mnemonic->toPlainText().isEmpty());
   EXPECT_EQ(form->compiledSource, good);
   EXPECT_TRUE(form->logWindow()->CndClose->isVisible());
   EXPECT_FALSE(form->tbCompile->isChecked());
@@ -503,14 +508,45 @@ TEST_F(Form1Test, menus_and_tips_come_from_the_string_table) {
   EXPECT_EQ(form->menuCompile->title(), "&Compile");
   EXPECT_EQ(form->menuCompilego->shortcut(), QKeySequence(Qt::Key_F5));
   EXPECT_EQ(form->menuRewrite[2]->text(), "FROM MACRO2 (&2)");
-  EXPECT_EQ(form->menuComm[9]->text(), "COMM 10");
-  EXPECT_EQ(form->menuLan->text(), "TCP(LAN)");
+  EXPECT_EQ(form->choice().menuComm[9]->text(), "COMM 10");
+  EXPECT_EQ(form->choice().menuLan->text(), "TCP(LAN)");
   EXPECT_EQ(form->MenuPortCheck->text(), "Port Check");
   EXPECT_EQ(form->tbRewrite->toolTip(), "Write object code to target");
-  EXPECT_EQ(form->raddText->toolTip(),
+  EXPECT_EQ(form->views().raddText->toolTip(),
             "Distanse between Start and End of selected area. Reverse direction with 'Atl' key down.");
   EXPECT_EQ(form->font().family(), "OCR A Extended");
   EXPECT_EQ(form->font().pointSize(), 9);
+}
+
+TEST_F(Form1Test, file_export_writes_the_compiled_code_and_the_code_pane_fills_the_address_boxes) {
+  auto form = start();
+  const QObjectList holders = form->fileMenu->menuAdd->associatedObjects();
+  QMenu* file = holders.isEmpty() ? nullptr : qobject_cast<QMenu*>(holders.front());
+  ASSERT_NE(file, nullptr);
+  const QList<QAction*> entries = file->actions();
+  ASSERT_EQ(entries.value(entries.indexOf(form->fileMenu->menuAdd) + 1), form->menuExport);
+  EXPECT_EQ(form->menuExport->text(), "Exp&ort");
+
+  form->source->setPlainText("Sub Start()\nSleep 10\nEnd Sub");
+  form->menuCompilego_Click();
+  const QString code = form->views().code->toPlainText();
+  ASSERT_FALSE(code.isEmpty());
+  form->choice().targetList->setCurrentIndex(0);
+  const fs::path target = platform::dataDir() / "form1-export.mot";
+  fs::remove(target);
+  prompter.boxes.clear();
+  prompter.fileNames << QString::fromStdString(target.string());
+  form->menuExport->trigger();
+  EXPECT_EQ(prompter.texts(), QStringList{"A file is saved."});
+  const std::string records = readFile(target);
+  const std::size_t n = codeByteCount(code.toStdString());
+  const std::string header =
+      "\r\nS1070000" + std::string("1F3A") + hexUpper(n % 256, 2) + hexUpper(n / 256, 2);
+  EXPECT_NE(records.find(header), std::string::npos) << records;
+
+  QTest::keyClick(form->views().code, Qt::Key_End, Qt::ShiftModifier);
+  EXPECT_EQ(form->views().addText->text().toStdString(), "Add: " + hexUpper(n - 1, 4));
+  EXPECT_EQ(form->views().raddText->text(), "RAdd: FFFF");
 }
 
 }  // namespace

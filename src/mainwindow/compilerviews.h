@@ -1,0 +1,110 @@
+// CompilerViews: the main window's compile views and the compiler's host. The code pane, the listing pane,
+// the address boxes, the variable, label and routine lists and the compile log window, and the host calls
+// both compile stages make on them.
+// Layer: main window (Qt).
+//
+// The panes and boxes are children of the window given at construction; the window places panes() and the
+// address boxes. The log window is made on first use. The source editor, the model and target boxes and
+// the Prompter belong to the window and outlive this object. Spans of the host calls count bytes of the
+// UTF-8 text the pane was last given.
+#pragma once
+
+#include <QPointer>
+#include <memory>
+#include <string>
+
+#include "compiler/host.h"
+#include "compiler/mnemonic.h"
+#include "mainwindow/codepane.h"
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QTreeWidget;
+class QWidget;
+
+namespace kelmore::editor {
+class SourceEditor;
+}
+
+namespace kelmore::mainwindow {
+
+class Prompter;
+class progressform;
+
+class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
+ public:
+  CompilerViews(QWidget* window, editor::SourceEditor& source, const QComboBox& model,
+                const QComboBox& target, Prompter& prompter);
+  ~CompilerViews() override;
+
+  // --- views ---
+  CodePane* code = nullptr;
+  QPlainTextEdit* mnemonic = nullptr;
+  QLineEdit* addText = nullptr;
+  QLineEdit* raddText = nullptr;
+  QTreeWidget* ListViewAZ = nullptr;
+  QTreeWidget* ListViewLabel = nullptr;
+  QTreeWidget* ListViewRoutine = nullptr;
+  progressform* logWindow();
+  // Hides the log window if it was ever made.
+  void hideLogWindow();
+
+  // The code pane, the listing pane and the three lists, arranged for the window to place.
+  QWidget* panes() const { return panes_; }
+  // The lists' columns, added at start-up.
+  void addListColumns();
+  // Empties the code, listing and list panes and resets the address boxes.
+  void initCompileWin();
+
+  // --- CompilerHost and MnemonicHost ---
+  std::string sourceText() override;
+  int caretLine() override;
+  void saveSelection() override;
+  void restoreSelection() override;
+  void markLine(int line) override;
+  void setCodeText(std::string_view text) override;
+  void colourCode(std::size_t start, std::size_t length, Rgb colour) override;
+  void setCodeVisible(bool visible) override;
+  void setAddressText(std::string_view text) override;
+  void clearList(CompilerList list) override;
+  void addListItem(CompilerList list, std::string_view text, std::string_view subItem1,
+                   std::string_view subItem2) override;
+  std::string listToolTip(CompilerList list) override;
+  void setListToolTip(CompilerList list, std::string_view tip) override;
+  void clearLog() override;
+  void addlog(std::string_view message, LogKind kind) override;
+  void setProgressMax(float maximum) override;
+  float progressMax() override;
+  void setProgressValue(float value) override;
+  void setCloseVisible(bool visible) override;
+  void refreshWindow() override;
+  void messageBox(std::string_view text) override;
+  std::string modelName() override;
+  int targetArea() override;
+  const ImageListView& images() override;
+  void activateLog() override;
+  std::string codePaneText() override;
+  void setMnemonicText(std::string_view text) override;
+  void colourMnemonic(std::size_t start, std::size_t length, Rgb colour) override;
+
+ private:
+  CodePane* createCodePane();
+  void createPanes();
+  QTreeWidget* listFor(CompilerList list) const;
+
+  QWidget* window_;
+  editor::SourceEditor& source_;
+  const QComboBox& model_;
+  const QComboBox& target_;
+  Prompter& prompter_;
+  QWidget* panes_ = nullptr;
+  QPointer<progressform> logWindow_;
+  std::unique_ptr<ImageListView> images_;
+  std::string codeRaw_;  // the texts the code and listing panes were given
+  std::string mnemonicRaw_;
+  int savedAnchor_ = 0;
+  int savedPosition_ = 0;
+};
+
+}  // namespace kelmore::mainwindow
