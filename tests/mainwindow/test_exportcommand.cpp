@@ -11,7 +11,6 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/atomicfile.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
 #include "scriptedprompter.h"

@@ -218,7 +218,7 @@ TEST_F(Form1Test, a_config_that_is_no_regular_file_is_reported_and_read_as_absen
     auto form = start();  // neither blocks nor reads without end
     ASSERT_FALSE(prompter.texts().empty());
     EXPECT_EQ(prompter.texts().front().toStdString(), configFile().string() + ": not a regular file");
-    EXPECT_EQ(Form1::comboText(form->commList), "COM1");  // the defaults of a missing file
+    EXPECT_EQ(comboText(form->choice().commList), "COM1");  // the defaults of a missing file
   }
   fs::remove(configFile());
 }
