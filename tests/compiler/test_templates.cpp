@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_host.h"
-#include "platform/fileread.h"
 #include "platform/codepage.h"
+#include "platform/fileread.h"
 #include "platform/paths.h"
 
 namespace kelmore {
