@@ -105,9 +105,4 @@ std::string hexUpper(std::uint64_t value, int digits) {
   return out;
 }
 
-std::string hexLower2(std::uint8_t value) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  return {kDigits[value >> 4], kDigits[value & 0xF]};
-}
-
 }  // namespace kelmore

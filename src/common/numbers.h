@@ -33,7 +33,5 @@ std::optional<std::int64_t> nearestInRange(double value, std::int64_t low, std::
 std::string hexUpper(std::uint64_t value);
 // Exactly `digits` upper-case hex digits: the low ones, zero padded ("0000" & Hex(v), last four).
 std::string hexUpper(std::uint64_t value, int digits);
-// Two lower-case hex digits ("0a").
-std::string hexLower2(std::uint8_t value);
 
 }  // namespace kelmore

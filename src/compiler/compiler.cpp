@@ -72,21 +72,6 @@ std::string_view SourceLine::word(std::size_t k) const {
   return words[k];
 }
 
-std::pair<std::size_t, std::size_t> sourceLineSpan(std::string_view text, int line) {
-  std::size_t start = 0;
-  int current = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') continue;
-    if (current == line) return {start, i};
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-    ++current;
-  }
-  if (current == line) return {start, text.size()};
-  return {0, text.size()};
-}
-
 void CompilerState::reset() {
   *this = CompilerState{};
 }
