@@ -2,12 +2,19 @@
 // Layer: common (plain C++, no Qt).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace kelmore {
+
+// The upper-case hex digit of 0..15: the one table every writer of hex text reads.
+inline constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+constexpr char hexDigit(std::uint64_t value) {
+  return kHexDigits[static_cast<std::size_t>(value & 0xF)];
+}
 
 // 0..15 for a hex digit of either case, -1 otherwise.
 constexpr int hexDigitValue(char c) {

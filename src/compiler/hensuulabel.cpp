@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "common/codetext.h"
 #include "common/models.h"
 #include "common/numbers.h"
 #include "compiler/codeout.h"
@@ -34,11 +35,7 @@ HensuuLabel::HensuuLabel(MacroCompiler& owner)
       routineParams_(kRoutines) {
   for (int s = 0; s < kStdRegs; ++s) stdRegName_[s] = std::string(1, static_cast<char>(65 + s));
   for (int s = 0; s < kIntRegs; ++s) intRegName_[s] = std::string(1, static_cast<char>(86 + s));
-  // "L" and four hex digits: five digits of a slot below 4096 start with a zero that becomes the "L".
-  for (int s = 0; s < kLabels; ++s) {
-    labelToken_[s] = hexUpper(static_cast<unsigned>(s), 5);
-    labelToken_[s][0] = 'L';
-  }
+  for (int s = 0; s < kLabels; ++s) labelToken_[s] = labelTokenName(s);
 }
 
 void HensuuLabel::hensuuInit() {
@@ -314,8 +311,13 @@ void HensuuLabel::setLabelAddressAt(int slot, std::string address) {
 }
 
 std::string HensuuLabel::getLabelToken(std::string_view name) const {
+  const int slot = labelSlot(name);
+  return slot < 0 ? std::string(kNo) : labelToken_[static_cast<std::size_t>(slot)];
+}
+
+int HensuuLabel::labelSlot(std::string_view name) const {
   auto it = labelIndex_.find(toLowerAscii(name));
-  return it == labelIndex_.end() ? std::string(kNo) : labelToken_[it->second];
+  return it == labelIndex_.end() ? -1 : it->second;
 }
 
 std::string HensuuLabel::getLabelValue(std::string_view name) const {

@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/codetext.h"
+
 namespace kelmore {
 
 class MacroCompiler;
@@ -29,7 +31,7 @@ class HensuuLabel {
  public:
   static constexpr int kStdRegs = 21;
   static constexpr int kIntRegs = 5;
-  static constexpr int kLabels = 4096;
+  static constexpr int kLabels = kLabelSlots;
   static constexpr int kRoutines = 1024;
 
   explicit HensuuLabel(MacroCompiler& owner);
@@ -67,6 +69,8 @@ class HensuuLabel {
   void addLabel(std::string_view name);
   void setLabel(std::string_view name, std::string_view address);
   std::string getLabelToken(std::string_view name) const;
+  // The label's slot (0..4095), -1 when the name is no label.
+  int labelSlot(std::string_view name) const;
   std::string getLabelValue(std::string_view name) const;
 
   void addRoutine(std::string_view name);

@@ -188,6 +188,8 @@ TEST_F(Tables, labels_by_name) {
   t.setLabel("Third", "00AB");
   EXPECT_EQ(t.getLabelToken("loop"), "L0000");
   EXPECT_EQ(t.getLabelToken("third"), "L0002");
+  EXPECT_EQ(t.labelSlot("THIRD"), 2);
+  EXPECT_EQ(t.labelSlot("none"), -1);
   t.setLabelAddressAt(0, "0020");
   EXPECT_EQ(t.getLabelValue("loop"), "0020");
   EXPECT_EQ(t.getLabelValue("other"), "0012");
@@ -200,6 +202,7 @@ TEST_F(Tables, empty_text_is_never_a_name) {
   t.addRoutine("Start");
   EXPECT_EQ(t.getLabelToken(""), "no");
   EXPECT_EQ(t.getLabelValue(""), "no");
+  EXPECT_EQ(t.labelSlot(""), -1);
   EXPECT_EQ(t.getRoutineName(""), "no");
   EXPECT_EQ(t.getRoutineValue(""), "no");
   EXPECT_EQ(t.getVarReg(""), "no");
