@@ -160,6 +160,46 @@ TEST(Framing, refuses_a_length_the_field_cannot_hold) {
   EXPECT_THROW(flashMacroHeader(1, 70000, 0, 0), std::length_error);
 }
 
+struct ExportCase {
+  const char* name;
+  int area;
+  std::size_t length;
+  Bytes header;
+  Bytes tailer;
+};
+const ExportCase kExports[] = {
+    {"ram_20_bytes", 0, 20, {0x1F, 0x3A, 0x14, 0x00}, {}},
+    {"ram_332_bytes", 0, 332, {0x1F, 0x3A, 0x4C, 0x01}, {}},
+    {"from1_0_bytes",
+     1,
+     0,
+     {0x1F, 0x28, 0x65, 0x01, 0x49, 0x4E, 0x1F, 0x28, 0x65, 0x12, 0x01, 0x00, 0x00, 0x00, 0x00},
+     {0x1F, 0x28, 0x65, 0x02, 0x4F, 0x55, 0x54}},
+    {"from3_300_bytes",
+     3,
+     300,
+     {0x1F, 0x28, 0x65, 0x01, 0x49, 0x4E, 0x1F, 0x28, 0x65, 0x12, 0x03, 0x2C, 0x01, 0x00, 0x00},
+     {0x1F, 0x28, 0x65, 0x02, 0x4F, 0x55, 0x54}},
+    {"from4_65535_bytes",
+     4,
+     65535,
+     {0x1F, 0x28, 0x65, 0x01, 0x49, 0x4E, 0x1F, 0x28, 0x65, 0x12, 0x04, 0xFF, 0xFF, 0x00, 0x00},
+     {0x1F, 0x28, 0x65, 0x02, 0x4F, 0x55, 0x54}},
+};
+class Export : public testing::TestWithParam<ExportCase> {};
+TEST_P(Export, wraps_the_code_for_its_area) {
+  const auto framing = exportFraming(GetParam().area, GetParam().length);
+  EXPECT_EQ(framing.header, GetParam().header);
+  EXPECT_EQ(framing.tailer, GetParam().tailer);
+}
+INSTANTIATE_TEST_SUITE_P(framing, Export, testing::ValuesIn(kExports),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(Framing, export_refuses_an_area_outside_the_list) {
+  EXPECT_THROW(exportFraming(5, 1), std::out_of_range);
+  EXPECT_THROW(exportFraming(-1, 1), std::out_of_range);
+}
+
 TEST(Models, vocabularies_hold_their_order) {
   EXPECT_EQ(kModelNames.front(), "PX-5100");
   EXPECT_EQ(kModelNames.back(), "WMR-STD");
