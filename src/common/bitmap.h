@@ -17,6 +17,8 @@
 namespace kelmore::bitmap {
 
 inline constexpr int kMaxSideDots = 32767;
+// The file header and the longest information header: all that checkHeader reads.
+inline constexpr std::size_t kMaxHeaderBytes = 14 + 124;
 
 // The checks, in the order they are made.
 enum class BmpError {
@@ -53,7 +55,7 @@ struct HeaderCheck {
 };
 
 // The header checks alone: everything but the file's length against its pixel rows. Needs the file header
-// and the information header (at most 138 bytes); the rest of the file may be absent.
+// and the information header (at most kMaxHeaderBytes); the rest of the file may be absent.
 HeaderCheck checkHeader(std::span<const std::uint8_t> file);
 
 // A decoded picture: one grey value 0..255 per pixel, row by row from the top. 24 bits: the integer mean of

@@ -91,4 +91,14 @@ bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
   return !in.bad();
 }
 
+bool readFileHead(const std::filesystem::path& path, std::size_t maxBytes, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(maxBytes, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(maxBytes));
+  if (in.bad()) return false;
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return true;
+}
+
 }  // namespace kelmore::platform
