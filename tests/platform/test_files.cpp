@@ -121,6 +121,16 @@ TEST_F(AtomicWrite, a_failure_part_way_leaves_the_old_file) {
   EXPECT_EQ(entries(), 1u);  // the temporary file is gone
 }
 
+TEST_F(AtomicWrite, a_head_read_stops_at_its_limit) {
+  const fs::path file = dir_ / "image.bmp";
+  ASSERT_TRUE(writeFileAtomic(file, std::string("BM") + std::string(70000, 'x')).ok);
+  EXPECT_EQ(readRegularFileHead(file, 3).bytes, "BMx");
+  EXPECT_EQ(readRegularFileHead(file, 70002).bytes.size(), 70002u);
+  EXPECT_EQ(readRegularFileHead(file, 100000).bytes.size(), 70002u);
+  EXPECT_EQ(readRegularFileHead(dir_ / "missing.bmp", 3).error, ReadError::Missing);
+  EXPECT_EQ(readRegularFileHead(dir_, 3).error, ReadError::NotRegular);
+}
+
 TEST_F(AtomicWrite, a_missing_folder_is_reported) {
   const WriteResult result = writeFileAtomic(dir_ / "no" / "such" / "file.dat", "x");
   EXPECT_FALSE(result.ok);
