@@ -29,6 +29,7 @@
 #include "mainwindow/modulechoice.h"
 #include "mainwindow/portcheck.h"
 #include "mainwindow/progressform.h"
+#include "mainwindow/qtstrings.h"
 #include "mainwindow/resstrings.h"
 #include "mainwindow/startup.h"
 #include "platform/atomicfile.h"
@@ -46,10 +47,6 @@ constexpr int kResHelpFile = 102;
 QString resOr(int id, const char* design) {
   const QString text = resText(id);
   return text.isEmpty() ? QString::fromUtf8(design) : text;
-}
-
-QString fromStd(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 constexpr std::chrono::milliseconds kSleepSlice{50};
@@ -261,7 +258,7 @@ void Form1::Form_Load() {
     *mem[i] = QString::fromStdString(memWords_[i]);
   }
 
-  views_->addListColumns();
+  views_->startUp();
 
   setComboText(choice_->targetList, choice_->targetList->itemText(0));
   targetList_Click();
@@ -369,11 +366,16 @@ void Form1::menuCompilego_Click() {
   tbCompile->setChecked(true);
   source->setExtraSelections({});
 
-  const bool compiled = compiler().Compile();
-  if (compiled)
-    mnemonic::makeMnemonic(*views_, compiler(),
-                           {memWords_[0], memWords_[1], memWords_[2], memWords_[3], memWords_[4],
-                            memWords_[5], memWords_[6], memWords_[7]});
+  bool compiled = false;
+  {
+    // The compile and the listing write the panes several times; the window shows them once.
+    const CompilerViews::Batch batch(*views_);
+    compiled = compiler().Compile();
+    if (compiled)
+      mnemonic::makeMnemonic(*views_, compiler(),
+                             {memWords_[0], memWords_[1], memWords_[2], memWords_[3], memWords_[4],
+                              memWords_[5], memWords_[6], memWords_[7]});
+  }
 
   tbCompile->setChecked(false);
   source->setFocus();
@@ -382,7 +384,7 @@ void Form1::menuCompilego_Click() {
   log->CndClose->show();
   log->CndClose->setFocus();
   // Only a compile that succeeded produced the code now in the pane.
-  if (compiled && !views_->code->toPlainText().isEmpty()) compiledSource = source->sourceText();
+  if (compiled && !views_->codePaneText().empty()) compiledSource = source->sourceText();
 }
 
 void Form1::checkSeries() {
@@ -456,12 +458,11 @@ void Form1::setDeviceCommandsEnabled(bool enabled) {
 }
 
 void Form1::Rewrite() {
-  const QString text = views_->code->toPlainText();
-  if (text.isEmpty()) {
+  const std::string codeText = views_->codePaneText();
+  if (codeText.empty()) {
     showError(resOr(kResNoCode, "Code is not generated."));
     return;
   }
-  const std::string codeText = text.toStdString();
   const auto lastIndex = static_cast<std::int32_t>((codeText.size() - 1) / kCellChars);
   if (!isMacroFitInMem(lastIndex)) return;
   // Another device command is under way and the user came back in through the link's waits.
