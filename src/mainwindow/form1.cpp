@@ -5,17 +5,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
-#include <QThread>
 #include <QToolBar>
 #include <QToolTip>
-#include <chrono>
 
 #include "common/codetext.h"
 #include "compiler/compiler.h"
@@ -32,6 +29,7 @@
 #include "mainwindow/qtstrings.h"
 #include "mainwindow/resstrings.h"
 #include "mainwindow/startup.h"
+#include "mainwindow/windowlinkenv.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 
@@ -48,38 +46,6 @@ QString resOr(int id, const char* design) {
   const QString text = resText(id);
   return text.isEmpty() ? QString::fromUtf8(design) : text;
 }
-
-constexpr std::chrono::milliseconds kSleepSlice{50};
-
-// The world of the link: boxes through the prompter, events of this window, real time.
-class WindowLinkEnv : public link::LinkEnv {
- public:
-  WindowLinkEnv(QWidget* window, Prompter& prompter) : window_(window), prompter_(prompter) {}
-  void messageBox(std::string_view text, std::string_view title, link::BoxIcon icon) override {
-    const QMessageBox::Icon qicon = icon == link::BoxIcon::Critical      ? QMessageBox::Critical
-                                    : icon == link::BoxIcon::Information ? QMessageBox::Information
-                                                                         : QMessageBox::NoIcon;
-    prompter_.message(window_, fromStd(text), fromStd(title), qicon);
-  }
-  // The window keeps painting through a long wait (a download pauses a second and more), but takes no
-  // input meanwhile: the link's waits are its own.
-  void sleepMs(int ms) override {
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
-    for (auto left = end - Clock::now(); left > Clock::duration::zero(); left = end - Clock::now()) {
-      QThread::usleep(static_cast<unsigned long>(
-          std::chrono::duration_cast<std::chrono::microseconds>(std::min<Clock::duration>(left, kSleepSlice))
-              .count()));
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                      QEventLoop::ExcludeSocketNotifiers);
-    }
-  }
-  void doEvents() override { QCoreApplication::processEvents(); }
-  Clock::time_point now() override { return Clock::now(); }
-
- private:
-  QWidget* window_;
-  Prompter& prompter_;
-};
 
 QAction* newAction(QObject* parent, const char* design, int id) {
   auto* action = new QAction(QString::fromUtf8(design), parent);
