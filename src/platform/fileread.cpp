@@ -44,7 +44,8 @@ FileRead readRegular(const std::filesystem::path& path, std::size_t maxBytes, bo
   result.bytes.reserve(std::min<std::uintmax_t>(static_cast<std::uintmax_t>(info.st_size), maxBytes));
   char buffer[65536];
   for (;;) {
-    const std::size_t wanted = headOnly ? std::min(sizeof buffer, maxBytes - result.bytes.size()) : sizeof buffer;
+    const std::size_t wanted =
+        headOnly ? std::min(sizeof buffer, maxBytes - result.bytes.size()) : sizeof buffer;
     if (wanted == 0) break;
     const ssize_t n = ::read(fd, buffer, wanted);
     if (n < 0 && errno == EINTR) continue;
