@@ -13,11 +13,6 @@
 namespace kelmore::link {
 namespace {
 
-// timeout × 10 must fit the 16-bit countdown; checked before a link is opened for the read.
-void checkTimeout(int timeOutSec) {
-  if (timeOutSec > 3276 || timeOutSec < -3276) fields::overflow();
-}
-
 // A text that is a number as a whole, blanks around it allowed, to the nearest integer in range.
 std::int64_t wholeNumber(std::string_view text, std::int64_t low, std::int64_t high) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -115,7 +110,7 @@ bool PX5000::ifOut(std::span<const std::uint8_t> data) {
 }
 
 bool PX5000::IfInStr(std::string& str, int timeOutSec) {
-  checkTimeout(timeOutSec);
+  checkTimeoutSec(timeOutSec);  // before a link is opened for the read
   const std::size_t wanted = platform::toCodePage(str).size();
   if (wanted > 32767) fields::overflow();
   const bool own = ifOpenf == 0;
@@ -135,7 +130,7 @@ bool PX5000::IfInStr(std::string& str, int timeOutSec) {
 }
 
 bool PX5000::IfIn(std::span<std::uint8_t> data, int timeOutSec) {
-  checkTimeout(timeOutSec);
+  checkTimeoutSec(timeOutSec);  // before a link is opened for the read
   if (data.size() > 32767) fields::overflow();
   const bool own = ifOpenf == 0;
   if (own && ifOpen() != 0) {
