@@ -14,8 +14,9 @@
 // that command is sent. Link failures never throw: they are kept (linkError) and make the rest of the
 // operation return at once. Replies are kept as raw bytes.
 //
-// ifMode "COM" (exact) selects the serial link qolxCom; any other text selects the TCP link, which this
-// build does not have: there the checks and opens give 1 and transfers fail with LinkError::NotOpen.
+// ifMode "COM" (exact) selects the serial link qolxCom; any other text selects the TCP link qolxSock, whose
+// checks (an echo answered within 4000 ms, ifCheck and ifCheck_silent alike) and opens give 0 or 1. Both
+// links send, pause and read by the same rules (ByteLink).
 #pragma once
 
 #include <cstdint>
@@ -28,17 +29,21 @@
 #include "link/linkenv.h"
 #include "link/linkerror.h"
 #include "link/qolxcom.h"
+#include "link/qolxsock.h"
 
 namespace kelmore::link {
 
 // Memory switch 19 holds the auto-start macro: 0 none, else a macro number (128 + target area).
 inline constexpr int kAutoStartSwitch = 19;
 inline constexpr int kRamMacroNumber = 128;
+// How long the TCP check waits for the module's echo.
+inline constexpr int kEchoWaitMs = 4000;
 
 class PX5000 {
  public:
-  explicit PX5000(LinkEnv& env);  // serial link on the platform's port
-  PX5000(LinkEnv& env, std::unique_ptr<qolxCom> com);
+  explicit PX5000(LinkEnv& env);                       // both links on the platform's port and sockets
+  PX5000(LinkEnv& env, std::unique_ptr<qolxCom> com);  // TCP on the platform's sockets
+  PX5000(LinkEnv& env, std::unique_ptr<qolxCom> com, std::unique_ptr<qolxSock> sock);
   ~PX5000();
   PX5000(const PX5000&) = delete;
   PX5000& operator=(const PX5000&) = delete;
@@ -177,17 +182,22 @@ class PX5000 {
   // members' own waits and the main window's 1000 ms before a RAM macro definition go through here.
   void pause(int ms);
 
-  // The serial link unit, for its test seams.
+  // The link units, for their test seams.
   qolxCom& com() { return *com_; }
+  qolxSock& sock() { return *sock_; }
 
  private:
   bool serial() const { return ifMode_ == "COM"; }
+  // The link unit ifMode selects.
+  ByteLink& unit();
+  const ByteLink& unit() const;
   void send(std::initializer_list<std::uint8_t> bytes);
   std::string readDot(std::uint8_t which);
   std::optional<std::uint8_t> readSwitchReply();
 
   LinkEnv& env_;
   std::unique_ptr<qolxCom> com_;
+  std::unique_ptr<qolxSock> sock_;
 
   std::string moduleName_;
   int dotX_ = 0;
@@ -207,7 +217,6 @@ class PX5000 {
   int displayMode_ = 0;
   int scrollVelocity_ = 0;
   int scrollQuality_ = 0;
-  LinkError tcpError_ = LinkError::None;
 };
 
 }  // namespace kelmore::link
