@@ -255,6 +255,9 @@ PortError TcpSocket::drain(milliseconds limit) {
   if (!connected()) return PortError::Io;
   const auto deadline = Clock::now() + limit;
   for (;;) {
+    // A reset leaves the count of unacknowledged bytes standing: the connection's state says it is over.
+    pollfd pfd{fd_, 0, 0};
+    if (calls_.poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLERR | POLLHUP)) != 0) return PortError::HungUp;
     int unacknowledged = 0;
     if (calls_.ioctl(fd_, SIOCOUTQ, &unacknowledged) != 0) return PortError::Io;
     if (unacknowledged == 0) return PortError::None;
