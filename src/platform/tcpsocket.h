@@ -39,6 +39,7 @@ class SocketCalls {
   virtual ssize_t recvfrom(int fd, void* into, std::size_t length, int flags, sockaddr* from,
                            socklen_t* fromLength);
   virtual int getsockopt(int fd, int level, int name, void* value, socklen_t* length);
+  virtual int setsockopt(int fd, int level, int name, const void* value, socklen_t length);
   virtual int getsockname(int fd, sockaddr* address, socklen_t* length);
   virtual int ioctl(int fd, unsigned long request, int* value);
   virtual int close(int fd);
@@ -81,7 +82,7 @@ class TcpSocket {
   // Takes at most into.size() bytes, waiting at most `timeout` for the first; more that arrived stays for
   // the next read. HungUp once the peer closed and everything it sent was taken.
   IoResult read(std::span<std::uint8_t> into, std::chrono::milliseconds timeout);
-  // Waits until the peer has acknowledged everything sent, at most `limit`.
+  // Waits until everything written has left this machine, at most `limit`.
   PortError drain(std::chrono::milliseconds limit = kStallLimit);
 
  private:
