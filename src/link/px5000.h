@@ -71,7 +71,7 @@ class PX5000 {
   int ifCheck();
   int ifCheck_silent();
   int ifOpen();
-  int ifOpenBlk();
+  int ifOpenBlk();  // as ifOpen: every read of both links is bounded, so there is no blocking mode to ask
   void ifClose();
   // True when every byte was handed to the port (and, when it opened the link itself, has left it); a
   // failure is kept in linkError. Opens and closes around itself when the link is closed.

@@ -2,6 +2,8 @@
 // Layer: link (plain C++, no Qt).
 #include "link/qolxsock.h"
 
+#include <algorithm>
+
 namespace kelmore::link {
 
 using platform::EchoResult;

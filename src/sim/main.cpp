@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
   if (tcpPort) {
     std::printf("Simulated display module (%d x %d dots) on 127.0.0.1:%d\n", config.dotWidth,
                 config.dotHeight, *tcpPort);
-    std::printf("Choose TCP in the port box and give 127.0.0.1 and %d in Port, Comm Setting.\n", *tcpPort);
+    std::printf("Choose TCP in the port box and give 127.0.0.1 and port %d in Port > Advanced.\n", *tcpPort);
   } else {
     std::printf("Simulated display module (%d x %d dots) on %s\n", config.dotWidth, config.dotHeight,
                 module->path().c_str());

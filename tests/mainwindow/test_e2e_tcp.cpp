@@ -49,7 +49,7 @@ class TcpEndToEnd : public testing::Test {
   }
   void TearDown() override { fs::remove(platform::configDir() / "Config.dat"); }
 
-  // As a user does it: TCP in the port box, then the address and port in Port, Comm Setting.
+  // As a user does it: TCP in the port box, then the address and port in Port > Advanced.
   void chooseTcp(int port) {
     form->commList->setCurrentIndex(16);
     QTimer::singleShot(0, [port] {
