@@ -2,73 +2,47 @@
 // Layer: compiler (plain C++, no Qt).
 #include "compiler/modelgate.h"
 
-#include <array>
-
+#include "common/models.h"
 #include "compiler/compiler.h"
 
 namespace kelmore {
 namespace {
 
-struct StatementGates {
-  std::string_view model;
-  bool widthAndMemory;
-  bool gpfRomArea;
-  bool gpfRom2Area;
-  bool poke;
-  bool drawing;
-  bool stack;
-  bool upperPorts;
+// How a refused statement ends: the users see the drawing and stack statements as "not ready".
+enum class Refusal { Unexpected, NotReady };
+
+struct GateRow {
+  ModelGate gate;
+  bool ModelInfo::*accepts;
+  Refusal refusal;
 };
 
-// clang-format off
-constexpr std::array<StatementGates, 10> kGates{{
-    // model       width  GPFRom GPFRom2 Poke  draw   stack  ports 2,3
-    {"PX-5100",    false, false, false,  false, true,  false, false},
-    {"PX-5200",    false, false, false,  false, true,  false, false},
-    {"PX-5200B",   true,  true,  false,  true,  true,  true,  false},
-    {"PX-6203",    true,  false, false,  true,  true,  true,  false},
-    {"PX-B",       false, false, false,  false, false, false, false},
-    {"PX-D",       false, false, false,  false, false, true,  false},
-    {"QT-R500",    true,  false, true,   true,  true,  true,  false},
-    {"QT-R5xxP",   true,  false, true,   true,  true,  true,  true},
-    {"PX-*",       true,  true,  true,   true,  true,  true,  false},
-    {"WMR-STD",    false, false, false,  false, true,  true,  false},
-}};
-// clang-format on
-constexpr StatementGates kOtherModel{"", false, false, false, false, true, true, false};
+constexpr GateRow kGateRows[] = {
+    {ModelGate::WidthAndMemory, &ModelInfo::widthAndTargetMemory, Refusal::Unexpected},
+    {ModelGate::GPFRomArea, &ModelInfo::gpfRomArea, Refusal::Unexpected},
+    {ModelGate::GPFRom2Area, &ModelInfo::gpfRom2Area, Refusal::Unexpected},
+    {ModelGate::Poke, &ModelInfo::poke, Refusal::Unexpected},
+    {ModelGate::Drawing, &ModelInfo::drawing, Refusal::NotReady},
+    {ModelGate::Stack, &ModelInfo::registerStack, Refusal::NotReady},
+    {ModelGate::UpperPorts, &ModelInfo::upperPorts, Refusal::Unexpected},
+};
 
-const StatementGates& gatesOf(std::string_view model) {
-  for (const auto& row : kGates)
-    if (row.model == model) return row;
-  return kOtherModel;
+const GateRow& rowOf(ModelGate gate) {
+  for (const GateRow& row : kGateRows)
+    if (row.gate == gate) return row;
+  throw CompileFault("model gate without a row");
 }
 
 }  // namespace
 
 bool modelPasses(MacroCompiler& mc, ModelGate gate) {
-  const StatementGates& g = gatesOf(mc.host.modelName());
-  switch (gate) {
-    case ModelGate::WidthAndMemory:
-      return g.widthAndMemory;
-    case ModelGate::GPFRomArea:
-      return g.gpfRomArea;
-    case ModelGate::GPFRom2Area:
-      return g.gpfRom2Area;
-    case ModelGate::Poke:
-      return g.poke;
-    case ModelGate::Drawing:
-      return g.drawing;
-    case ModelGate::Stack:
-      return g.stack;
-    case ModelGate::UpperPorts:
-      return g.upperPorts;
-  }
-  return false;
+  return modelInfo(mc.host.modelName()).*rowOf(gate).accepts;
 }
 
 void requireModel(MacroCompiler& mc, ModelGate gate, std::string_view keyword) {
-  if (modelPasses(mc, gate)) return;
-  if (gate == ModelGate::Drawing || gate == ModelGate::Stack) mc.notReadyExit(keyword);
+  const GateRow& row = rowOf(gate);
+  if (modelInfo(mc.host.modelName()).*row.accepts) return;
+  if (row.refusal == Refusal::NotReady) mc.notReadyExit(keyword);
   mc.unexpectedExit();
 }
 

@@ -1,8 +1,9 @@
 // Model gates: which statements and arguments the selected module model accepts.
 // Layer: compiler (plain C++, no Qt).
 //
-// The gates are tested before a statement emits anything (the memory areas of TargetMem after its SG).
-// A model name outside the model list is one more model that none of the "accepted for" lists names.
+// What each model takes is a column of its ModelInfo row (common/models.h); a model name outside the table
+// reads as kOtherModel. The gates are tested before a statement emits anything (the memory areas of
+// TargetMem after its SG).
 #pragma once
 
 #include <string_view>
