@@ -11,12 +11,13 @@
 namespace kelmore {
 namespace {
 
-class NoImages : public ImageListView {
+// One image, for the label form of CopyBmp.
+class OneImage : public ImageListView {
  public:
-  std::int16_t imgCount() const override { return 0; }
+  std::int16_t imgCount() const override { return 1; }
 
  protected:
-  ImageEntry imageAt(int) const override { return {}; }
+  ImageEntry imageAt(int) const override { return {"logo", 128, 64, 1, "F 1", 0x0100}; }
 };
 
 // A host that answers and forgets, so the figure is the compiler's own.
@@ -48,17 +49,19 @@ class QuietHost : public CompilerHost {
   void setCloseVisible(bool) override {}
   void refreshWindow() override {}
   void messageBox(std::string_view) override {}
-  std::string modelName() override { return "PX-5200"; }
+  // A model that takes every statement.
+  std::string modelName() override { return "PX-*"; }
   int targetArea() override { return 1; }
   const ImageListView& images() override { return images_; }
 
  private:
-  NoImages images_;
+  OneImage images_;
 };
 
 // Routines of a fixed shape: a user label, assignments and expressions, an If with Else, a For loop, a
-// Select with two Cases, a GoTo and a call. About ten labels a routine keeps 30,000 lines inside the
-// 4096 label slots; globals only, so the 21 registers suffice.
+// Select with two Cases, every form of the width, memory, stack and display statements, a GoTo and a call.
+// About ten labels a routine keeps 30,000 lines inside the 4096 label slots; globals only, so the 21
+// registers suffice.
 std::string generateSource(int lines) {
   std::string s;
   int count = 0;
@@ -78,7 +81,7 @@ std::string generateSource(int lines) {
     const std::string n = std::to_string(routine);
     add("Sub R" + n + "()");
     add("top" + n + ": ' loop start");
-    for (int k = 0; count < lines - 24 && k < 70; ++k) {
+    for (int k = 0; count < lines - 50 && k < 70; ++k) {
       // Built by appending: GCC 12 warns (falsely) about "literal" + string in release builds.
       std::string a = "g";
       a += std::to_string(k % 8);
@@ -125,6 +128,30 @@ std::string generateSource(int lines) {
     add("Case Else");
     add("g7 = 3");
     add("End Select");
+    add("Mem8");
+    add("Mem16");
+    add("Mem32");
+    add("Sel32");
+    add("g3 = 70000");
+    add("Sel16");
+    add("TargetMem GPFRom2");
+    add("SetFocusWin 1");
+    add("SetUsrWin 1,0,0,g1,64");
+    add("Scroll g2,2,1");
+    add("Blink 3,,5");
+    add("Curtain ,2");
+    add("Spring 1,2,&H100");
+    add("Random ,g4 + 1");
+    add("CopyBmp logo");
+    add("CopyBmp ram,1,g3,128,64");
+    add("Line 0,0,g1,10,1,BF");
+    add("Pset g1,g2 * 2");
+    add("PortDirection 1,\"iiiioooo\"");
+    add("PortDirection g5");
+    add("VPoke g1,65");
+    add("Poke g2 + 1,g3");
+    add("Push g1");
+    add("Pop g1");
     if (routine > 0) add("R" + std::to_string(routine - 1));
     add("GoTo top" + n);
     add("End Sub");
