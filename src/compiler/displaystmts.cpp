@@ -295,7 +295,7 @@ void compilePortDirection(MacroCompiler& mc, const SourceLine& line) {
     io = trimBlanks(io.substr(comma + 1));
   }
   if (io.empty()) throw CompileFault("required argument missing");
-  if (io.size() >= 1 && io.front() == '"' && io.back() == '"') {
+  if (io.front() == '"' && io.back() == '"') {
     printBytes(mc, {kPortHead[0], kPortHead[1], kPortHead[2], kPortHead[3], port, patternMask(mc, io)});
     return;
   }
