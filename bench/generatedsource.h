@@ -6,10 +6,16 @@
 
 namespace kelmore::bench {
 
+// Core: the control flow, expressions and calls every model compiles. Every: each routine also carries
+// every form of the width, memory, stack and display statements, for a model that takes them all (PX-*)
+// and an image list that holds the label "logo".
+enum class SourceForms { Core, Every };
+
 // Routines of a fixed shape: a user label, assignments and expressions, an If with Else, a For loop, a
-// Select with two Cases, a GoTo and a call. About ten labels a routine keeps 30,000 lines inside the
-// 4096 label slots; globals only, so the 21 registers suffice.
-inline std::string generateSource(int lines) {
+// Select with two Cases, the statement forms asked for, a GoTo and a call. About ten labels a routine keeps
+// 30,000 lines inside the 4096 label slots; globals only, so the 21 registers suffice.
+inline std::string generateSource(int lines, SourceForms forms = SourceForms::Core) {
+  const bool every = forms == SourceForms::Every;
   std::string s;
   int count = 0;
   auto add = [&](const std::string& line) {
@@ -28,7 +34,7 @@ inline std::string generateSource(int lines) {
     const std::string n = std::to_string(routine);
     add("Sub R" + n + "()");
     add("top" + n + ": ' loop start");
-    for (int k = 0; count < lines - 24 && k < 70; ++k) {
+    for (int k = 0; count < lines - (every ? 50 : 24) && k < 70; ++k) {
       // Built by appending: GCC 12 warns (falsely) about "literal" + string in release builds.
       std::string a = "g";
       a += std::to_string(k % 8);
@@ -75,6 +81,33 @@ inline std::string generateSource(int lines) {
     add("Case Else");
     add("g7 = 3");
     add("End Select");
+    if (every) {
+      for (const char* line : {"Mem8",
+                               "Mem16",
+                               "Mem32",
+                               "Sel32",
+                               "g3 = 70000",
+                               "Sel16",
+                               "TargetMem GPFRom2",
+                               "SetFocusWin 1",
+                               "SetUsrWin 1,0,0,g1,64",
+                               "Scroll g2,2,1",
+                               "Blink 3,,5",
+                               "Curtain ,2",
+                               "Spring 1,2,&H100",
+                               "Random ,g4 + 1",
+                               "CopyBmp logo",
+                               "CopyBmp ram,1,g3,128,64",
+                               "Line 0,0,g1,10,1,BF",
+                               "Pset g1,g2 * 2",
+                               "PortDirection 1,\"iiiioooo\"",
+                               "PortDirection g5",
+                               "VPoke g1,65",
+                               "Poke g2 + 1,g3",
+                               "Push g1",
+                               "Pop g1"})
+        add(line);
+    }
     if (routine > 0) add("R" + std::to_string(routine - 1));
     add("GoTo top" + n);
     add("End Sub");

@@ -12,12 +12,13 @@
 namespace kelmore {
 namespace {
 
-class NoImages : public ImageListView {
+// One image, for the label form of CopyBmp.
+class OneImage : public ImageListView {
  public:
-  std::int16_t imgCount() const override { return 0; }
+  std::int16_t imgCount() const override { return 1; }
 
  protected:
-  ImageEntry imageAt(int) const override { return {}; }
+  ImageEntry imageAt(int) const override { return {"logo", 128, 64, 1, "F 1", 0x0100}; }
 };
 
 // A host that answers and forgets, so the figure is the compiler's own.
@@ -49,17 +50,18 @@ class QuietHost : public CompilerHost {
   void setCloseVisible(bool) override {}
   void refreshWindow() override {}
   void messageBox(std::string_view) override {}
-  std::string modelName() override { return "PX-5200"; }
+  // A model that takes every statement.
+  std::string modelName() override { return "PX-*"; }
   int targetArea() override { return 1; }
   const ImageListView& images() override { return images_; }
 
  private:
-  NoImages images_;
+  OneImage images_;
 };
 
 void BM_Compile(benchmark::State& state) {
   QuietHost host;
-  host.source = bench::generateSource(static_cast<int>(state.range(0)));
+  host.source = bench::generateSource(static_cast<int>(state.range(0)), bench::SourceForms::Every);
   const auto lines = static_cast<double>(std::count(host.source.begin(), host.source.end(), '\n'));
   MacroCompiler mc(host);
   for (auto _ : state) {

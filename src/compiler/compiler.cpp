@@ -121,6 +121,17 @@ void MacroCompiler::unexpectedExit() {
   throw CompileStop{};
 }
 
+void MacroCompiler::notReadyExit(std::string_view keyword) {
+  host.messageBox("'" + str(keyword) + "' " + str(resString(1011)));
+  unexpectedExit();
+}
+
+void MacroCompiler::undefinedImageExit() {
+  host.addlog(std::to_string(compiler.lineIndex) + str(resString(1039)), LogKind::Error);
+  if (compiler.lineIndex >= 0) markErrorLine(compiler.lineIndex);
+  throw CompileStop{};
+}
+
 void MacroCompiler::faultAfterPass(std::string_view message) {
   host.addlog("error:" + str(message), LogKind::Error);
   host.setCloseVisible(true);

@@ -128,6 +128,11 @@ class MacroCompiler {
   [[noreturn]] void expressionExit();
   // Log "<line>: This line cause unexpected error. Compile is disturbed.", mark, show the close button.
   [[noreturn]] void unexpectedExit();
+  // A statement the model lacks: box "'<keyword>'  is not ready.", then the unexpected-error exit.
+  [[noreturn]] void notReadyExit(std::string_view keyword);
+  // An image label the image list does not hold: log "<line>Row has undefiened Image Label. Compile is
+  // aborted." and mark the line; no box.
+  [[noreturn]] void undefinedImageExit();
 
   CompilerHost& host;
   CompilerState compiler;

@@ -317,8 +317,9 @@ void compileSelect(MacroCompiler& mc, const SourceLine& line) {
   const Block b = openBlock(st.selectDepth, st.selectCount);
   mc.hensuulabel.addLabel(blockLabel("_selend", b.level, b.count));
 
-  // The selector is what follows "Select Case "; without the word Case it would be read from the wrong place.
-  if (line.words.size() < 2 || line.words[1] != "Case") mc.expressionExit();
+  // The selector is what follows "Select Case " (Case in any letter case); without the word Case it would
+  // be read from the wrong place.
+  if (line.words.size() < 2 || toLowerAscii(line.words[1]) != "case") mc.expressionExit();
   const std::string r = evaluate(mc, trimBlanks(textFrom(line.text, 12)));
   std::string& selector = st.selector[static_cast<std::size_t>(b.level)];
   if (r == "_sp0") {

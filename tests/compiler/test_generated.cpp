@@ -54,9 +54,44 @@ class ProgramGenerator {
     return roll(4) == 0 ? "( " + e + " )" : e;
   }
 
+  std::string memoryStatement() {
+    switch (roll(6)) {
+      case 0:
+        return "VPoke " + operand() + ", " + operand();
+      case 1:
+        return "Poke " + expression(1) + ", " + operand();
+      case 2:
+        return "Push " + pick(kVariables);
+      case 3:
+        return "Pop " + pick(kVariables);
+      case 4:
+        return "Mem16";
+      default:
+        return "TargetMem GPRam";
+    }
+  }
+  std::string displayStatement() {
+    switch (roll(7)) {
+      case 0:
+        return "Pset " + operand() + ", " + operand();
+      case 1:
+        return "Line " + operand() + "," + operand() + ",1,1,," + (roll(2) ? "BF" : "b");
+      case 2:
+        return "Blink " + operand();
+      case 3:
+        return "SetUsrWin 1," + expression(1) + ",0,8,8";
+      case 4:
+        return "CopyBmp ram," + operand() + "," + operand() + ",8," + operand();
+      case 5:
+        return "PortDirection " + operand();
+      default:
+        return "Random ," + expression(1);
+    }
+  }
+
   void body(int depth) {
     for (int k = 1 + roll(5); k > 0; --k) {
-      switch (roll(9)) {
+      switch (roll(12)) {
         case 0:
         case 1:
           lines_.push_back(pick(kVariables) + " = " + expression(2));
@@ -97,6 +132,16 @@ class ProgramGenerator {
           break;
         case 8:
           lines_.push_back("Foo " + operand() + ", " + operand());
+          break;
+        case 9:
+          lines_.push_back(memoryStatement());
+          break;
+        case 10:
+          lines_.push_back(displayStatement());
+          break;
+        case 11:
+          // The immediates widen and narrow again between the jumps and labels of the routine.
+          lines_.push_back(roll(2) ? "Sel32" : "Sel16");
           break;
       }
     }
@@ -140,6 +185,7 @@ TEST(GeneratedPrograms, every_jump_and_label_lands_on_an_instruction) {
   int compiled = 0;
   for (int n = 0; n < kPrograms; ++n) {
     testkit::FakeHost host;
+    host.model = "PX-*";  // a model that takes every statement
     host.source = generator.program();
     host.caret = n % 40;
     MacroCompiler mc{host};
