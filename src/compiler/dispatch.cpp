@@ -6,6 +6,8 @@
 
 #include "compiler/assignments.h"
 #include "compiler/controlflow.h"
+#include "compiler/eventstmts.h"
+#include "compiler/textstmts.h"
 
 namespace kelmore {
 namespace {
@@ -38,6 +40,9 @@ std::span<const StatementRow> statementTable() {
   static const std::vector<StatementRow> rows = {
       {LineForm::Label, "", compileLabelLine},
       {LineForm::Keyword, "PXSeries", compilePXSeries},
+      {LineForm::Keyword, "EventTimerSet", compileEventTimerSet},
+      {LineForm::Keyword, "EventEnable", compileEventEnable},
+      {LineForm::Keyword, "EventDisable", compileEventDisable},
       {LineForm::Keyword, "Sub", compileSub},
       {LineForm::Keyword, "Sleep", compileSleep},
       {LineForm::Keyword, "For", compileFor},
@@ -50,6 +55,12 @@ std::span<const StatementRow> statementTable() {
       {LineForm::Keyword, "Else", compileElse},
       {LineForm::Keyword, "End", compileEnd},
       {LineForm::Keyword, "GoTo", compileGoTo},
+      {LineForm::Keyword, "Data", compileData},
+      {LineForm::Keyword, "Print", compilePrint},
+      {LineForm::Keyword, "Cls", compileCls},
+      {LineForm::Keyword, "Cursor", compileCursor},
+      {LineForm::Keyword, "KanjiOff", compileKanjiOff},
+      {LineForm::Keyword, "CjkOff", compileKanjiOff},
       {LineForm::RoutineCall, "", compileRoutineCall},
       {LineForm::Other, "", compileAssignment},
   };

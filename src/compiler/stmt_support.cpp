@@ -2,6 +2,7 @@
 // Layer: compiler (plain C++, no Qt).
 #include "compiler/stmt_support.h"
 
+#include "common/numbers.h"
 #include "compiler/hensuulabel.h"
 
 namespace kelmore::stmt {
@@ -46,6 +47,30 @@ bool isIdentifier(std::string_view name) {
   for (char c : name)
     if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != '_') return false;
   return true;
+}
+
+std::uint8_t registerByte(const MacroCompiler& mc, std::string_view variable) {
+  const std::string reg = mc.hensuulabel.getVarReg(variable);
+  if (reg == kNo || reg.size() != 1)
+    throw CompileFault("variable " + std::string(variable) + " has no register");
+  return static_cast<std::uint8_t>(reg.front());
+}
+
+std::uint8_t constantByte(std::string_view constant) {
+  const auto value = nearestInRange(HensuuLabel::hexVal(constant), 0, 255);
+  if (!value) throw CompileFault("constant does not fit a byte");
+  return static_cast<std::uint8_t>(*value);
+}
+
+std::vector<std::string_view> splitAt(std::string_view text, char separator) {
+  std::vector<std::string_view> pieces;
+  std::size_t from = 0;
+  for (std::size_t p = text.find(separator); p != std::string_view::npos; p = text.find(separator, from)) {
+    pieces.push_back(text.substr(from, p - from));
+    from = p + 1;
+  }
+  pieces.push_back(text.substr(from));
+  return pieces;
 }
 
 std::string blockLabel(std::string_view prefix, int level, int count) {

@@ -6,6 +6,7 @@
 // on the way back; nothing here throws for bad input.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,10 @@ std::string codePageName();
 
 std::string toCodePage(std::string_view utf8);
 std::string fromCodePage(std::string_view bytes);
+
+// The bytes of `utf8` in the code page, or nothing when a character is not in the code page or the text is
+// not UTF-8: for text that must reach a module as written. A double-byte character converts whole.
+// std::runtime_error for a code page iconv does not know.
+std::optional<std::string> toCodePageExact(std::string_view utf8);
 
 }  // namespace kelmore::platform

@@ -28,6 +28,18 @@ TEST(CodePage, a_missing_character_becomes_one_question_mark) {
   EXPECT_EQ(toCodePage("😀x"), "?x");  // four UTF-8 bytes, still one mark
 }
 
+TEST(CodePage, exact_conversion_refuses_what_the_code_page_lacks) {
+  EXPECT_EQ(toCodePageExact("A表ｱ"), std::optional<std::string>("A\x95\x5C\xB1"));
+  EXPECT_EQ(toCodePageExact(""), std::optional<std::string>(""));
+  EXPECT_EQ(toCodePageExact("a€b"), std::nullopt);
+  EXPECT_EQ(toCodePageExact("a\xE3\x82"), std::nullopt);  // a character cut short
+  ::setenv("KELMORE_CODEPAGE", "ISO-8859-1", 1);
+  EXPECT_EQ(toCodePageExact("é"), std::optional<std::string>("\xE9"));
+  EXPECT_EQ(toCodePageExact("ア"), std::nullopt);
+  ::unsetenv("KELMORE_CODEPAGE");
+  EXPECT_EQ(toCodePageExact("ア"), std::optional<std::string>("\x83\x41"));
+}
+
 TEST(CodePage, a_lone_lead_byte_does_not_stop_the_conversion) {
   EXPECT_EQ(fromCodePage("\x83"), "\xEF\xBF\xBD");
   EXPECT_EQ(fromCodePage("A\x83"), "A\xEF\xBF\xBD");
