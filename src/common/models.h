@@ -1,18 +1,176 @@
-// Model names, target areas and memory-area names: the small fixed vocabularies every subsystem keys on.
+// Module models with everything that differs between them, target areas and memory-area names: the small
+// fixed vocabularies every subsystem keys on.
 // Layer: common (plain C++, no Qt).
+//
+// kModels holds one row per display module model; every room reads its model facts through modelInfo().
+// A model name that no row holds (the model box takes any text) reads as kOtherModel, whose values are the
+// members' defaults. Adding a model is adding a row.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace kelmore {
 
-// The model list in its order. Model names are compared exactly, letter case included.
-inline constexpr std::array<std::string_view, 10> kModelNames{
-    "PX-5100", "PX-5200", "PX-5200B", "PX-6203", "PX-B", "PX-D", "QT-R500", "QT-R5xxP", "PX-*", "WMR-STD"};
+// One register a model gives a name: its register code and the system variable's name in the source.
+struct SystemVariable {
+  char code;
+  std::string_view name;
+};
+
+// How a For loop counts with a constant step of 1.
+enum class IncrementForm : std::uint8_t {
+  AddImmediate,  // L# var "+" 1
+  Increment,     // L# var "i", the one-byte increment
+};
+
+struct ModelInfo {
+  std::string_view name;  // compared exactly, letter case included
+  bool listed = true;     // offered in the model list; some rows are names the code knows besides
+
+  // Macro areas: the RAM area and each of the four flash areas, in bytes.
+  int ramMacroBytes = 256;
+  int flashMacroBytes = 4096;
+  // A code written to flash area k may run on into areas k+1..4; otherwise each area stands alone.
+  bool chainedFlash = true;
+  // A flash macro goes to the module in 1024-byte blocks.
+  bool blockFlashDownload = false;
+  // After a download the module shows the "Completed. ..." text.
+  bool showsDownloadStatus = true;
+
+  // Compiler: the system variables in slot order (a code may carry two names, both reach the register),
+  // and how a step of 1 counts.
+  std::span<const SystemVariable> systemVariables{};
+  IncrementForm stepOne = IncrementForm::AddImmediate;
+};
+
+inline constexpr SystemVariable kPx5200Variables[] = {
+    {'0', "Port0"}, {'1', "Port1"}, {'@', "Com"}, {'%', "RecCount"}, {'?', "TimerInterval"}, {'[', "ActSts"},
+};
+inline constexpr SystemVariable kPx5200bVariables[] = {
+    {'0', "Port0"}, {'1', "Port1"},    {'2', "DipSw"},         {'*', "ComAHD"},
+    {'@', "Com"},   {'%', "RecCount"}, {'?', "TimerInterval"},
+};
+inline constexpr SystemVariable kPx6203Variables[] = {
+    {'0', "Port0"}, {'1', "Port1"},    {'2', "Jumper"},        {'*', "ComAHD"},
+    {'@', "Com"},   {'%', "RecCount"}, {'?', "TimerInterval"},
+};
+inline constexpr SystemVariable kPxBVariables[] = {
+    {'@', "Com"}, {'%', "RecCount"}, {'?', "TimerInterval"}, {'7', "TpIN"}, {'8', "TpX"},
+    {'9', "TpY"}, {'7', "TsR"},      {'8', "Ts1"},           {'9', "Ts2"},
+};
+inline constexpr SystemVariable kPxDVariables[] = {
+    {'0', "Port0"}, {'@', "Com"}, {'%', "RecCount"}, {'?', "TimerInterval"}, {'7', "TsR"},
+    {'8', "Ts1"},   {'9', "Ts2"}, {'7', "TpIN"},     {'8', "TpX"},           {'9', "TpY"},
+};
+inline constexpr SystemVariable kQtR500Variables[] = {
+    {'0', "Port0"}, {'1', "Port1"},    {'2', "Jumper"},        {'7', "TsR"}, {'8', "Ts1"},
+    {'9', "Ts2"},   {'7', "TpIN"},     {'8', "TpX"},           {'9', "TpY"}, {'*', "ComAHD"},
+    {'@', "Com"},   {'%', "RecCount"}, {'?', "TimerInterval"},
+};
+inline constexpr SystemVariable kQtR5xxPVariables[] = {
+    {'0', "Port0"},  {'1', "Port1"}, {'2', "Jumper"},   {'4', "Port4"},         {'7', "TsR"},
+    {'8', "Ts1"},    {'9', "Ts2"},   {'7', "TpIN"},     {'8', "TpX"},           {'9', "TpY"},
+    {'*', "ComAHD"}, {'@', "Com"},   {'%', "RecCount"}, {'?', "TimerInterval"},
+};
+inline constexpr SystemVariable kPxAnyVariables[] = {
+    {'0', "Port0"},    {'1', "Port1"},         {'2', "Jumper"}, {'*', "ComAHD"}, {'@', "Com"},
+    {'%', "RecCount"}, {'?', "TimerInterval"}, {'7', "TsR"},    {'8', "Ts1"},    {'9', "Ts2"},
+    {'7', "TpIN"},     {'8', "TpX"},           {'9', "TpY"},    {'[', "ActSts"},
+};
+inline constexpr SystemVariable kWmrStdVariables[] = {
+    {'0', "Port0"}, {'1', "Port1"}, {'@', "Com"},  {'%', "RecCount"}, {'?', "TimerInterval"}, {'7', "TsR"},
+    {'8', "Ts1"},   {'9', "Ts2"},   {'7', "TpIN"}, {'8', "TpX"},      {'9', "TpY"},
+};
+
+// The listed models come first, in the order of the model list.
+inline constexpr ModelInfo kModels[] = {
+    {.name = "PX-5100",
+     .ramMacroBytes = 256,
+     .flashMacroBytes = 4096,
+     .chainedFlash = false,
+     .systemVariables = kPx5200Variables},
+    {.name = "PX-5200",
+     .ramMacroBytes = 256,
+     .flashMacroBytes = 4096,
+     .chainedFlash = false,
+     .systemVariables = kPx5200Variables},
+    {.name = "PX-5200B",
+     .ramMacroBytes = 16384,
+     .flashMacroBytes = 4096,
+     .chainedFlash = true,
+     .systemVariables = kPx5200bVariables,
+     .stepOne = IncrementForm::Increment},
+    {.name = "PX-6203",
+     .ramMacroBytes = 16384,
+     .flashMacroBytes = 0,
+     .chainedFlash = false,
+     .systemVariables = kPx6203Variables,
+     .stepOne = IncrementForm::Increment},
+    {.name = "PX-B",
+     .ramMacroBytes = 256,
+     .flashMacroBytes = 4096,
+     .chainedFlash = false,
+     .systemVariables = kPxBVariables},
+    {.name = "PX-D",
+     .ramMacroBytes = 256,
+     .flashMacroBytes = 8192,
+     .chainedFlash = true,
+     .systemVariables = kPxDVariables},
+    {.name = "QT-R500",
+     .ramMacroBytes = 1024,
+     .flashMacroBytes = 8192,
+     .chainedFlash = true,
+     .systemVariables = kQtR500Variables},
+    {.name = "QT-R5xxP",
+     .ramMacroBytes = 1024,
+     .flashMacroBytes = 8192,
+     .chainedFlash = true,
+     .systemVariables = kQtR5xxPVariables},
+    {.name = "PX-*",
+     .ramMacroBytes = 256,
+     .flashMacroBytes = 4096,
+     .chainedFlash = true,
+     .systemVariables = kPxAnyVariables},
+    {.name = "WMR-STD",
+     .ramMacroBytes = 256,
+     .flashMacroBytes = 4096,
+     .chainedFlash = false,
+     .blockFlashDownload = true,
+     .showsDownloadStatus = false,
+     .systemVariables = kWmrStdVariables},
+    // Not in the list; its flash areas stand alone.
+    {.name = "PX-6901", .listed = false, .chainedFlash = false},
+};
+
+// What a model name outside the table reads as.
+inline constexpr ModelInfo kOtherModel{};
+
+// The row of `name` (exact compare), else kOtherModel.
+constexpr const ModelInfo& modelInfo(std::string_view name) {
+  for (const auto& model : kModels)
+    if (model.name == name) return model;
+  return kOtherModel;
+}
+
+// The model list in its order.
+inline constexpr std::size_t kListedModelCount =
+    static_cast<std::size_t>(std::ranges::count_if(kModels, [](const ModelInfo& m) { return m.listed; }));
+inline constexpr std::array<std::string_view, kListedModelCount> kModelNames = [] {
+  std::array<std::string_view, kListedModelCount> names{};
+  std::size_t next = 0;
+  for (const auto& model : kModels)
+    if (model.listed) names[next++] = model.name;
+  return names;
+}();
 inline constexpr std::string_view kInitialModel = "PX-5200";
+static_assert(modelInfo(kInitialModel).listed && !modelInfo(kInitialModel).name.empty(),
+              "the initial model is one of the list");
 
 // Target area index: 0 is the RAM macro area, 1..4 the flash macro areas.
 inline constexpr int kRamArea = 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/codetext.h"
+#include "common/models.h"
 #include "common/numbers.h"
 #include "common/strings.h"
 #include "compiler/instructions.h"
@@ -271,8 +272,8 @@ void compileFor(MacroCompiler& mc, const SourceLine& line) {
   holdHeadRegisters(mc, owner, stepCode, out.codeText.size());
   const bool stepConstant = !isVariable(mc, stepValue);
   if (stepConstant) {
-    const std::string model = mc.host.modelName();
-    if (HensuuLabel::hexVal(stepValue) == 1 && (model == "PX-6203" || model == "PX-5200B"))
+    const IncrementForm stepOne = modelInfo(mc.host.modelName()).stepOne;
+    if (HensuuLabel::hexVal(stepValue) == 1 && stepOne == IncrementForm::Increment)
       out.code_inc(var);
     else
       out.code_calcImm(var, HensuuLabel::hexVal(stepValue), "+");

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "common/models.h"
 #include "common/numbers.h"
 #include "compiler/codeout.h"
 #include "compiler/compiler.h"
@@ -19,128 +20,6 @@ std::string toLowerAscii(std::string_view text) {
 }
 
 namespace {
-
-struct SysVarRow {
-  char code;
-  std::string_view name;
-};
-struct ModelSysVars {
-  std::string_view model;
-  std::vector<SysVarRow> rows;
-};
-
-const std::vector<ModelSysVars>& sysVarTable() {
-  static const std::vector<ModelSysVars> table = {
-      {"PX-5100",
-       {{'0', "Port0"},
-        {'1', "Port1"},
-        {'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"},
-        {'[', "ActSts"}}},
-      {"PX-5200",
-       {{'0', "Port0"},
-        {'1', "Port1"},
-        {'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"},
-        {'[', "ActSts"}}},
-      {"PX-5200B",
-       {{'0', "Port0"},
-        {'1', "Port1"},
-        {'2', "DipSw"},
-        {'*', "ComAHD"},
-        {'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"}}},
-      {"PX-6203",
-       {{'0', "Port0"},
-        {'1', "Port1"},
-        {'2', "Jumper"},
-        {'*', "ComAHD"},
-        {'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"}}},
-      {"PX-B",
-       {{'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"},
-        {'7', "TpIN"},
-        {'8', "TpX"},
-        {'9', "TpY"},
-        {'7', "TsR"},
-        {'8', "Ts1"},
-        {'9', "Ts2"}}},
-      {"PX-D",
-       {{'0', "Port0"},
-        {'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"},
-        {'7', "TsR"},
-        {'8', "Ts1"},
-        {'9', "Ts2"},
-        {'7', "TpIN"},
-        {'8', "TpX"},
-        {'9', "TpY"}}},
-      {"PX-*",
-       {{'0', "Port0"},
-        {'1', "Port1"},
-        {'2', "Jumper"},
-        {'*', "ComAHD"},
-        {'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"},
-        {'7', "TsR"},
-        {'8', "Ts1"},
-        {'9', "Ts2"},
-        {'7', "TpIN"},
-        {'8', "TpX"},
-        {'9', "TpY"},
-        {'[', "ActSts"}}},
-      {"QT-R5xxP",
-       {{'0', "Port0"},
-        {'1', "Port1"},
-        {'2', "Jumper"},
-        {'4', "Port4"},
-        {'7', "TsR"},
-        {'8', "Ts1"},
-        {'9', "Ts2"},
-        {'7', "TpIN"},
-        {'8', "TpX"},
-        {'9', "TpY"},
-        {'*', "ComAHD"},
-        {'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"}}},
-      {"QT-R500",
-       {{'0', "Port0"},
-        {'1', "Port1"},
-        {'2', "Jumper"},
-        {'7', "TsR"},
-        {'8', "Ts1"},
-        {'9', "Ts2"},
-        {'7', "TpIN"},
-        {'8', "TpX"},
-        {'9', "TpY"},
-        {'*', "ComAHD"},
-        {'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"}}},
-      {"WMR-STD",
-       {{'0', "Port0"},
-        {'1', "Port1"},
-        {'@', "Com"},
-        {'%', "RecCount"},
-        {'?', "TimerInterval"},
-        {'7', "TsR"},
-        {'8', "Ts1"},
-        {'9', "Ts2"},
-        {'7', "TpIN"},
-        {'8', "TpX"},
-        {'9', "TpY"}}},
-  };
-  return table;
-}
 
 constexpr std::string_view kGlobalPrefix = "global::";
 
@@ -176,14 +55,9 @@ void HensuuLabel::hensuuInit() {
   // A model outside the table keeps no system variable of an earlier compile.
   sysVarCode_.clear();
   sysVarName_.clear();
-  const std::string model = owner_.host.modelName();
-  for (const auto& entry : sysVarTable()) {
-    if (entry.model != model) continue;
-    for (const auto& row : entry.rows) {
-      sysVarCode_.emplace_back(1, row.code);
-      sysVarName_.push_back(std::string(kGlobalPrefix) + std::string(row.name));
-    }
-    break;
+  for (const SystemVariable& variable : modelInfo(owner_.host.modelName()).systemVariables) {
+    sysVarCode_.emplace_back(1, variable.code);
+    sysVarName_.push_back(std::string(kGlobalPrefix) + std::string(variable.name));
   }
   for (std::size_t s = 0; s < sysVarName_.size(); ++s)
     varIndex_.try_emplace(toLowerAscii(sysVarName_[s]), Binding{Bank::Sys, static_cast<std::int16_t>(s)});

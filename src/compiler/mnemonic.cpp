@@ -60,6 +60,30 @@ class Fields {
   const CodeItem& item_;
 };
 
+// The names the listing gives the system registers. Where a model names a register its own way (PX-B
+// reads 7..9 as its touch panel first, PX-5200B's 2 is its DIP switch), the model's first system variable
+// of that code names it; the listing's own spellings ("ComAhd", "timerInterval") stand for the rest.
+struct ListedRegister {
+  char code;
+  std::string_view name;
+  bool modelNamed;
+};
+constexpr ListedRegister kListedRegisters[] = {
+    {'7', "TsR", true},
+    {'8', "Ts1", true},
+    {'9', "Ts2", true},
+    {'&', "TrsCount", false},
+    {'[', "ActSts", false},
+    {'0', "Port0", false},
+    {'1', "Port1", false},
+    {'2', "Jumper", true},
+    {'4', "Port4", false},
+    {'*', "ComAhd", false},
+    {'@', "Com", false},
+    {'%', "RecCount", false},
+    {'?', "timerInterval", false},
+};
+
 std::string S(std::uint8_t code, std::string_view model) {
   return sysRegName(shownChar(code), model);
 }
@@ -197,37 +221,14 @@ TextSpan clampedSpan(std::int64_t start, std::int64_t end, std::size_t size) {
 }  // namespace
 
 std::string sysRegName(char code, std::string_view model) {
-  const bool touchModel = model == "PX-B";
-  switch (code) {
-    case '7':
-      return touchModel ? "TpIN" : "TsR";
-    case '8':
-      return touchModel ? "TpX" : "Ts1";
-    case '9':
-      return touchModel ? "TpY" : "Ts2";
-    case '&':
-      return "TrsCount";
-    case '[':
-      return "ActSts";
-    case '0':
-      return "Port0";
-    case '1':
-      return "Port1";
-    case '2':
-      return model == "PX-5200B" ? "DipSw" : "Jumper";
-    case '4':
-      return "Port4";
-    case '*':
-      return "ComAhd";
-    case '@':
-      return "Com";
-    case '%':
-      return "RecCount";
-    case '?':
-      return "timerInterval";
-    default:
-      return std::string(1, code);
+  for (const ListedRegister& row : kListedRegisters) {
+    if (row.code != code) continue;
+    if (row.modelNamed)
+      for (const SystemVariable& variable : modelInfo(model).systemVariables)
+        if (variable.code == code) return std::string(variable.name);
+    return std::string(row.name);
   }
+  return std::string(1, code);
 }
 
 LabelsByAddress labelsByAddress(std::span<const std::string> names, std::span<const std::int32_t> addresses) {

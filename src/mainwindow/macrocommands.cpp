@@ -2,8 +2,6 @@
 // Layer: main window (plain C++, no Qt).
 #include "mainwindow/macrocommands.h"
 
-#include <algorithm>
-#include <array>
 #include <vector>
 
 #include "common/models.h"
@@ -11,38 +9,6 @@
 
 namespace kelmore::mainwindow {
 namespace {
-
-struct ModelCapacity {
-  std::string_view model;
-  int bytes;
-};
-
-// Models not named here have the last row's capacity.
-constexpr std::array<ModelCapacity, 4> kRamCapacities{{
-    {"PX-5200B", 16384},
-    {"PX-6203", 16384},
-    {"QT-R5xxP", 1024},
-    {"QT-R500", 1024},
-}};
-constexpr int kRamCapacityOther = 256;
-
-constexpr std::array<ModelCapacity, 4> kRomCapacities{{
-    {"PX-6203", 0},
-    {"PX-D", 8192},
-    {"QT-R5xxP", 8192},
-    {"QT-R500", 8192},
-}};
-constexpr int kRomCapacityOther = 4096;
-
-// Models whose flash areas stand alone; every other model chains area k with the areas after it.
-constexpr std::array<std::string_view, 6> kSingleFlashAreaModels{"PX-5100", "PX-5200", "PX-B",
-                                                                 "PX-6203", "PX-6901", "WMR-STD"};
-
-int capacityOf(std::span<const ModelCapacity> table, int other, std::string_view model) {
-  for (const auto& row : table)
-    if (row.model == model) return row.bytes;
-  return other;
-}
 
 constexpr int kResNoFitRam = 1004;
 constexpr int kResNoFitRom = 1005;
@@ -105,24 +71,16 @@ bool validArea(int targetArea) {
 
 }  // namespace
 
-int RamCapacity(std::string_view model) {
-  return capacityOf(kRamCapacities, kRamCapacityOther, model);
-}
-
-int RomCapacity(std::string_view model) {
-  return capacityOf(kRomCapacities, kRomCapacityOther, model);
-}
-
 std::optional<std::string> capacityError(std::int32_t lastIndex, int targetArea, std::string_view model) {
   if (!validArea(targetArea)) return std::string(kNoTarget);
+  const ModelInfo& info = modelInfo(model);
   if (targetArea == 0) {
-    const int capacity = RamCapacity(model);
+    const int capacity = info.ramMacroBytes;
     if (lastIndex < capacity) return std::nullopt;
     return std::string(resString(kResNoFitRam)) + std::to_string(capacity) + "Byte";
   }
-  const std::int64_t capacity = RomCapacity(model);
-  const bool single = std::ranges::find(kSingleFlashAreaModels, model) != kSingleFlashAreaModels.end();
-  const std::int64_t limit = single ? capacity : (5 - targetArea) * capacity;
+  const std::int64_t capacity = info.flashMacroBytes;
+  const std::int64_t limit = info.chainedFlash ? (5 - targetArea) * capacity : capacity;
   if (lastIndex < limit) return std::nullopt;
   return std::string(resString(kResNoFitRom));
 }
@@ -157,23 +115,22 @@ CommandResult rewriteSequence(MacroDevice& device, int targetArea, std::string_v
                               std::span<const std::uint8_t> code) {
   if (!validArea(targetArea) || code.empty()) return {false, std::string(kNoTarget)};
   const auto lastIndex = static_cast<std::int32_t>(code.size() - 1);
-  const std::string status = rewriteStatusText(targetArea, lastIndex, RomCapacity(model));
-  const bool wmr = model == kWmrModel;
+  const ModelInfo& info = modelInfo(model);
+  const std::string status = rewriteStatusText(targetArea, lastIndex, info.flashMacroBytes);
   return runOnOpenLink(device, [&] {
     if (targetArea == 0) {
       if (!device.userModeIn() || !device.writeMemorySw(kAutoExecSwitch, 0) || !device.userModeOut())
         return false;
       device.pause(kRamSettleMs);
       if (!device.fromRamMacroDefine(code)) return false;
-      return wmr || (device.cursorSet(0, 0) && device.printText(status));
+      return !info.showsDownloadStatus || (device.cursorSet(0, 0) && device.printText(status));
     }
-    if (wmr)
-      return device.userModeIn() && device.fromMacroDefineWmr(0, 0, code) &&
-             device.writeMemorySw(kAutoExecSwitch, 0) && device.userModeOut() &&
-             device.dummyWrite(kDummyWriteBytes) && device.dummyRead();
-    return device.userModeIn() && device.fromMacroDefine(targetArea, 0, 0, code) &&
-           device.writeMemorySw(kAutoExecSwitch, 0) && device.userModeOut() &&
-           device.dummyWrite(kDummyWriteBytes) && device.printText(status) && device.dummyRead();
+    const bool defined =
+        device.userModeIn() && (info.blockFlashDownload ? device.fromMacroDefineWmr(0, 0, code)
+                                                        : device.fromMacroDefine(targetArea, 0, 0, code));
+    return defined && device.writeMemorySw(kAutoExecSwitch, 0) && device.userModeOut() &&
+           device.dummyWrite(kDummyWriteBytes) && (!info.showsDownloadStatus || device.printText(status)) &&
+           device.dummyRead();
   });
 }
 

@@ -14,18 +14,13 @@
 
 namespace kelmore::mainwindow {
 
-inline constexpr std::string_view kWmrModel = "WMR-STD";
 inline constexpr int kAutoExecSwitch = 19;     // memory switch that holds the power-on macro number
 inline constexpr int kRamSettleMs = 1000;      // pause before a RAM macro definition
 inline constexpr int kDummyWriteBytes = 1000;  // zero bytes that push a flash download through
 
-// Capacity in bytes of the RAM macro area and of one flash macro area, by model (exact compare).
-int RamCapacity(std::string_view model);
-int RomCapacity(std::string_view model);
-
-// Nothing when a code with last index `lastIndex` fits target area `targetArea` of `model`; otherwise the
-// message the user sees. A flash area takes at most its capacity, like the RAM area; models whose flash
-// areas form one chain take at most (5 - k) capacities from area k on.
+// Nothing when a code with last index `lastIndex` fits target area `targetArea` of `model` (capacities
+// from the model table); otherwise the message the user sees. A flash area takes at most its capacity, like
+// the RAM area; models whose flash areas form one chain take at most (5 - k) capacities from area k on.
 std::optional<std::string> capacityError(std::int32_t lastIndex, int targetArea, std::string_view model);
 
 // The text a download leaves on the module's display: "Completed. [RAM Macro] ",

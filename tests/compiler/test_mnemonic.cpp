@@ -202,7 +202,8 @@ TEST(SysRegName, names_by_model) {
       {'&', "PX-5200", "TrsCount"}, {'[', "PX-5200", "ActSts"},   {'0', "PX-5200", "Port0"},
       {'1', "PX-5200", "Port1"},    {'4', "QT-R5xxP", "Port4"},   {'*', "PX-6203", "ComAhd"},
       {'@', "PX-5200", "Com"},      {'%', "PX-5200", "RecCount"}, {'?', "PX-5200", "timerInterval"},
-      {'A', "PX-B", "A"},           {'a', "PX-B", "a"},
+      {'A', "PX-B", "A"},           {'a', "PX-B", "a"},           {'7', "WMR-STD", "TsR"},
+      {'2', "PX-5100", "Jumper"},   {'9', "PX-6901", "Ts2"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(mnemonic::sysRegName(c.code, c.model), c.name) << c.code << " " << c.model;

@@ -34,6 +34,8 @@ const CapacityCase kCapacityCases[] = {
     {"from_wmr_one_area", "WMR-STD", 3, 4095, std::nullopt},
     {"from_wmr_4097_refused", "WMR-STD", 3, 4096, kRomError},
     {"from_px6203_takes_nothing", "PX-6203", 1, 0, kRomError},
+    {"from_px6901_one_area_though_not_listed", "PX-6901", 2, 4096, kRomError},
+    {"from_unknown_model_chains", "LN-B", 2, 12287, std::nullopt},
     {"from_chain_area2_three_areas", "PX-*", 2, 12287, std::nullopt},
     {"from_chain_area2_refused_past_three", "PX-*", 2, 12288, kRomError},
     {"from_chain_area4_one_area", "PX-*", 4, 4096, kRomError},
