@@ -40,6 +40,8 @@ std::span<const StatementRow> statementTable() {
   static const std::vector<StatementRow> rows = {
       {LineForm::Label, "", compileLabelLine},
       {LineForm::Keyword, "PXSeries", compilePXSeries},
+      {LineForm::Keyword, "EventTouchSet", compileEventTouchSet},
+      {LineForm::Keyword, "EventPortSet", compileEventPortSet},
       {LineForm::Keyword, "EventTimerSet", compileEventTimerSet},
       {LineForm::Keyword, "EventEnable", compileEventEnable},
       {LineForm::Keyword, "EventDisable", compileEventDisable},
@@ -59,8 +61,11 @@ std::span<const StatementRow> statementTable() {
       {LineForm::Keyword, "Print", compilePrint},
       {LineForm::Keyword, "Cls", compileCls},
       {LineForm::Keyword, "Cursor", compileCursor},
+      {LineForm::Keyword, "KanjiOn", compileKanjiOn},
+      {LineForm::Keyword, "CjkOn", compileKanjiOn},
       {LineForm::Keyword, "KanjiOff", compileKanjiOff},
       {LineForm::Keyword, "CjkOff", compileKanjiOff},
+      {LineForm::Keyword, "SetFont", compileSetFont},
       {LineForm::RoutineCall, "", compileRoutineCall},
       {LineForm::Other, "", compileAssignment},
   };

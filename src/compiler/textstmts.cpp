@@ -2,11 +2,13 @@
 // Layer: compiler (plain C++, no Qt).
 #include "compiler/textstmts.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "common/models.h"
 #include "common/numbers.h"
 #include "common/strings.h"
 #include "compiler/stmt_support.h"
@@ -28,10 +30,26 @@ constexpr std::size_t kMaxItemBytes = 32767;
 constexpr std::string_view kQuoteMissing = "'\"' is missing.";
 constexpr std::string_view kNotInCodePage = "Character is not in the code page. Line: ";
 
+// The character sets of the double-byte mode: the words that name each, and its byte.
+struct Language {
+  std::array<std::string_view, 4> words;
+  std::uint8_t byte;
+};
+constexpr std::array<Language, 4> kLanguages{{
+    {{"j", "jis", "sjis"}, 0x00},
+    {{"k", "korea", "korean", "hangul"}, 0x01},
+    {{"sc", "simplified_chinese", "simplified"}, 0x02},
+    {{"tc", "traditional_chinese", "traditional"}, 0x03},
+}};
+
 // Display command bytes sent as P# literals.
 constexpr std::uint8_t kClearScreen = 0x0C;
 constexpr std::array<std::uint8_t, 2> kCursorPosition = {0x1F, 0x24};
-constexpr std::array<std::uint8_t, 5> kDoubleByteOff = {0x1F, 0x28, 0x67, 0x02, 0x00};
+// 1F 28 67, an option, its value: the display options. The character set is an option too, whose byte
+// depends on the model.
+constexpr std::array<std::uint8_t, 3> kDisplayOption = {0x1F, 0x28, 0x67};
+constexpr std::uint8_t kFontSizeOption = 0x01;
+constexpr std::uint8_t kDoubleByteOption = 0x02;
 
 // The characters after the keyword and its blank.
 std::string_view argumentText(const SourceLine& line) {
@@ -82,6 +100,18 @@ std::span<const std::uint8_t> asBytes(const std::string& text) {
 std::string evaluateItem(MacroCompiler& mc, std::string_view item) {
   if (item.empty()) mc.expressionExit();
   return evaluate(mc, item);
+}
+
+// The words after the keyword joined without blanks, in lower case ("8 x16" reads as "8x16").
+std::string joinedArgument(const SourceLine& line) {
+  std::string joined;
+  for (std::size_t k = 1; k < line.words.size(); ++k) joined += line.words[k];
+  return toLowerAscii(joined);
+}
+
+// The bytes of a display option: 1F 28 67, the option, its value.
+std::array<std::uint8_t, 5> displayOption(std::uint8_t option, std::uint8_t value) {
+  return {kDisplayOption[0], kDisplayOption[1], kDisplayOption[2], option, value};
 }
 
 // One coordinate of Cursor, low byte first. A register value's high byte is computed in the module.
@@ -157,8 +187,34 @@ void compileCursor(MacroCompiler& mc, const SourceLine& line) {
   cursorCoordinate(mc, items[1]);
 }
 
+void compileKanjiOn(MacroCompiler& mc, const SourceLine& line) {
+  const std::string language = joinedArgument(line);
+  std::uint8_t languageByte = kLanguages[0].byte;
+  if (!language.empty()) {
+    const auto named = std::ranges::find_if(kLanguages, [&language](const Language& l) {
+      return std::ranges::find(l.words, std::string_view(language)) != l.words.end();
+    });
+    if (named == kLanguages.end()) throw CompileFault("unknown character set " + language);
+    languageByte = named->byte;
+  }
+  const std::array<std::uint8_t, 5> on = displayOption(kDoubleByteOption, 0x01);
+  const std::array<std::uint8_t, 5> characterSet =
+      displayOption(modelInfo(mc.host.modelName()).characterSetCommand, languageByte);
+  std::array<std::uint8_t, on.size() + characterSet.size()> bytes{};
+  std::ranges::copy(on, bytes.begin());
+  std::ranges::copy(characterSet, bytes.begin() + on.size());
+  mc.codeout.code_print(bytes);
+}
+
+void compileSetFont(MacroCompiler& mc, const SourceLine& line) {
+  const std::string size = joinedArgument(line);
+  const auto code = fontSizeCode(modelInfo(mc.host.modelName()), size);
+  if (!code) throw CompileFault("the model has no font size " + size);
+  mc.codeout.code_print(displayOption(kFontSizeOption, *code));
+}
+
 void compileKanjiOff(MacroCompiler& mc, const SourceLine&) {
-  mc.codeout.code_print(kDoubleByteOff);
+  mc.codeout.code_print(displayOption(kDoubleByteOption, 0x00));
 }
 
 }  // namespace kelmore

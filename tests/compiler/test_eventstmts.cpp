@@ -29,6 +29,41 @@ void PrintTo(const CodeCase& c, std::ostream* os) {
 }
 
 const CodeCase kCodeCases[] = {
+    {"touch_enable_with_a_constant_mode",
+     "QT-R5xxP",
+     {"Sub Start()", "EventTouchSet enable, 3", "End Sub", "Sub Touch_Event()", "End Sub"},
+     "50 23 04 00 1F 50 01 03 "  // the set-up command and the mode in one print
+     "45 53 01 04 00 "
+     "45 44 42 4B "
+     "52 45 "},
+    {"touch_enable_with_a_register_mode",
+     "QT-R5xxP",
+     {"Sub Start()", "a = 2", "EventTouchSet Enable, a", "End Sub", "Sub Touch_Event()", "End Sub"},
+     "4C 23 41 3D 02 00 50 23 03 00 1F 50 01 50 52 01 00 41 45 53 01 04 00 45 44 42 4B 52 45 "},
+    {"touch_disable_needs_no_routine",
+     "QT-R5xxP",
+     {"Sub Start()", "EventTouchSet disable,", "End Sub"},
+     "45 53 00 00 00 45 44 42 4B "},
+    {"port_equal",
+     "PX-5200",
+     {"Sub Start()", "EventPortSet enable, port0 * &HFF = &H12", "End Sub", "Sub Port_Event()", "End Sub"},
+     "45 50 01 00 30 12 00 FF 00 04 00 45 44 42 4B 52 45 "},
+    {"port_words_in_any_case_and_port4",
+     "QT-R5xxP",
+     {"Sub Start()", "EventPortSet ENABLE, PORT4 * &HF00F <> &H1234", "EventPortSet off, Port1 * 1 = 0",
+      "End Sub", "Sub Port_Event()", "End Sub"},
+     "45 50 01 01 34 34 12 0F F0 0F 00 "
+     "45 50 00 00 31 00 00 01 00 04 00 "
+     "45 44 42 4B "
+     "52 45 "},
+    {"port_values_rounded_half_to_even_and_in_twos_complement",
+     "PX-5200",
+     {"Sub Start()", "EventPortSet enable, port1 * -1 = 2.5", "EventPortSet enable, port0 * 3.5 <> 65535",
+      "End Sub", "Sub Port_Event()", "End Sub"},
+     "45 50 01 00 31 02 00 FF FF 0F 00 "
+     "45 50 01 01 30 FF FF 04 00 04 00 "
+     "45 44 42 4B "
+     "52 45 "},
     {"timer_enable_binds_the_timer_routine",
      "PX-5200",
      {"Sub Start()", "EventTimerSet enable, 100", "EventEnable", "End Sub", "Sub Timer_Event()", "End Sub"},
@@ -83,6 +118,67 @@ std::vector<std::string> boxLogMark(const std::string& text, int line) {
 }
 
 const ErrorCase kErrorCases[] = {
+    {"touch_on_a_model_without_touch",
+     "PX-5200",
+     {"Sub Start()", "EventTouchSet enable, 3", "End Sub", "Sub Touch_Event()", "End Sub"},
+     unexpectedError(1)},
+    {"touch_without_its_comma",
+     "QT-R5xxP",
+     {"Sub Start()", "EventTouchSet disable", "End Sub"},
+     unexpectedError(1)},
+    {"touch_routine_missing",
+     "QT-R5xxP",
+     {"Sub Start()", "EventTouchSet enable, 3", "End Sub"},
+     boxLogMark("Event touch routine is not defined.", 1)},
+    {"touch_mode_above_a_byte",
+     "QT-R5xxP",
+     {"Sub Start()", "EventTouchSet enable, 256", "End Sub", "Sub Touch_Event()", "End Sub"},
+     unexpectedError(1)},
+    {"port_on_a_model_without_ports",
+     "PX-B",
+     {"Sub Start()", "EventPortSet enable, port0 * 1 = 1", "End Sub", "Sub Port_Event()", "End Sub"},
+     unexpectedError(1)},
+    {"port_routine_missing",
+     "PX-5200",
+     {"Sub Start()", "EventPortSet enable, port0 * 1 = 1", "End Sub"},
+     boxLogMark("Event port routine is not defined.", 1)},
+    {"port4_on_a_model_without_it",
+     "PX-5200",
+     {"Sub Start()", "EventPortSet enable, Port4 * 1 = 1", "End Sub", "Sub Port_Event()", "End Sub"},
+     boxLogMark("'Port4' is not ready.", 1)},
+    {"port_no_model_has",
+     "QT-R5xxP",
+     {"Sub Start()", "EventPortSet enable, port2 * 1 = 1", "End Sub", "Sub Port_Event()", "End Sub"},
+     expressionError(1)},
+    {"port_text_that_names_no_port",
+     "PX-5200",
+     {"Sub Start()", "EventPortSet enable, p0 * 1 = 1", "End Sub", "Sub Port_Event()", "End Sub"},
+     expressionError(1)},
+    {"port_without_its_mask",
+     "PX-5200",
+     {"Sub Start()", "EventPortSet enable, port0 = 1", "End Sub", "Sub Port_Event()", "End Sub"},
+     unexpectedError(1)},
+    {"port_without_its_comparison",
+     "PX-5200",
+     {"Sub Start()", "EventPortSet enable, port0 * 1", "End Sub", "Sub Port_Event()", "End Sub"},
+     unexpectedError(1)},
+    {"port_data_variable",
+     "PX-5200",
+     {"Sub Start()", "a = 1", "EventPortSet enable, port0 * a = a", "End Sub", "Sub Port_Event()", "End Sub"},
+     boxLogMark("Variable can not use for data value.", 2)},
+    {"port_mask_variable",
+     "PX-5200",
+     {"Sub Start()", "a = 1", "EventPortSet enable, port0 * a <> 1", "End Sub", "Sub Port_Event()",
+      "End Sub"},
+     boxLogMark("Variable can not use for mask value.", 2)},
+    {"port_data_beyond_16_bits",
+     "PX-5200",
+     {"Sub Start()", "EventPortSet enable, port0 * 1 = &H10000", "End Sub", "Sub Port_Event()", "End Sub"},
+     unexpectedError(1)},
+    {"port_mask_below_16_bits",
+     "PX-5200",
+     {"Sub Start()", "EventPortSet enable, port0 * -32769 = 1", "End Sub", "Sub Port_Event()", "End Sub"},
+     unexpectedError(1)},
     {"timer_routine_missing",
      "PX-5200",
      {"Sub Start()", "EventTimerSet enable, 100", "End Sub"},
@@ -120,6 +216,41 @@ TEST_P(Errors, report) {
 
 INSTANTIATE_TEST_SUITE_P(events, Errors, ::testing::ValuesIn(kErrorCases),
                          [](const auto& i) { return std::string(i.param.name); });
+
+// Event set-ups with their routines' skips, a text print, and a labelled Data table of eight-byte rows.
+TEST(Listing, program_with_events_and_a_data_table) {
+  const auto result = compileLines("QT-R5xxP", {
+                                                   "Sub Start()",
+                                                   "EventTimerSet enable, 50",
+                                                   "EventPortSet enable, port1 * &H0F <> 3",
+                                                   "EventTouchSet enable, 1",
+                                                   "EventEnable",
+                                                   "Cls",
+                                                   "Print \"Hi\", 13",
+                                                   "GoTo done",
+                                                   "table:",
+                                                   "Data \"ABC\", 1, 2, 3, 4, 5, 6, 7, 8",
+                                                   "done:",
+                                                   "EventDisable",
+                                                   "End Sub",
+                                                   "Sub Timer_Event()",
+                                                   "EventTimerSet disable, 0",
+                                                   "End Sub",
+                                                   "Sub Port_Event()",
+                                                   "End Sub",
+                                                   "Sub Touch_Event()",
+                                                   "End Sub",
+                                               });
+  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+  const MacroCompiler& mc = *result.mc;
+  const mnemonic::LabelsByAddress labels =
+      mnemonic::labelsByAddress(mc.hensuulabel.labelName(), mc.hensuulabel.labelAddressValues());
+  mnemonic::ListingInput input;
+  input.model = "QT-R5xxP";
+  input.labels = &labels;
+  EXPECT_EQ(testkit::withLf(mnemonic::buildListing(result.host->codeView, input).text),
+            testkit::golden("events_and_data.txt"));
+}
 
 }  // namespace
 }  // namespace kelmore
