@@ -48,7 +48,7 @@ class QuietHost : public CompilerHost {
   void setCloseVisible(bool) override {}
   void refreshWindow() override {}
   void messageBox(std::string_view) override {}
-  std::string modelName() override { return "PX-5200"; }
+  std::string modelName() override { return "QT-R5xxP"; }
   int targetArea() override { return 1; }
   const ImageListView& images() override { return images_; }
 
@@ -57,8 +57,9 @@ class QuietHost : public CompilerHost {
 };
 
 // Routines of a fixed shape: a user label, assignments and expressions, an If with Else, a For loop, a
-// Select with two Cases, a GoTo and a call. About ten labels a routine keeps 30,000 lines inside the
-// 4096 label slots; globals only, so the 21 registers suffice.
+// Select with two Cases, every event set-up, text and display statement, a Data table, a GoTo and a call.
+// About ten labels a routine keeps 30,000 lines inside the 4096 label slots; globals only, so the 21
+// registers suffice. The model has the touch event, so every statement form compiles.
 std::string generateSource(int lines) {
   std::string s;
   int count = 0;
@@ -73,12 +74,17 @@ std::string generateSource(int lines) {
   add("End Sub");
   add("Sub P(a, b)");
   add("End Sub");
+  for (const char* routine : {"Timer_Event", "Port_Event", "Touch_Event"}) {
+    add(std::string("Sub ") + routine + "()");
+    add("Print \"event\", 13");
+    add("End Sub");
+  }
   int routine = 0;
   while (count < lines) {
     const std::string n = std::to_string(routine);
     add("Sub R" + n + "()");
     add("top" + n + ": ' loop start");
-    for (int k = 0; count < lines - 24 && k < 70; ++k) {
+    for (int k = 0; count < lines - 37 && k < 70; ++k) {
       // Built by appending: GCC 12 warns (falsely) about "literal" + string in release builds.
       std::string a = "g";
       a += std::to_string(k % 8);
@@ -119,6 +125,19 @@ std::string generateSource(int lines) {
     add("g1 = VPeek(16)");
     add("g2 = top" + n);
     add("P g1, g2 + 1");
+    add("EventTimerSet enable, g1 + 10");
+    add("EventPortSet enable, port1 * &H0F <> 3");
+    add("EventTouchSet enable, g2");
+    add("EventEnable");
+    add("Cls");
+    add("Print \"Total: \", g5, g6 + 48, 13");
+    add("Print \"日本語の表示\"");
+    add("Cursor 16, g3");
+    add("KanjiOn sjis");
+    add("CjkOff");
+    add("SetFont 8x16");
+    add("Data \"TABLE,\", 1, 2, &H10 + 3");
+    add("EventDisable");
     add("Select Case g6 + 1");
     add("Case 1");
     add("g7 = 2");
