@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,7 +32,7 @@ constexpr std::size_t kMaxItemBytes = 32767;
 constexpr std::string_view kQuoteMissing = "'\"' is missing.";
 constexpr std::string_view kNotInCodePage = "Character is not in the code page. Line: ";
 
-// The character sets of the double-byte mode: the words that name each, and its byte.
+// The character sets of the double-byte mode: the words that name each (unused places empty), and its byte.
 struct Language {
   std::array<std::string_view, 4> words;
   std::uint8_t byte;
