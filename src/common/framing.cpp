@@ -4,8 +4,6 @@
 
 #include <stdexcept>
 
-#include "common/models.h"
-
 namespace kelmore {
 namespace {
 
@@ -45,17 +43,6 @@ std::vector<std::uint8_t> flashMacroDefine(std::uint8_t area, std::uint8_t stepT
   std::vector<std::uint8_t> bytes = flashMacroHeader(area, code.size(), stepTimer, loopTimer);
   bytes.insert(bytes.end(), code.begin(), code.end());
   return bytes;
-}
-
-ExportFraming exportFraming(int targetArea, std::size_t codeLength) {
-  if (targetArea == kRamArea) return {ramMacroHeader(codeLength), {}};
-  if (targetArea < 1 || targetArea > kFlashAreaCount) throw std::out_of_range("target area out of range");
-  ExportFraming framing;
-  framing.header.assign(kUserModeIn.begin(), kUserModeIn.end());
-  const auto flash = flashMacroHeader(static_cast<std::uint8_t>(targetArea), codeLength, 0, 0);
-  framing.header.insert(framing.header.end(), flash.begin(), flash.end());
-  framing.tailer.assign(kUserModeOut.begin(), kUserModeOut.end());
-  return framing;
 }
 
 }  // namespace kelmore

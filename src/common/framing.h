@@ -1,4 +1,4 @@
-// Download framing: the bytes that carry macro code into a macro area, for the link and for export files.
+// Download framing: the bytes that carry macro code into a macro area.
 // Layer: common (plain C++, no Qt).
 //
 // The one place these bytes are built. Lengths are code bytes and must fit the 16-bit field (0..65535);
@@ -30,14 +30,5 @@ std::vector<std::uint8_t> ramMacroDefine(std::span<const std::uint8_t> code);
 // The flash macro definition as the link sends it: header, code.
 std::vector<std::uint8_t> flashMacroDefine(std::uint8_t area, std::uint8_t stepTimer, std::uint8_t loopTimer,
                                            std::span<const std::uint8_t> code);
-
-struct ExportFraming {
-  std::vector<std::uint8_t> header;
-  std::vector<std::uint8_t> tailer;
-};
-
-// What an export file wraps around `codeLength` code bytes for target area 0..4: RAM, the 4-byte header
-// and no tailer; flash area k, user mode in plus the flash header (timers 0) and user mode out.
-ExportFraming exportFraming(int targetArea, std::size_t codeLength);
 
 }  // namespace kelmore

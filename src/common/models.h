@@ -259,11 +259,4 @@ constexpr std::optional<std::uint8_t> memoryAreaCode(std::string_view name) {
   return std::nullopt;
 }
 
-// The keyword of a memory code; empty for a code that names no area.
-constexpr std::string_view memoryAreaName(std::uint8_t code) {
-  for (const auto& area : kMemoryAreas)
-    if (area.code == code) return area.name;
-  return {};
-}
-
 }  // namespace kelmore

@@ -1,39 +1,8 @@
-// PRT line writer and shared reading grammar.
+// PRT line reading grammar.
 // Layer: common (plain C++, no Qt).
 #include "common/prtline.h"
 
-#include "common/numbers.h"
-
 namespace kelmore {
-
-std::string prtItem(std::uint8_t value) {
-  std::string item = " ";
-  item += hexLower2(value);
-  item += 'h';
-  return item;
-}
-
-std::string prtLine(std::span<const std::uint8_t> bytes, bool semicolon) {
-  std::string line(kPrtKeyword);
-  line.reserve(line.size() + 4 * bytes.size() + 1);
-  for (std::uint8_t b : bytes) line += prtItem(b);
-  if (semicolon) line.push_back(';');
-  return line;
-}
-
-std::string_view trimLine(std::string_view line) {
-  constexpr std::string_view kBlank = " \t\r\n";
-  const auto first = line.find_first_not_of(kBlank);
-  if (first == std::string_view::npos) return {};
-  const auto last = line.find_last_not_of(kBlank);
-  return line.substr(first, last - first + 1);
-}
-
-std::optional<std::string_view> prtLineRest(std::string_view line) {
-  const std::string_view trimmed = trimLine(line);
-  if (!trimmed.starts_with(kPrtKeyword)) return std::nullopt;
-  return trimmed.substr(kPrtKeyword.size());
-}
 
 std::vector<std::string_view> splitPrtItems(std::string_view rest, std::string_view delimiters) {
   std::vector<std::string_view> items;
@@ -47,20 +16,6 @@ std::vector<std::string_view> splitPrtItems(std::string_view rest, std::string_v
     pos = end;
   }
   return items;
-}
-
-std::string_view withoutSemicolon(std::string_view item) {
-  if (item.ends_with(';')) item.remove_suffix(1);
-  return item;
-}
-
-std::optional<std::uint8_t> parsePrtItem(std::string_view item) {
-  item = withoutSemicolon(item);
-  if (item.size() != 3 || (item[2] != 'h' && item[2] != 'H')) return std::nullopt;
-  const int high = hexDigitValue(item[0]);
-  const int low = hexDigitValue(item[1]);
-  if (high < 0 || low < 0) return std::nullopt;
-  return static_cast<std::uint8_t>(high * 16 + low);
 }
 
 }  // namespace kelmore

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/codetext.h"
+
 namespace kelmore {
 
 class MacroCompiler;
@@ -46,7 +48,7 @@ class CodeOut {
   std::string codeText;
 
   // Address of the next byte to be appended.
-  std::size_t currentAddress() const { return codeText.size() / 3; }
+  std::size_t currentAddress() const { return byteAddress(codeText.size()); }
   // The same as four upper-case hex digits ("001A").
   std::string addressText() const;
 
@@ -103,7 +105,8 @@ class CodeOut {
   void appendByte(int value);
   void appendImm(double constant, bool wide);
   void appendSkip(std::int16_t skip);
-  void appendLabelField(std::string_view label, bool absolute);
+  // The slot of a declared label; CompileFault for a label the table lacks.
+  int labelSlot(std::string_view label) const;
   std::string fold(const std::string& left, const std::string& right, const std::string& op) const;
 
   MacroCompiler& owner_;

@@ -59,10 +59,6 @@ struct SourceLine {
 // Splits at every single blank.
 std::vector<std::string_view> splitWords(std::string_view line);
 
-// The character span [first, second) of line `line` in `text`, without its line end. CR LF, CR and LF
-// each end a line; a line past the last gives the whole text. For hosts that mark lines.
-std::pair<std::size_t, std::size_t> sourceLineSpan(std::string_view text, int line);
-
 // Compiler-wide state of one compilation (reset by the set-up).
 struct CompilerState {
   static constexpr int kBlockLevels = 17;  // levels 0..16 of each block kind

@@ -66,7 +66,7 @@ std::size_t utf8CharLength(char lead) {
 }
 
 bool validArea(int targetArea) {
-  return targetArea >= 0 && targetArea <= 4;
+  return targetArea >= kRamArea && targetArea <= kFlashAreaCount;
 }
 
 }  // namespace
@@ -74,20 +74,20 @@ bool validArea(int targetArea) {
 std::optional<std::string> capacityError(std::int32_t lastIndex, int targetArea, std::string_view model) {
   if (!validArea(targetArea)) return std::string(kNoTarget);
   const ModelInfo& info = modelInfo(model);
-  if (targetArea == 0) {
+  if (targetArea == kRamArea) {
     const int capacity = info.ramMacroBytes;
     if (lastIndex < capacity) return std::nullopt;
     return std::string(resString(kResNoFitRam)) + std::to_string(capacity) + "Byte";
   }
   const std::int64_t capacity = info.flashMacroBytes;
-  const std::int64_t limit = info.chainedFlash ? (5 - targetArea) * capacity : capacity;
+  const std::int64_t limit = info.chainedFlash ? (kFlashAreaCount + 1 - targetArea) * capacity : capacity;
   if (lastIndex < limit) return std::nullopt;
   return std::string(resString(kResNoFitRom));
 }
 
 std::string rewriteStatusText(int targetArea, std::int32_t lastIndex, int romCapacity) {
   std::string s = "Completed. ";
-  if (targetArea == 0) return s + "[RAM Macro] ";
+  if (targetArea == kRamArea) return s + "[RAM Macro] ";
   const std::string area = std::to_string(targetArea);
   // The same boundary as the capacity test: a code that fits one area names that area alone.
   if (romCapacity <= 0 || lastIndex < romCapacity) return s + "[FROM Macro " + area + "] ";
@@ -118,7 +118,7 @@ CommandResult rewriteSequence(MacroDevice& device, int targetArea, std::string_v
   const ModelInfo& info = modelInfo(model);
   const std::string status = rewriteStatusText(targetArea, lastIndex, info.flashMacroBytes);
   return runOnOpenLink(device, [&] {
-    if (targetArea == 0) {
+    if (targetArea == kRamArea) {
       if (!device.userModeIn() || !device.writeMemorySw(kAutoExecSwitch, 0) || !device.userModeOut())
         return false;
       device.pause(kRamSettleMs);
@@ -141,7 +141,7 @@ CommandResult startSequence(MacroDevice& device, int targetArea) {
 
 CommandResult autoExecSequence(MacroDevice& device, int targetArea) {
   if (!validArea(targetArea)) return {false, std::string(kNoTarget)};
-  const int number = targetArea == 0 ? 0 : macroNumber(targetArea);
+  const int number = targetArea == kRamArea ? 0 : macroNumber(targetArea);
   return runOnOpenLink(device, [&] {
     return device.userModeIn() && device.writeMemorySw(kAutoExecSwitch, number) && device.userModeOut();
   });
