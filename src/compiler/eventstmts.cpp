@@ -59,13 +59,17 @@ ModeAndRest splitMode(const SourceLine& line) {
   return {trimBlanks(text.substr(0, comma)), trimBlanks(text.substr(comma + 1)), true};
 }
 
+// Appends the relative label token of a routine the source defines.
+void appendRoutineToken(MacroCompiler& mc, std::string_view routine) {
+  mc.codeout.codeText += labelToken(mc.hensuulabel.labelSlot(routine), false);
+}
+
 // Appends the flag and the label field of an event routine that is switched on: the field stays a relative
 // token of the routine's entry label until the fix-up.
 void appendRoutineField(MacroCompiler& mc, std::string_view routine) {
   std::string& code = mc.codeout.codeText;
   appendCodeByte(code, kEventOn);
-  code += mc.hensuulabel.getLabelToken(routine);
-  code += kCodeSeparator;
+  appendRoutineToken(mc, routine);
 }
 
 // An event routine the set-up binds to; the source must define it, or the event set-up would be lost.
@@ -78,8 +82,7 @@ std::string_view eventRoutine(MacroCompiler& mc, RoutineKind kind, std::string_v
 // Appends the flag and field of an event that is switched off.
 void appendEventOff(std::string& code) {
   appendCodeByte(code, kEventOff);
-  appendCodeByte(code, 0);
-  appendCodeByte(code, 0);
+  appendField16(code, 0);
 }
 
 // "port0" in any letter case gives "0": the port character of EP, when the model's port event watches it.
@@ -109,11 +112,6 @@ std::uint16_t portValue(MacroCompiler& mc, std::string_view text, int variableMe
   const auto value = nearestInRange(HensuuLabel::hexVal(r), kField16Low, kField16High);
   if (!value) throw CompileFault("port event value does not fit 16 bits");
   return static_cast<std::uint16_t>(*value & 0xFFFF);
-}
-
-void appendWord(std::string& code, std::uint16_t value) {
-  appendCodeByte(code, static_cast<std::uint8_t>(value & 0xFF));
-  appendCodeByte(code, static_cast<std::uint8_t>(value >> 8));
 }
 
 }  // namespace
@@ -168,10 +166,9 @@ void compileEventPortSet(MacroCompiler& mc, const SourceLine& line) {
   appendCodeByte(code, isEnable(parts.mode) ? kEventOn : kEventOff);
   appendCodeByte(code, equal ? kPortEqual : kPortNotEqual);
   appendCodeByte(code, port);
-  appendWord(code, data);
-  appendWord(code, mask);
-  code += mc.hensuulabel.getLabelToken(routine);
-  code += kCodeSeparator;
+  appendField16(code, data);
+  appendField16(code, mask);
+  appendRoutineToken(mc, routine);
 }
 
 void compileEventTimerSet(MacroCompiler& mc, const SourceLine& line) {
