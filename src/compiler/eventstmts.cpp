@@ -22,7 +22,6 @@ using stmt::textFrom;
 
 namespace {
 
-constexpr int kNotReady = 1011;
 constexpr int kVariableAsData = 1022;
 constexpr int kVariableAsMask = 1023;
 constexpr int kTimerRoutineMissing = 1024;
@@ -98,8 +97,7 @@ std::uint8_t portCharacter(MacroCompiler& mc, std::string_view port, const Model
       return m.eventPorts.find(character) != std::string_view::npos;
     });
     if (!otherModelsPort) mc.expressionExit();
-    mc.errorExit("'" + std::string(port) + "'" + std::string(resString(kNotReady)),
-                 MacroCompiler::Mark::After);
+    mc.errorExit(stmt::notReady(port), MacroCompiler::Mark::After);
   }
   return static_cast<std::uint8_t>(character);
 }
@@ -176,8 +174,7 @@ void compileEventTimerSet(MacroCompiler& mc, const SourceLine& line) {
   if (!parts.hasComma) mc.errorExit(kCommaMissing, MacroCompiler::Mark::After);
   // A model without the interval register has no timer to set.
   if (mc.hensuulabel.getVarReg(kTimerInterval) == kNo)
-    mc.errorExit("'" + std::string(line.words.front()) + "'" + std::string(resString(kNotReady)),
-                 MacroCompiler::Mark::After);
+    mc.errorExit(stmt::notReady(line.words.front()), MacroCompiler::Mark::After);
   if (parts.rest.empty()) mc.expressionExit();
   stmt::assign(mc, kTimerInterval, evaluate(mc, parts.rest));
 

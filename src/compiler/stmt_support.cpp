@@ -3,6 +3,7 @@
 #include "compiler/stmt_support.h"
 
 #include "common/numbers.h"
+#include "common/strings.h"
 #include "compiler/hensuulabel.h"
 
 namespace kelmore::stmt {
@@ -60,6 +61,15 @@ std::uint8_t constantByte(std::string_view constant) {
   const auto value = nearestInRange(HensuuLabel::hexVal(constant), 0, 255);
   if (!value) throw CompileFault("constant does not fit a byte");
   return static_cast<std::uint8_t>(*value);
+}
+
+std::string notReady(std::string_view word) {
+  // Built by appending: GCC 12 warns (falsely) about "literal" + string in release builds.
+  std::string text = "'";
+  text += word;
+  text += '\'';
+  text += resString(1011);
+  return text;
 }
 
 std::vector<std::string_view> splitAt(std::string_view text, char separator) {

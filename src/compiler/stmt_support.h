@@ -38,6 +38,9 @@ std::uint8_t registerByte(const MacroCompiler& mc, std::string_view variable);
 // A constant text (hexVal) as one byte: the nearest integer, halves to even; CompileFault outside 0..255.
 std::uint8_t constantByte(std::string_view constant);
 
+// "'<word>' is not ready.": what a statement or word the model lacks reports.
+std::string notReady(std::string_view word);
+
 // The pieces of `text` between the separators, separators dropped ("a,,b" gives "a", "", "b").
 std::vector<std::string_view> splitAt(std::string_view text, char separator);
 
