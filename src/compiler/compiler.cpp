@@ -31,9 +31,7 @@ std::string str(std::string_view v) {
   return std::string(v);
 }
 
-}  // namespace
-
-namespace {
+// The routines with a meaning of their own, as the language writes their names.
 struct NamedRoutine {
   RoutineKind kind;
   std::string_view name;
@@ -42,6 +40,7 @@ constexpr NamedRoutine kNamedRoutines[] = {{RoutineKind::Start, "Start"},
                                            {RoutineKind::TimerEvent, "Timer_Event"},
                                            {RoutineKind::PortEvent, "Port_Event"},
                                            {RoutineKind::TouchEvent, "Touch_Event"}};
+
 }  // namespace
 
 RoutineKind routineKind(std::string_view name) {
