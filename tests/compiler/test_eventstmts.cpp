@@ -11,6 +11,7 @@ namespace kelmore {
 namespace {
 
 using testkit::compileLines;
+using testkit::errorExitAt;
 using testkit::expressionError;
 using testkit::unexpectedError;
 using testkit::unknownOperand;
@@ -113,10 +114,6 @@ void PrintTo(const ErrorCase& c, std::ostream* os) {
   *os << c.name;
 }
 
-std::vector<std::string> boxLogMark(const std::string& text, int line) {
-  return {"box:" + text, "log:error:" + text, "mark:" + std::to_string(line)};
-}
-
 const ErrorCase kErrorCases[] = {
     {"touch_on_a_model_without_touch",
      "PX-5200",
@@ -129,7 +126,7 @@ const ErrorCase kErrorCases[] = {
     {"touch_routine_missing",
      "QT-R5xxP",
      {"Sub Start()", "EventTouchSet enable, 3", "End Sub"},
-     boxLogMark("Event touch routine is not defined.", 1)},
+     errorExitAt("Event touch routine is not defined.", 1)},
     {"touch_mode_above_a_byte",
      "QT-R5xxP",
      {"Sub Start()", "EventTouchSet enable, 256", "End Sub", "Sub Touch_Event()", "End Sub"},
@@ -149,11 +146,11 @@ const ErrorCase kErrorCases[] = {
     {"port_routine_missing",
      "PX-5200",
      {"Sub Start()", "EventPortSet enable, port0 * 1 = 1", "End Sub"},
-     boxLogMark("Event port routine is not defined.", 1)},
+     errorExitAt("Event port routine is not defined.", 1)},
     {"port4_on_a_model_without_it",
      "PX-5200",
      {"Sub Start()", "EventPortSet enable, Port4 * 1 = 1", "End Sub", "Sub Port_Event()", "End Sub"},
-     boxLogMark("'Port4' is not ready.", 1)},
+     errorExitAt("'Port4' is not ready.", 1)},
     {"port_no_model_has",
      "QT-R5xxP",
      {"Sub Start()", "EventPortSet enable, port2 * 1 = 1", "End Sub", "Sub Port_Event()", "End Sub"},
@@ -173,12 +170,12 @@ const ErrorCase kErrorCases[] = {
     {"port_data_variable",
      "PX-5200",
      {"Sub Start()", "a = 1", "EventPortSet enable, port0 * a = a", "End Sub", "Sub Port_Event()", "End Sub"},
-     boxLogMark("Variable can not use for data value.", 2)},
+     errorExitAt("Variable can not use for data value.", 2)},
     {"port_mask_variable",
      "PX-5200",
      {"Sub Start()", "a = 1", "EventPortSet enable, port0 * a <> 1", "End Sub", "Sub Port_Event()",
       "End Sub"},
-     boxLogMark("Variable can not use for mask value.", 2)},
+     errorExitAt("Variable can not use for mask value.", 2)},
     {"port_data_beyond_16_bits",
      "PX-5200",
      {"Sub Start()", "EventPortSet enable, port0 * 1 = &H10000", "End Sub", "Sub Port_Event()", "End Sub"},
@@ -190,15 +187,15 @@ const ErrorCase kErrorCases[] = {
     {"timer_routine_missing",
      "PX-5200",
      {"Sub Start()", "EventTimerSet enable, 100", "End Sub"},
-     boxLogMark("Event timer routine is not defiined.", 1)},
+     errorExitAt("Event timer routine is not defiined.", 1)},
     {"timer_routine_only_a_label",
      "PX-5200",
      {"Sub Start()", "Timer_Event:", "EventTimerSet enable, 100", "End Sub"},
-     boxLogMark("Event timer routine is not defiined.", 2)},
+     errorExitAt("Event timer routine is not defiined.", 2)},
     {"timer_without_its_comma",
      "PX-5200",
      {"Sub Start()", "EventTimerSet 100", "End Sub"},
-     boxLogMark("',' is missing.", 1)},
+     errorExitAt("',' is missing.", 1)},
     {"timer_without_an_interval",
      "PX-5200",
      {"Sub Start()", "EventTimerSet disable,", "End Sub"},
@@ -206,7 +203,7 @@ const ErrorCase kErrorCases[] = {
     {"timer_on_a_model_without_the_interval",
      "PX-9999",
      {"Sub Start()", "EventTimerSet disable, 5", "End Sub"},
-     boxLogMark("'EventTimerSet' is not ready.", 1)},
+     errorExitAt("'EventTimerSet' is not ready.", 1)},
     {"timer_operator_in_the_wrong_case",
      "PX-5200",
      {"Sub Start()", "t = 8", "EventTimerSet disable, t mod 4", "End Sub"},

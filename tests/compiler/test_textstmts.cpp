@@ -11,6 +11,7 @@ namespace kelmore {
 namespace {
 
 using testkit::compileLines;
+using testkit::errorExitAt;
 using testkit::expressionError;
 using testkit::kPreamble;
 using testkit::unexpectedError;
@@ -168,11 +169,7 @@ void PrintTo(const ErrorCase& c, std::ostream* os) {
   *os << c.name;
 }
 
-std::vector<std::string> boxLogMark(const std::string& text, int line) {
-  return {"box:" + text, "log:error:" + text, "mark:" + std::to_string(line)};
-}
-
-// One text item of `bytes` letters.
+// The longest text item, and one a byte longer.
 const std::string kLongestText = "Print \"" + std::string(32767, 'A') + "\"";
 const std::string kTooLongText = "Data \"" + std::string(32768, 'A') + "\"";
 
@@ -180,18 +177,18 @@ const ErrorCase kErrorCases[] = {
     {"data_variable",
      "PX-5200",
      {"Sub Start()", "a = 1", "Data 1, a, 2"},
-     boxLogMark("Variable can not use for data value.", 2)},
+     errorExitAt("Variable can not use for data value.", 2)},
     {"data_constant_above_a_byte", "PX-5200", {"Sub Start()", "Data 1, 256"}, unexpectedError(1)},
     {"data_negative_constant", "PX-5200", {"Sub Start()", "Data -1"}, unexpectedError(1)},
     {"print_constant_above_a_byte", "PX-5200", {"Sub Start()", "Print 255.5"}, unexpectedError(1)},
     {"text_without_its_closing_quote",
      "PX-5200",
      {"Sub Start()", "Print \"ABC"},
-     boxLogMark("'\"' is missing.", 1)},
+     errorExitAt("'\"' is missing.", 1)},
     {"comma_text_without_its_closing_quote",
      "PX-5200",
      {"Sub Start()", "Data 1, \"A,B"},
-     boxLogMark("'\"' is missing.", 1)},
+     errorExitAt("'\"' is missing.", 1)},
     {"text_after_the_closing_quote", "PX-5200", {"Sub Start()", "Print \"AB\"C"}, expressionError(1)},
     {"two_texts_in_one_item", "PX-5200", {"Sub Start()", "Data \"A\"\"B\""}, expressionError(1)},
     {"print_empty_items", "PX-5200", {"Sub Start()", "Print ,"}, expressionError(1)},
@@ -200,7 +197,7 @@ const ErrorCase kErrorCases[] = {
     {"character_outside_the_code_page",
      "PX-5200",
      {"Sub Start()", "Print \"5 €\""},
-     boxLogMark("Character is not in the code page. Line: 1", 1)},
+     errorExitAt("Character is not in the code page. Line: 1", 1)},
     {"text_of_32768_bytes", "PX-5200", {"Sub Start()", kTooLongText}, unexpectedError(1)},
     {"print_unknown_operand", "PX-5200", {"Sub Start()", "Print zz"}, unknownOperand("zz", 1)},
     {"cjk_on_two_words_that_join_to_no_language",
@@ -239,7 +236,7 @@ TEST(Print, takes_a_text_of_32767_bytes) {
 TEST(Data, variable_item_leaves_no_code_of_the_statement) {
   const auto result = compileLines("PX-5200", {"Sub Start()", "a = 1", "Data 7, a + 1"});
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.errors(), boxLogMark("Variable can not use for data value.", 2));
+  EXPECT_EQ(result.errors(), errorExitAt("Variable can not use for data value.", 2));
   EXPECT_EQ(result.mc->codeout.codeText, std::string(kPreamble) + "4C 23 41 3D 01 00 ");
 }
 
@@ -252,7 +249,7 @@ TEST(Print, text_in_another_code_page) {
   ASSERT_TRUE(latin.ok);
   EXPECT_EQ(latin.code(), "50 23 01 00 E9 45 44 42 4B ");
   EXPECT_FALSE(katakana.ok);
-  EXPECT_EQ(katakana.errors(), boxLogMark("Character is not in the code page. Line: 2", 2));
+  EXPECT_EQ(katakana.errors(), errorExitAt("Character is not in the code page. Line: 2", 2));
 }
 
 }  // namespace
