@@ -1,4 +1,4 @@
-// Small helpers shared by the control-flow and assignment statement compilers.
+// Small helpers shared by the statement compilers.
 // Layer: compiler (plain C++, no Qt).
 #include "compiler/stmt_support.h"
 
@@ -21,6 +21,17 @@ bool isAsciiDigit(char c) {
 
 std::string_view textFrom(std::string_view text, std::size_t pos) {
   return pos >= text.size() ? std::string_view{} : text.substr(pos);
+}
+
+std::vector<std::string_view> splitAt(std::string_view text, char separator) {
+  std::vector<std::string_view> pieces;
+  std::size_t from = 0;
+  for (std::size_t p = text.find(separator); p != std::string_view::npos; p = text.find(separator, from)) {
+    pieces.push_back(text.substr(from, p - from));
+    from = p + 1;
+  }
+  pieces.push_back(text.substr(from));
+  return pieces;
 }
 
 std::string evaluate(MacroCompiler& mc, std::string_view expression) {
@@ -70,17 +81,6 @@ std::string notReady(std::string_view word) {
   text += '\'';
   text += resString(1011);
   return text;
-}
-
-std::vector<std::string_view> splitAt(std::string_view text, char separator) {
-  std::vector<std::string_view> pieces;
-  std::size_t from = 0;
-  for (std::size_t p = text.find(separator); p != std::string_view::npos; p = text.find(separator, from)) {
-    pieces.push_back(text.substr(from, p - from));
-    from = p + 1;
-  }
-  pieces.push_back(text.substr(from));
-  return pieces;
 }
 
 std::string blockLabel(std::string_view prefix, int level, int count) {

@@ -1,4 +1,4 @@
-// Small helpers shared by the control-flow and assignment statement compilers.
+// Small helpers shared by the statement compilers.
 // Layer: compiler (plain C++, no Qt).
 #pragma once
 
@@ -13,6 +13,9 @@ namespace kelmore::stmt {
 
 // The text from 0-based position `pos` on; empty when the text is shorter.
 std::string_view textFrom(std::string_view text, std::size_t pos);
+
+// The pieces of `text` between the separators (one piece more than separators), untrimmed.
+std::vector<std::string_view> splitAt(std::string_view text, char separator);
 
 // code_siki(expression, 0). An unrecognised operand (already reported) ends the compilation as the
 // unexpected error of the line; an empty expression is the expression compiler's own expression exit.
@@ -40,9 +43,6 @@ std::uint8_t constantByte(std::string_view constant);
 
 // "'<word>' is not ready.": what a statement or word the model lacks reports.
 std::string notReady(std::string_view word);
-
-// The pieces of `text` between the separators, separators dropped ("a,,b" gives "a", "", "b").
-std::vector<std::string_view> splitAt(std::string_view text, char separator);
 
 // "<prefix><level>_<count>", the generated block label names.
 std::string blockLabel(std::string_view prefix, int level, int count);

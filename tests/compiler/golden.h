@@ -1,4 +1,4 @@
-// Golden files of the compiler tests: whole listings kept beside the tests in listing/.
+// Golden files of the compiler tests: the expected listings kept in tests/compiler/listing/.
 // Layer: tests (plain C++).
 #pragma once
 
@@ -19,7 +19,7 @@ inline std::string withLf(std::string text) {
   return out;
 }
 
-// The text of listing/<name> beside the tests.
+// The text of listing/<name>; a missing file fails the test.
 inline std::string golden(const std::string& name) {
   const char* dir = std::getenv("KELMORE_TEST_SOURCE_DIR");
   const std::string path = std::string(dir ? dir : ".") + "/listing/" + name;
