@@ -7,8 +7,8 @@
 namespace kelmore::bench {
 
 // Core: the control flow, expressions and calls every model compiles. Every: each routine also carries
-// every form of the width, memory, stack and display statements, for a model that takes them all (PX-*)
-// and an image list that holds the label "logo".
+// every form of the width, memory, stack, display, event, text and Data statements, for a model that takes
+// them all (QT-R5xxP) and an image list that holds the label "logo"; the event routines are there too.
 enum class SourceForms { Core, Every };
 
 // Routines of a fixed shape: a user label, assignments and expressions, an If with Else, a For loop, a
@@ -29,12 +29,19 @@ inline std::string generateSource(int lines, SourceForms forms = SourceForms::Co
   add("End Sub");
   add("Sub P(a, b)");
   add("End Sub");
+  if (every) {
+    for (const char* routine : {"Timer_Event", "Port_Event", "Touch_Event"}) {
+      add(std::string("Sub ") + routine + "()");
+      add("Print \"event\", 13");
+      add("End Sub");
+    }
+  }
   int routine = 0;
   while (count < lines) {
     const std::string n = std::to_string(routine);
     add("Sub R" + n + "()");
     add("top" + n + ": ' loop start");
-    for (int k = 0; count < lines - (every ? 50 : 24) && k < 70; ++k) {
+    for (int k = 0; count < lines - (every ? 64 : 24) && k < 70; ++k) {
       // Built by appending: GCC 12 warns (falsely) about "literal" + string in release builds.
       std::string a = "g";
       a += std::to_string(k % 8);

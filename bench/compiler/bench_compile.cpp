@@ -51,7 +51,7 @@ class QuietHost : public CompilerHost {
   void refreshWindow() override {}
   void messageBox(std::string_view) override {}
   // A model that takes every statement.
-  std::string modelName() override { return "PX-*"; }
+  std::string modelName() override { return "QT-R5xxP"; }
   int targetArea() override { return 1; }
   const ImageListView& images() override { return images_; }
 

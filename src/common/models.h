@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -28,6 +29,26 @@ enum class IncrementForm : std::uint8_t {
   AddImmediate,  // L# var "+" 1
   Increment,     // L# var "i", the one-byte increment
 };
+
+// The font sizes a SetFont statement names, and the code the module takes for each.
+struct FontSize {
+  std::string_view name;
+  std::uint8_t code;
+};
+inline constexpr std::array<FontSize, 6> kFontSizes{
+    {{"outline", 0x00}, {"6x8", 0x01}, {"5x7", 0x01}, {"8x16", 0x02}, {"12x24", 0x03}, {"16x32", 0x04}}};
+
+// A set of kFontSizes, one bit a row (bit k for row k).
+using FontSet = std::uint8_t;
+constexpr FontSet fontSet(std::initializer_list<std::string_view> names) {
+  FontSet set = 0;
+  for (std::string_view name : names) {
+    std::size_t row = 0;
+    while (kFontSizes.at(row).name != name) ++row;  // an unknown name is no constant expression
+    set = static_cast<FontSet>(set | (1u << row));
+  }
+  return set;
+}
 
 struct ModelInfo {
   std::string_view name;  // compared exactly, letter case included
@@ -56,7 +77,20 @@ struct ModelInfo {
   bool drawing = true;                // Random, Spring, Curtain, Line, Pset
   bool registerStack = true;          // Push, Pop
   bool upperPorts = false;            // PortDirection ports 2 and 3
+  // Events: whether the module has the touch event and the port event, and the port characters the port
+  // event watches.
+  bool touchEvents = false;
+  bool portEvents = true;
+  std::string_view eventPorts = "01";
+  // Text: the display command byte that selects the double-byte character set, and the SetFont sizes.
+  std::uint8_t characterSetCommand = 0x03;
+  FontSet fontSizes = 0;
 };
+
+inline constexpr FontSet kPx5200Fonts = fontSet({"6x8", "5x7", "8x16", "16x32"});
+inline constexpr FontSet kPx6203Fonts = fontSet({"6x8", "5x7", "8x16", "12x24", "16x32"});
+inline constexpr FontSet kSmallFonts = fontSet({"6x8", "5x7", "8x16"});
+inline constexpr FontSet kAllFonts = fontSet({"outline", "6x8", "5x7", "8x16", "12x24", "16x32"});
 
 inline constexpr SystemVariable kPx5200Variables[] = {
     {'0', "Port0"}, {'1', "Port1"}, {'@', "Com"}, {'%', "RecCount"}, {'?', "TimerInterval"}, {'[', "ActSts"},
@@ -104,13 +138,15 @@ inline constexpr ModelInfo kModels[] = {
      .flashMacroBytes = 4096,
      .chainedFlash = false,
      .systemVariables = kPx5200Variables,
-     .registerStack = false},
+     .registerStack = false,
+     .fontSizes = kPx5200Fonts},
     {.name = "PX-5200",
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
      .chainedFlash = false,
      .systemVariables = kPx5200Variables,
-     .registerStack = false},
+     .registerStack = false,
+     .fontSizes = kPx5200Fonts},
     {.name = "PX-5200B",
      .ramMacroBytes = 16384,
      .flashMacroBytes = 4096,
@@ -119,7 +155,8 @@ inline constexpr ModelInfo kModels[] = {
      .stepOne = IncrementForm::Increment,
      .widthAndTargetMemory = true,
      .gpfRomArea = true,
-     .poke = true},
+     .poke = true,
+     .fontSizes = kPx5200Fonts},
     {.name = "PX-6203",
      .ramMacroBytes = 16384,
      .flashMacroBytes = 0,
@@ -127,20 +164,25 @@ inline constexpr ModelInfo kModels[] = {
      .systemVariables = kPx6203Variables,
      .stepOne = IncrementForm::Increment,
      .widthAndTargetMemory = true,
-     .poke = true},
+     .poke = true,
+     .fontSizes = kPx6203Fonts},
     {.name = "PX-B",
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
      .chainedFlash = false,
      .systemVariables = kPxBVariables,
      .drawing = false,
-     .registerStack = false},
+     .registerStack = false,
+     .portEvents = false,
+     .characterSetCommand = 0x0F,
+     .fontSizes = kSmallFonts},
     {.name = "PX-D",
      .ramMacroBytes = 256,
      .flashMacroBytes = 8192,
      .chainedFlash = true,
      .systemVariables = kPxDVariables,
-     .drawing = false},
+     .drawing = false,
+     .fontSizes = kSmallFonts},
     {.name = "QT-R500",
      .ramMacroBytes = 1024,
      .flashMacroBytes = 8192,
@@ -148,7 +190,8 @@ inline constexpr ModelInfo kModels[] = {
      .systemVariables = kQtR500Variables,
      .widthAndTargetMemory = true,
      .gpfRom2Area = true,
-     .poke = true},
+     .poke = true,
+     .fontSizes = kPx6203Fonts},
     {.name = "QT-R5xxP",
      .ramMacroBytes = 1024,
      .flashMacroBytes = 8192,
@@ -157,7 +200,10 @@ inline constexpr ModelInfo kModels[] = {
      .widthAndTargetMemory = true,
      .gpfRom2Area = true,
      .poke = true,
-     .upperPorts = true},
+     .upperPorts = true,
+     .touchEvents = true,
+     .eventPorts = "014",
+     .fontSizes = kAllFonts},
     {.name = "PX-*",
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
@@ -166,7 +212,8 @@ inline constexpr ModelInfo kModels[] = {
      .widthAndTargetMemory = true,
      .gpfRomArea = true,
      .gpfRom2Area = true,
-     .poke = true},
+     .poke = true,
+     .fontSizes = kAllFonts},
     {.name = "WMR-STD",
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
@@ -186,6 +233,13 @@ constexpr const ModelInfo& modelInfo(std::string_view name) {
   for (const auto& model : kModels)
     if (model.name == name) return model;
   return kOtherModel;
+}
+
+// The code of the SetFont size `name` (exact compare) on `model`; nothing for a size the model lacks.
+constexpr std::optional<std::uint8_t> fontSizeCode(const ModelInfo& model, std::string_view name) {
+  for (std::size_t row = 0; row < kFontSizes.size(); ++row)
+    if (kFontSizes[row].name == name && (model.fontSizes >> row & 1u) != 0) return kFontSizes[row].code;
+  return std::nullopt;
 }
 
 // The model list in its order.

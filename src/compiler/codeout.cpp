@@ -57,8 +57,8 @@ int CodeOut::letterRegister(std::string_view var, std::string_view role) const {
 }
 
 void CodeOut::appendImm(double constant, bool wide) {
-  const auto value =
-      wide ? nearestInRange(constant, -2147483648LL, 4294967295LL) : nearestInRange(constant, -32768, 65535);
+  const auto value = wide ? nearestInRange(constant, -2147483648LL, 4294967295LL)
+                          : nearestInRange(constant, kField16Low, kField16High);
   if (!value) throw CompileFault("constant does not fit its field");
   const auto bits = static_cast<std::uint32_t>(static_cast<std::uint64_t>(*value));
   if (wide)

@@ -20,6 +20,10 @@ namespace kelmore {
 
 class MacroCompiler;
 
+// The constants a 16-bit field takes once rounded half to even (two's complement below 0).
+inline constexpr std::int64_t kField16Low = -32768;
+inline constexpr std::int64_t kField16High = 65535;
+
 // The text the expression compiler answers after it reported an unrecognised operand.
 inline constexpr std::string_view kCodeSikiError = "code_siki_error";
 // The answers of the display-command argument emitters.

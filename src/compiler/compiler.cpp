@@ -31,15 +31,29 @@ std::string str(std::string_view v) {
   return std::string(v);
 }
 
+// The routines with a meaning of their own, as the language writes their names.
+struct NamedRoutine {
+  RoutineKind kind;
+  std::string_view name;
+};
+constexpr NamedRoutine kNamedRoutines[] = {{RoutineKind::Start, "Start"},
+                                           {RoutineKind::TimerEvent, "Timer_Event"},
+                                           {RoutineKind::PortEvent, "Port_Event"},
+                                           {RoutineKind::TouchEvent, "Touch_Event"}};
+
 }  // namespace
 
 RoutineKind routineKind(std::string_view name) {
   const std::string lower = toLowerAscii(name);
-  if (lower == "start") return RoutineKind::Start;
-  if (lower == "timer_event") return RoutineKind::TimerEvent;
-  if (lower == "port_event") return RoutineKind::PortEvent;
-  if (lower == "touch_event") return RoutineKind::TouchEvent;
+  for (const NamedRoutine& routine : kNamedRoutines)
+    if (lower == toLowerAscii(routine.name)) return routine.kind;
   return RoutineKind::Other;
+}
+
+std::string_view routineName(RoutineKind kind) {
+  for (const NamedRoutine& routine : kNamedRoutines)
+    if (routine.kind == kind) return routine.name;
+  return {};
 }
 
 bool isEventRoutine(std::string_view name) {

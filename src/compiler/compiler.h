@@ -38,6 +38,8 @@ struct CompileStop {};
 // The routines with a meaning of their own, recognised in any letter case.
 enum class RoutineKind { Start, TimerEvent, PortEvent, TouchEvent, Other };
 RoutineKind routineKind(std::string_view name);
+// The name as the language writes it ("Timer_Event"); empty for Other.
+std::string_view routineName(RoutineKind kind);
 // Timer_Event, Port_Event and Touch_Event use the event registers V..Z.
 bool isEventRoutine(std::string_view name);
 

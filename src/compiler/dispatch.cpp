@@ -7,7 +7,9 @@
 #include "compiler/assignments.h"
 #include "compiler/controlflow.h"
 #include "compiler/displaystmts.h"
+#include "compiler/eventstmts.h"
 #include "compiler/memorystmts.h"
+#include "compiler/textstmts.h"
 
 namespace kelmore {
 namespace {
@@ -61,6 +63,11 @@ std::span<const StatementRow> statementTable() {
       {LineForm::Keyword, "Poke", compilePoke},
       {LineForm::Keyword, "Push", compilePush},
       {LineForm::Keyword, "Pop", compilePop},
+      {LineForm::Keyword, "EventTouchSet", compileEventTouchSet},
+      {LineForm::Keyword, "EventPortSet", compileEventPortSet},
+      {LineForm::Keyword, "EventTimerSet", compileEventTimerSet},
+      {LineForm::Keyword, "EventEnable", compileEventEnable},
+      {LineForm::Keyword, "EventDisable", compileEventDisable},
       {LineForm::Keyword, "Sub", compileSub},
       {LineForm::Keyword, "Sleep", compileSleep},
       {LineForm::Keyword, "For", compileFor},
@@ -73,6 +80,15 @@ std::span<const StatementRow> statementTable() {
       {LineForm::Keyword, "Else", compileElse},
       {LineForm::Keyword, "End", compileEnd},
       {LineForm::Keyword, "GoTo", compileGoTo},
+      {LineForm::Keyword, "Data", compileData},
+      {LineForm::Keyword, "Print", compilePrint},
+      {LineForm::Keyword, "Cls", compileCls},
+      {LineForm::Keyword, "Cursor", compileCursor},
+      {LineForm::Keyword, "KanjiOn", compileKanjiOn},
+      {LineForm::Keyword, "CjkOn", compileKanjiOn},
+      {LineForm::Keyword, "KanjiOff", compileKanjiOff},
+      {LineForm::Keyword, "CjkOff", compileKanjiOff},
+      {LineForm::Keyword, "SetFont", compileSetFont},
       {LineForm::RoutineCall, "", compileRoutineCall},
       {LineForm::Other, "", compileAssignment},
   };

@@ -74,6 +74,10 @@ inline std::vector<std::string> expressionError(int line) {
   const std::string text = "Expression error Line: " + std::to_string(line);
   return {"box:" + text, "log:error:" + text, "mark:" + std::to_string(line)};
 }
+// The error events of the error exit with `text` on line n, its line marked after the box and the log.
+inline std::vector<std::string> errorExitAt(const std::string& text, int line) {
+  return {"box:" + text, "log:error:" + text, "mark:" + std::to_string(line)};
+}
 // The error events of the unexpected-error exit on line n.
 inline std::vector<std::string> unexpectedError(int line) {
   return {"log:" + std::to_string(line) + ": This line cause unexpected error. Compile is disturbed.",

@@ -44,6 +44,18 @@ TEST(CodePage, the_encoder_tells_where_characters_were_lost) {
   EXPECT_TRUE(encodeToCodePage("Print \"アイ\"").lost.empty());
 }
 
+TEST(CodePage, exact_conversion_refuses_what_the_code_page_lacks) {
+  EXPECT_EQ(toCodePageExact("A表ｱ"), std::optional<std::string>("A\x95\x5C\xB1"));
+  EXPECT_EQ(toCodePageExact(""), std::optional<std::string>(""));
+  EXPECT_EQ(toCodePageExact("a€b"), std::nullopt);
+  EXPECT_EQ(toCodePageExact("a\xE3\x82"), std::nullopt);  // a character cut short
+  ::setenv("KELMORE_CODEPAGE", "ISO-8859-1", 1);
+  EXPECT_EQ(toCodePageExact("é"), std::optional<std::string>("\xE9"));
+  EXPECT_EQ(toCodePageExact("ア"), std::nullopt);
+  ::unsetenv("KELMORE_CODEPAGE");
+  EXPECT_EQ(toCodePageExact("ア"), std::optional<std::string>("\x83\x41"));
+}
+
 TEST(CodePage, a_lone_lead_byte_does_not_stop_the_conversion) {
   EXPECT_EQ(fromCodePage("\x83"), "\xEF\xBF\xBD");
   EXPECT_EQ(fromCodePage("A\x83"), "A\xEF\xBF\xBD");
