@@ -21,17 +21,6 @@ namespace {
 constexpr std::array<std::string_view, 8> kShortcutOperators = {"+",   "-",  "*",   "/",
                                                                 "Mod", "Or", "And", "Xor"};
 
-std::vector<std::string_view> splitAt(std::string_view text, char separator) {
-  std::vector<std::string_view> pieces;
-  std::size_t from = 0;
-  for (std::size_t p = text.find(separator); p != std::string_view::npos; p = text.find(separator, from)) {
-    pieces.push_back(text.substr(from, p - from));
-    from = p + 1;
-  }
-  pieces.push_back(text.substr(from));
-  return pieces;
-}
-
 bool isShortcutOperator(std::string_view op) {
   for (std::string_view candidate : kShortcutOperators)
     if (op == candidate) return true;

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text.h"
 #include "compiler/codeout.h"
 #include "compiler/hensuulabel.h"
 #include "compiler/host.h"
@@ -41,9 +42,6 @@ RoutineKind routineKind(std::string_view name);
 // Timer_Event, Port_Event and Touch_Event use the event registers V..Z.
 bool isEventRoutine(std::string_view name);
 
-// Trims blanks at both ends.
-std::string_view trimBlanks(std::string_view text);
-
 // One prepared source line as a statement compiler gets it.
 struct SourceLine {
   std::string_view text;                // trimmed, comment cut
@@ -53,9 +51,6 @@ struct SourceLine {
   // Word k; CompileFault "missing word" when the line has fewer words.
   std::string_view word(std::size_t k) const;
 };
-
-// Splits at every single blank.
-std::vector<std::string_view> splitWords(std::string_view line);
 
 // The character span [first, second) of line `line` in `text`, without its line end. CR LF, CR and LF
 // each end a line; a line past the last gives the whole text. For hosts that mark lines.

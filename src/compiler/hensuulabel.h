@@ -16,14 +16,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/text.h"
+
 namespace kelmore {
 
 class MacroCompiler;
 
 inline constexpr std::string_view kNo = "no";
-
-// Lower-case copy (ASCII letters only; other bytes, UTF-8 included, stay as they are).
-std::string toLowerAscii(std::string_view text);
 
 class HensuuLabel {
  public:

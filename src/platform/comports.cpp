@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/text.h"
 #include "platform/paths.h"
 #include "platform/serialprobe.h"
 
@@ -25,14 +26,6 @@ constexpr std::string_view kUartFamily = "ttyS";
 // driver stands in front of it. Only these ask for a probe.
 constexpr std::string_view kLegacyUartDrivers[] = {"serial8250", "port"};
 
-std::string_view trimBlanks(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t\r\n";
-  const auto first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
-
 // The number after `prefix` when `name` is exactly prefix and decimal digits; -1 otherwise.
 long familyIndex(std::string_view name, std::string_view prefix) {
   if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) return -1;
@@ -48,12 +41,12 @@ std::optional<std::string> mappedPath(int number, const fs::path& mapFile) {
   std::ifstream in(mapFile);
   std::string line;
   while (std::getline(in, line)) {
-    const std::string_view text = trimBlanks(line);
+    const std::string_view text = trimWhitespace(line);
     if (text.empty() || text.front() == '#') continue;
     const auto equals = text.find('=');
     if (equals == std::string_view::npos) continue;
-    if (comNumber(trimBlanks(text.substr(0, equals))) != number) continue;
-    const std::string_view path = trimBlanks(text.substr(equals + 1));
+    if (comNumber(trimWhitespace(text.substr(0, equals))) != number) continue;
+    const std::string_view path = trimWhitespace(text.substr(equals + 1));
     if (!path.empty()) return std::string(path);
   }
   return std::nullopt;

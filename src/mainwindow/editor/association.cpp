@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/text.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 
@@ -49,29 +50,24 @@ std::string mimePackage() {
 std::string mergedMimeApps(const std::string& old) {
   const std::string key = std::string(kTvrMimeType) + "=";
   const std::string line = key + kDesktopFile;
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < old.size();) {
-    std::size_t end = old.find('\n', start);
-    if (end == std::string::npos) end = old.size();
-    lines.push_back(old.substr(start, end - start));
-    start = end + 1;
-  }
+  std::vector<std::string_view> lines = splitAt(old, '\n');
+  if (lines.back().empty()) lines.pop_back();  // a final line end opens no line
   bool inDefaults = false;
   bool done = false;
   std::vector<std::string> out;
-  for (const std::string& l : lines) {
+  for (std::string_view l : lines) {
     if (!l.empty() && l.front() == '[') {
       if (inDefaults && !done) {
         out.push_back(line);
         done = true;
       }
       inDefaults = l == "[Default Applications]";
-    } else if (inDefaults && l.rfind(key, 0) == 0) {
+    } else if (inDefaults && l.starts_with(key)) {
       if (!done) out.push_back(line);
       done = true;
       continue;
     }
-    out.push_back(l);
+    out.emplace_back(l);
   }
   if (inDefaults && !done) {
     out.push_back(line);
