@@ -21,8 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kDesktopFile = "kelmore.desktop";
-
 // A value of a desktop entry: backslashes doubled; a line break could end the entry, so none gets in.
 std::string desktopValue(std::string_view s) {
   std::string out;
@@ -33,7 +31,9 @@ std::string desktopValue(std::string_view s) {
   return out;
 }
 
-std::string mimePackage() {
+}  // namespace
+
+std::string tvrMimePackage() {
   return std::string(
              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
@@ -45,6 +45,20 @@ std::string mimePackage() {
          "  </mime-type>\n"
          "</mime-info>\n";
 }
+
+std::string desktopEntry(std::string_view execLine, std::string_view icon) {
+  std::string entry =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Name=Kelmore\n"
+      "Exec=" +
+      desktopValue(execLine) + "\n";
+  if (!icon.empty()) entry += "Icon=" + desktopValue(icon) + "\n";
+  entry += std::string("MimeType=") + kTvrMimeType + ";\nTerminal=false\n";
+  return entry;
+}
+
+namespace {
 
 // mimeapps.list with our default line set in [Default Applications], everything else kept as it was.
 std::string mergedMimeApps(const std::string& old) {
@@ -95,13 +109,12 @@ AssociationResult writeFile(const fs::path& path, const std::string& bytes) {
 AssociationResult refreshMimeDatabase(const fs::path& mimeDir) {
   const char* path = std::getenv("PATH");
   bool found = false;
-  for (std::string_view rest = path ? path : ""; !found;) {
-    const std::size_t colon = rest.find(':');
-    const std::string_view dir = rest.substr(0, colon);
+  for (std::string_view dir : splitAt(path ? path : "", ':')) {
     std::error_code ec;
-    if (!dir.empty() && fs::exists(fs::path(dir) / "update-mime-database", ec)) found = true;
-    if (colon == std::string_view::npos) break;
-    rest.remove_prefix(colon + 1);
+    if (!dir.empty() && fs::exists(fs::path(dir) / "update-mime-database", ec)) {
+      found = true;
+      break;
+    }
   }
   if (!found) return {true, {}};
   std::string tool = "update-mime-database";
@@ -143,21 +156,14 @@ AssociationResult registerTvrAssociation(const AssociationPlaces& places, const 
     return {false, programText + ": not a usable program path"};
 
   const fs::path mimeDir = places.dataHome / "mime";
-  AssociationResult r = writeFile(mimeDir / "packages" / "kelmore-vantelfile.xml", mimePackage());
+  AssociationResult r = writeFile(mimeDir / "packages" / kTvrMimePackageFile, tvrMimePackage());
   if (!r.ok) return r;
 
-  std::string entry =
-      "[Desktop Entry]\n"
-      "Type=Application\n"
-      "Name=Kelmore\n"
-      "Exec=" +
-      desktopValue(desktopExecLine(program)) + "\n";
   std::error_code iconError;
-  if (!icon.empty() && fs::is_regular_file(icon, iconError) &&
-      icon.string().find_first_of("\r\n") == std::string::npos)
-    entry += "Icon=" + desktopValue(icon.string()) + "\n";
-  entry += std::string("MimeType=") + kTvrMimeType + ";\nTerminal=false\n";
-  r = writeFile(places.dataHome / "applications" / kDesktopFile, entry);
+  const bool iconUsable = !icon.empty() && fs::is_regular_file(icon, iconError) &&
+                          icon.string().find_first_of("\r\n") == std::string::npos;
+  r = writeFile(places.dataHome / "applications" / kDesktopFile,
+                desktopEntry(desktopExecLine(program), iconUsable ? icon.string() : std::string()));
   if (!r.ok) return r;
 
   const fs::path mimeApps = places.configHome / "mimeapps.list";
