@@ -26,7 +26,6 @@ class progressform : public QDialog {
   void setProgressMax(float maximum);
   float progressMax() const { return progressMax_; }
   void setProgressValue(float value);
-  float progressValue() const { return progressValue_; }
 
   QPlainTextEdit* compilelog = nullptr;
   QProgressBar* ProgressBar1 = nullptr;

@@ -279,10 +279,6 @@ void SourceEditor::scrollToLine(int n) {
   bar->setValue(std::clamp(n, 0, bar->maximum()));
 }
 
-int SourceEditor::curposa() const {
-  return textCursor().block().position();
-}
-
 void SourceEditor::setHintDisplay(ShowHint show, HideHint hide) {
   showHint_ = std::move(show);
   hideHint_ = std::move(hide);
