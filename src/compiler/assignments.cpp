@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "compiler/stmt_support.h"
 
 namespace kelmore {
@@ -13,7 +14,6 @@ namespace kelmore {
 using stmt::evaluate;
 using stmt::isTemporary;
 using stmt::isVariable;
-using stmt::splitAt;
 using stmt::textFrom;
 
 namespace {

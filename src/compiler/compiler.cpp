@@ -61,27 +61,6 @@ bool isEventRoutine(std::string_view name) {
   return kind == RoutineKind::TimerEvent || kind == RoutineKind::PortEvent || kind == RoutineKind::TouchEvent;
 }
 
-std::string_view trimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
-std::vector<std::string_view> splitWords(std::string_view line) {
-  std::vector<std::string_view> words;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t blank = line.find(' ', start);
-    if (blank == std::string_view::npos) {
-      words.push_back(line.substr(start));
-      return words;
-    }
-    words.push_back(line.substr(start, blank - start));
-    start = blank + 1;
-  }
-}
-
 std::string_view SourceLine::word(std::size_t k) const {
   if (k >= words.size()) throw CompileFault("missing word");
   return words[k];
@@ -205,14 +184,7 @@ std::vector<std::string> MacroCompiler::prepareLines() {
   std::replace(text.begin(), text.end(), '\t', ' ');
   std::vector<std::string> lines;
   if (!text.empty()) {
-    // CR LF, a lone CR and a lone LF each end a line.
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-      if (i < text.size() && text[i] != '\r' && text[i] != '\n') continue;
-      lines.emplace_back(trimBlanks(std::string_view(text).substr(start, i - start)));
-      if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
+    for (std::string_view line : splitLines(text)) lines.emplace_back(trimBlanks(line));
   }
   if (static_cast<long>(lines.size()) - 1 > kMaxLineIndex) errorExit(kTooManyLines, Mark::None);
   host.addlog(resString(2001), LogKind::Phase);

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text.h"
 #include "compiler/codeout.h"
 #include "compiler/hensuulabel.h"
 #include "compiler/host.h"
@@ -43,9 +44,6 @@ std::string_view routineName(RoutineKind kind);
 // Timer_Event, Port_Event and Touch_Event use the event registers V..Z.
 bool isEventRoutine(std::string_view name);
 
-// Trims blanks at both ends.
-std::string_view trimBlanks(std::string_view text);
-
 // One prepared source line as a statement compiler gets it.
 struct SourceLine {
   std::string_view text;                // trimmed, comment cut
@@ -55,9 +53,6 @@ struct SourceLine {
   // Word k; CompileFault "missing word" when the line has fewer words.
   std::string_view word(std::size_t k) const;
 };
-
-// Splits at every single blank.
-std::vector<std::string_view> splitWords(std::string_view line);
 
 // Compiler-wide state of one compilation (reset by the set-up).
 struct CompilerState {

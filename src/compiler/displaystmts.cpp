@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/strings.h"
+#include "common/text.h"
 #include "compiler/modelgate.h"
 #include "compiler/stmt_support.h"
 
@@ -124,7 +125,7 @@ void emitField(MacroCompiler& mc, std::span<const std::string_view> args, const 
 
 // The text after the keyword and its blank, split at ",".
 std::vector<std::string_view> argumentList(const SourceLine& line) {
-  return stmt::splitAt(textFrom(line.text, line.words[0].size() + 1), ',');
+  return splitAt(textFrom(line.text, line.words[0].size() + 1), ',');
 }
 
 // --- CopyBmp ---

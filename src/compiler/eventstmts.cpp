@@ -11,6 +11,7 @@
 #include "common/models.h"
 #include "common/numbers.h"
 #include "common/strings.h"
+#include "common/text.h"
 #include "compiler/instructions.h"
 #include "compiler/stmt_support.h"
 

@@ -2,7 +2,6 @@
 // Layer: compiler (plain C++, no Qt).
 #include "compiler/hensuulabel.h"
 
-#include <cctype>
 #include <cmath>
 
 #include "common/codetext.h"
@@ -12,13 +11,6 @@
 #include "compiler/compiler.h"
 
 namespace kelmore {
-
-std::string toLowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
-}
 
 namespace {
 
@@ -79,12 +71,6 @@ std::string HensuuLabel::keyOf(std::string_view name) const {
   return owner_.compiler.currentScope + "::" + std::string(name);
 }
 
-namespace {
-void appendLower(std::string& out, std::string_view text) {
-  for (char c : text) out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-}
-}  // namespace
-
 const std::string& HensuuLabel::lowerKey(std::string_view name) const {
   keyBuffer_.clear();
   if (name.find("::") == std::string_view::npos) {
@@ -92,18 +78,18 @@ const std::string& HensuuLabel::lowerKey(std::string_view name) const {
     if (scope != scopeSeen_) {
       scopeSeen_ = scope;
       scopeLower_.clear();
-      appendLower(scopeLower_, scope);
+      appendLowerAscii(scopeLower_, scope);
       scopeLower_ += "::";
     }
     keyBuffer_ += scopeLower_;
   }
-  appendLower(keyBuffer_, name);
+  appendLowerAscii(keyBuffer_, name);
   return keyBuffer_;
 }
 
 const std::string& HensuuLabel::lowerGlobalKey(std::string_view name) const {
   keyBuffer_.assign(kGlobalPrefix);
-  appendLower(keyBuffer_, name);
+  appendLowerAscii(keyBuffer_, name);
   return keyBuffer_;
 }
 

@@ -17,15 +17,13 @@
 #include <vector>
 
 #include "common/codetext.h"
+#include "common/text.h"
 
 namespace kelmore {
 
 class MacroCompiler;
 
 inline constexpr std::string_view kNo = "no";
-
-// Lower-case copy (ASCII letters only; other bytes, UTF-8 included, stay as they are).
-std::string toLowerAscii(std::string_view text);
 
 class HensuuLabel {
  public:

@@ -9,6 +9,7 @@
 
 #include "common/codetext.h"
 #include "common/models.h"
+#include "common/text.h"
 #include "compiler/instructions.h"
 #include "compiler/modelgate.h"
 #include "compiler/stmt_support.h"

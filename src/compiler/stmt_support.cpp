@@ -23,17 +23,6 @@ std::string_view textFrom(std::string_view text, std::size_t pos) {
   return pos >= text.size() ? std::string_view{} : text.substr(pos);
 }
 
-std::vector<std::string_view> splitAt(std::string_view text, char separator) {
-  std::vector<std::string_view> pieces;
-  std::size_t from = 0;
-  for (std::size_t p = text.find(separator); p != std::string_view::npos; p = text.find(separator, from)) {
-    pieces.push_back(text.substr(from, p - from));
-    from = p + 1;
-  }
-  pieces.push_back(text.substr(from));
-  return pieces;
-}
-
 std::string evaluate(MacroCompiler& mc, std::string_view expression) {
   std::string result = mc.codeout.code_siki(expression, 0);
   if (result == kCodeSikiError) mc.unexpectedExit();

@@ -14,9 +14,6 @@ namespace kelmore::stmt {
 // The text from 0-based position `pos` on; empty when the text is shorter.
 std::string_view textFrom(std::string_view text, std::size_t pos);
 
-// The pieces of `text` between the separators (one piece more than separators), untrimmed.
-std::vector<std::string_view> splitAt(std::string_view text, char separator);
-
 // code_siki(expression, 0). An unrecognised operand (already reported) ends the compilation as the
 // unexpected error of the line; an empty expression is the expression compiler's own expression exit.
 std::string evaluate(MacroCompiler& mc, std::string_view expression);

@@ -13,6 +13,7 @@
 #include "common/models.h"
 #include "common/numbers.h"
 #include "common/strings.h"
+#include "common/text.h"
 #include "compiler/stmt_support.h"
 #include "platform/codepage.h"
 
@@ -182,7 +183,7 @@ void compileCls(MacroCompiler& mc, const SourceLine&) {
 }
 
 void compileCursor(MacroCompiler& mc, const SourceLine& line) {
-  const std::vector<std::string_view> items = stmt::splitAt(argumentText(line), ',');
+  const std::vector<std::string_view> items = splitAt(argumentText(line), ',');
   if (items.size() < 2) throw CompileFault("Cursor without y");
   mc.codeout.code_print(kCursorPosition);
   cursorCoordinate(mc, items[0]);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/numbers.h"
+#include "common/text.h"
 #include "link/fields.h"
 #include "link/framebcc.h"
 #include "platform/codepage.h"
@@ -15,8 +16,7 @@ namespace {
 
 // A text that is a number as a whole, blanks around it allowed, to the nearest integer in range.
 std::int64_t wholeNumber(std::string_view text, std::int64_t low, std::int64_t high) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  text = trim(text, " \t");
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/numbers.h"
+#include "common/text.h"
 #include "link/framebcc.h"
 
 namespace kelmore::link {
@@ -14,20 +15,10 @@ namespace {
 
 using platform::PortError;
 
-std::vector<std::string_view> splitFields(std::string_view text) {
-  std::vector<std::string_view> fields;
-  for (;;) {
-    const auto comma = text.find(',');
-    fields.push_back(text.substr(0, comma));
-    if (comma == std::string_view::npos) return fields;
-    text.remove_prefix(comma + 1);
-  }
-}
-
 }  // namespace
 
 std::optional<platform::SerialSettings> parseCommSettings(std::string_view settings) {
-  const auto fields = splitFields(settings);
+  const auto fields = splitAt(settings, ',');
   if (fields.size() < 4) return std::nullopt;
   platform::SerialSettings parsed;
   const auto baud = nearestInRange(leadingNumber(fields[0]), INT32_MIN, INT32_MAX);

@@ -128,10 +128,6 @@ void SimModule::setHangUpAfter(std::optional<std::size_t> wireBytes) {
   hangUpAfter_ = wireBytes;
 }
 
-void SimModule::hangUp() {
-  setHangUpAfter(0);
-}
-
 std::vector<Received> SimModule::received() {
   std::lock_guard lock(mutex_);
   return core_.received();

@@ -48,7 +48,6 @@ class SimModule {
   void setReplyDelay(std::chrono::milliseconds delay);
   void setDeafAfter(std::optional<std::size_t> wireBytes);
   void setHangUpAfter(std::optional<std::size_t> wireBytes);
-  void hangUp();
 
   // Copies of what the module has taken so far.
   std::vector<Received> received();

@@ -81,6 +81,46 @@ TEST(Paths, follow_the_xdg_variables) {
   EXPECT_EQ(absolutePath("a/../b.tvr").filename(), "b.tvr");
 }
 
+// Where the assets are looked for, from an executable in <root>/bin: share/ beside it (the build tree), the
+// data folder of the installation it sits in, else the configured installation's.
+enum class AssetPlace { Beside, Installed, Configured };
+struct AssetCase {
+  const char* name;
+  bool beside, installed;
+  AssetPlace found;
+};
+constexpr AssetCase kAssetCases[] = {
+    {"build_tree", true, false, AssetPlace::Beside},
+    {"installation_under_any_prefix", false, true, AssetPlace::Installed},
+    {"build_tree_first", true, true, AssetPlace::Beside},
+    {"neither_gives_the_configured_installation", false, false, AssetPlace::Configured},
+};
+class Assets : public testing::TestWithParam<AssetCase> {};
+TEST_P(Assets, are_found_beside_the_program_or_in_its_installation) {
+  const fs::path root = dataDir() / "assets" / GetParam().name;
+  fs::remove_all(root);
+  const fs::path bin = root / "bin";
+  const fs::path beside = bin / "share";
+  const fs::path installed = (bin / KELMORE_DATA_DIR_FROM_BIN).lexically_normal();
+  fs::create_directories(bin);
+  if (GetParam().beside) fs::create_directories(beside);
+  if (GetParam().installed) fs::create_directories(installed);
+  const fs::path found = assetDirFor(bin);
+  switch (GetParam().found) {
+    case AssetPlace::Beside:
+      EXPECT_EQ(found, beside);
+      break;
+    case AssetPlace::Installed:
+      EXPECT_EQ(found, installed);
+      break;
+    case AssetPlace::Configured:
+      EXPECT_EQ(found, fs::path(KELMORE_INSTALLED_DATA_DIR));
+      break;
+  }
+}
+INSTANTIATE_TEST_SUITE_P(paths, Assets, testing::ValuesIn(kAssetCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 class AtomicWrite : public ::testing::Test {
  protected:
   void SetUp() override {
