@@ -212,15 +212,16 @@ void copyImage(MacroCompiler& mc, std::string_view label) {
     if (!memory) throw CompileFault("image memory area cannot be copied");
     if (image.imgAddress < 0 || image.imgAddress > 0xFFFF) throw CompileFault("image address out of range");
     if (image.imgPage < 0 || image.imgPage > 0xFF) throw CompileFault("image page out of range");
+    // The module counts rows of 8 dots; a negative size has no bytes to stand for it.
+    const int rows = image.imgY / 8;
+    if (image.imgX < 0 || rows < 0) throw CompileFault("image size out of range");
     copyHead(mc, memory->code);
     printBytes(mc,
                {static_cast<std::uint8_t>(image.imgAddress & 0xFF),
                 static_cast<std::uint8_t>(image.imgAddress >> 8), static_cast<std::uint8_t>(image.imgPage)});
-    // The module counts rows of 8 dots.
-    const auto rows = static_cast<std::uint16_t>(image.imgY / 8);
-    printWord(mc, rows);
+    printWord(mc, static_cast<std::uint16_t>(rows));
     printWord(mc, static_cast<std::uint16_t>(image.imgX));
-    printWord(mc, rows);
+    printWord(mc, static_cast<std::uint16_t>(rows));
     printBytes(mc, {0x01});
     return;
   }

@@ -31,6 +31,8 @@ void addImages(testkit::FakeImageList& list) {
   list.entries.push_back({"Pic", 16, 20, 0, "vram", 0x0010});
   list.entries.push_back({"flash", 8, 8, 255, "F 5", 0});
   list.entries.push_back({"ram1", 300, 8, 0, "RAM", 0xFFFF});
+  list.entries.push_back({"narrow", -8, 8, 0, "RAM", 0});
+  list.entries.push_back({"flat", 8, -8, 0, "RAM", 0});
 }
 
 Compiled compileWithImages(std::string_view model, const std::vector<std::string_view>& lines) {
@@ -233,6 +235,9 @@ const ErrorCase kErrorCases[] = {
     {"line_mode_not_b_or_bf", "PX-5200", {"Sub Start()", "Line 0,0,1,1,1,c"}, unknownOperand("c", 1)},
     {"copy_label_in_another_case", "PX-5200", {"Sub Start()", "CopyBmp LOGO"}, undefinedImage(1)},
     {"copy_image_in_flash_5", "PX-5200", {"Sub Start()", "CopyBmp flash"}, unexpectedError(1)},
+    // A negative size would go out as FF.. bytes of a huge image.
+    {"copy_image_of_negative_width", "PX-5200", {"Sub Start()", "CopyBmp narrow"}, unexpectedError(1)},
+    {"copy_image_of_negative_height", "PX-5200", {"Sub Start()", "CopyBmp flat"}, unexpectedError(1)},
     {"copy_without_argument", "PX-5200", {"Sub Start()", "CopyBmp"}, unexpectedError(1)},
     {"copy_direct_without_offset", "PX-5200", {"Sub Start()", "CopyBmp ram,1"}, unexpectedError(1)},
     {"copy_direct_offset_beyond_two_bytes",
