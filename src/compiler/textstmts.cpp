@@ -31,6 +31,8 @@ constexpr int kVariableAsData = 1022;
 constexpr std::size_t kMaxItemBytes = 32767;
 constexpr std::string_view kQuoteMissing = "'\"' is missing.";
 constexpr std::string_view kNotInCodePage = "Character is not in the code page. Line: ";
+// The byte a "," of a text item sends, whatever the code page.
+constexpr char kComma = '\x2C';
 
 // The character sets of the double-byte mode: the words that name each (unused places empty), and its byte.
 struct Language {
@@ -86,12 +88,19 @@ std::string textBytes(MacroCompiler& mc, std::string_view item) {
   const std::size_t close = item.find('"', 1);
   if (close == std::string_view::npos) mc.errorExit(kQuoteMissing, MacroCompiler::Mark::After);
   if (close + 1 != item.size()) mc.expressionExit();
-  const std::optional<std::string> bytes = platform::toCodePageExact(item.substr(1, close - 1));
-  if (!bytes)
-    mc.errorExit(std::string(kNotInCodePage) + std::to_string(mc.compiler.lineIndex),
-                 MacroCompiler::Mark::After);
-  if (bytes->size() > kMaxItemBytes) throw CompileFault("text item longer than 32767 bytes");
-  return *bytes;
+  // A "," of the text is an item of its own (the byte 2C), so the bound holds for each run between them.
+  std::string bytes;
+  const std::vector<std::string_view> runs = stmt::splitAt(item.substr(1, close - 1), ',');
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    const std::optional<std::string> runBytes = platform::toCodePageExact(runs[k]);
+    if (!runBytes)
+      mc.errorExit(std::string(kNotInCodePage) + std::to_string(mc.compiler.lineIndex),
+                   MacroCompiler::Mark::After);
+    if (runBytes->size() > kMaxItemBytes) throw CompileFault("text item longer than 32767 bytes");
+    if (k > 0) bytes += kComma;
+    bytes += *runBytes;
+  }
+  return bytes;
 }
 
 std::span<const std::uint8_t> asBytes(const std::string& text) {

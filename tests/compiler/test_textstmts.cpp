@@ -232,6 +232,16 @@ TEST(Print, takes_a_text_of_32767_bytes) {
   EXPECT_EQ(result.code().substr(0, 18), "50 23 FF 7F 41 41 ");
 }
 
+// A "," of a text is an item of its own: the bound holds for each run between the commas, not the whole.
+TEST(Print, takes_a_text_whose_runs_between_its_commas_are_each_32767_bytes) {
+  const std::string line = "Print \"" + std::string(32767, 'A') + "," + std::string(32767, 'B') + "\"";
+  const auto result = compileLines("PX-5200", {"Sub Start()", line, "End Sub"});
+  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+  const std::string code = result.code();
+  EXPECT_EQ(code.substr(0, 15), "50 23 FF FF 41 ");
+  EXPECT_EQ(code.substr(cellOffset(4 + 32767) - 6, 15), "41 41 2C 42 42 ");
+}
+
 // Instructions of the failed item are taken back: the table ends where the statement began.
 TEST(Data, variable_item_leaves_no_code_of_the_statement) {
   const auto result = compileLines("PX-5200", {"Sub Start()", "a = 1", "Data 7, a + 1"});
