@@ -203,6 +203,8 @@ void copyDirect(MacroCompiler& mc, std::span<const std::string_view> args, std::
 
 // An image of the image tool's list by its label: its memory, address, page and size as literal bytes.
 void copyImage(MacroCompiler& mc, std::string_view label) {
+  // No label names no image, not the first image whose label was cleared.
+  if (label.empty()) mc.undefinedImageExit();
   const ImageListView& images = mc.host.images();
   const int count = images.imgCount();
   for (int i = 0; i < count; ++i) {
@@ -273,7 +275,7 @@ void compileDisplayCommand(MacroCompiler& mc, const SourceLine& line) {
 
 void compileCopyBmp(MacroCompiler& mc, const SourceLine& line) {
   const std::vector<std::string_view> args = argumentList(line);
-  const std::string_view first = requiredArgument(args, 0);
+  const std::string_view first = argumentAt(args, 0);
   const CopyMemory* memory = copyMemory(toLowerAscii(first));
   if (memory && memory->direct)
     copyDirect(mc, args, memory->code);

@@ -33,6 +33,7 @@ void addImages(testkit::FakeImageList& list) {
   list.entries.push_back({"ram1", 300, 8, 0, "RAM", 0xFFFF});
   list.entries.push_back({"narrow", -8, 8, 0, "RAM", 0});
   list.entries.push_back({"flat", 8, -8, 0, "RAM", 0});
+  list.entries.push_back({"", 8, 8, 0, "RAM", 0});  // its label was cleared in the image tool
 }
 
 Compiled compileWithImages(std::string_view model, const std::vector<std::string_view>& lines) {
@@ -238,7 +239,9 @@ const ErrorCase kErrorCases[] = {
     // A negative size would go out as FF.. bytes of a huge image.
     {"copy_image_of_negative_width", "PX-5200", {"Sub Start()", "CopyBmp narrow"}, unexpectedError(1)},
     {"copy_image_of_negative_height", "PX-5200", {"Sub Start()", "CopyBmp flat"}, unexpectedError(1)},
-    {"copy_without_argument", "PX-5200", {"Sub Start()", "CopyBmp"}, unexpectedError(1)},
+    // A missing label is a label the image list lacks; it never takes the image whose label was cleared.
+    {"copy_without_argument", "PX-5200", {"Sub Start()", "CopyBmp"}, undefinedImage(1)},
+    {"copy_with_an_empty_label", "PX-5200", {"Sub Start()", "CopyBmp ,1"}, undefinedImage(1)},
     {"copy_direct_without_offset", "PX-5200", {"Sub Start()", "CopyBmp ram,1"}, unexpectedError(1)},
     {"copy_direct_offset_beyond_two_bytes",
      "PX-5200",
