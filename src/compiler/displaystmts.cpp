@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/numbers.h"
 #include "common/strings.h"
 #include "compiler/modelgate.h"
 #include "compiler/stmt_support.h"
@@ -130,6 +131,7 @@ std::vector<std::string_view> argumentList(const SourceLine& line) {
 // --- CopyBmp ---
 
 constexpr std::array<std::uint8_t, 4> kCopyHead{0x1F, 0x28, 0x66, 0x10};
+constexpr std::int64_t kMaxCopyAddress = 0xFFFFFF;
 
 struct CopyMemory {
   std::string_view text;  // lower case
@@ -184,9 +186,11 @@ void copyDirect(MacroCompiler& mc, std::span<const std::string_view> args, std::
     out.code_calcImm(kAddress[1], 256, "/");
     low = offset;
   } else {
-    const std::uint16_t value = wordField(offset);
-    out.code_calcImm(kAddress[0], value % 256, "=");
-    out.code_calcImm(kAddress[1], value / 256, "=");
+    // The offset carries into the upper bytes of the address, which has 24 bits.
+    const auto value = nearestInRange(HensuuLabel::hexVal(offset), 0, kMaxCopyAddress);
+    if (!value) throw CompileFault("offset outside the 24-bit address");
+    out.code_calcImm(kAddress[0], static_cast<double>(*value % 256), "=");
+    out.code_calcImm(kAddress[1], static_cast<double>(*value / 256), "=");
   }
   out.code_calcReg(kAddress[1], kSegment, "+");
   out.code_calcReg(kAddress[2], kAddress[1], "=");

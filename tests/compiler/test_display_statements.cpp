@@ -127,6 +127,22 @@ const CodeCase kCodeCases[] = {
      "50 52 03 00 42 43 44 "
      "50 23 07 00 08 00 80 00 08 00 01 "
      "45 44 42 4B "},
+    // An offset past 16 bits carries into the upper address bytes: 1 * 256 + &H10000 is 01 01 00.
+    {"copy_direct_offset_beyond_16_bits",
+     "PX-5200",
+     {"Sub Start()", "CopyBmp ram,1,&H10000,8,8", "CopyBmp ram,0,&HFFFFFF,8,8", "End Sub"},
+     "50 23 05 00 1F 28 66 10 00 "
+     "4C 23 41 3D 01 00 "
+     "4C 23 42 3D 00 00 4C 23 43 3D 00 01 4C 52 43 2B 41 "
+     "4C 52 44 3D 43 4C 23 44 2F 00 01 "
+     "50 52 03 00 42 43 44 "
+     "50 23 0C 00 08 00 08 00 08 00 01 1F 28 66 10 00 "
+     "4C 23 41 3D 00 00 "
+     "4C 23 42 3D FF 00 4C 23 43 3D FF FF 4C 52 43 2B 41 "
+     "4C 52 44 3D 43 4C 23 44 2F 00 01 "
+     "50 52 03 00 42 43 44 "
+     "50 23 07 00 08 00 08 00 08 00 01 "
+     "45 44 42 4B "},
     {"copy_direct_variable_offset",
      "PX-5200",
      {"Sub Start()", "o = 300", "CopyBmp vram,2,o,8,8,0", "End Sub"},
@@ -243,10 +259,11 @@ const ErrorCase kErrorCases[] = {
     {"copy_without_argument", "PX-5200", {"Sub Start()", "CopyBmp"}, undefinedImage(1)},
     {"copy_with_an_empty_label", "PX-5200", {"Sub Start()", "CopyBmp ,1"}, undefinedImage(1)},
     {"copy_direct_without_offset", "PX-5200", {"Sub Start()", "CopyBmp ram,1"}, unexpectedError(1)},
-    {"copy_direct_offset_beyond_two_bytes",
+    {"copy_direct_offset_beyond_24_bits",
      "PX-5200",
-     {"Sub Start()", "CopyBmp ram,1,65536,8,8"},
+     {"Sub Start()", "CopyBmp ram,0,&H1000000,8,8"},
      unexpectedError(1)},
+    {"copy_direct_negative_offset", "PX-5200", {"Sub Start()", "CopyBmp ram,1,-1,8,8"}, unexpectedError(1)},
     {"copy_direct_unknown_segment",
      "PX-5200",
      {"Sub Start()", "CopyBmp ram,s,1,8,8"},
