@@ -204,6 +204,39 @@ TEST_P(Code, compiles_to) {
 INSTANTIATE_TEST_SUITE_P(display, Code, ::testing::ValuesIn(kCodeCases),
                          [](const auto& i) { return std::string(i.param.name); });
 
+// Every memory-area text an image may have, and the memory byte CopyBmp sends for it (-1: refused).
+struct CopyMemoryCase {
+  const char* memory;
+  int byte;
+};
+const CopyMemoryCase kCopyMemoryCases[] = {
+    {"RAM", 0x00}, {"FROM", 0x01}, {"F 0", 0x01}, {"F 1-4", 0x01}, {"F 1", 0x01},
+    {"F 2", 0x01}, {"F 3", 0x01},  {"F 4", 0x01}, {"VRAM", 0x02},  {"vram", 0x02},
+    {"F 5", -1},   {"F 6", -1},    {"F 7", -1},   {"F any", -1},   {"", -1},
+};
+
+void addMemoryImages(testkit::FakeImageList& list) {
+  for (std::size_t k = 0; k < std::size(kCopyMemoryCases); ++k)
+    list.entries.push_back({"m" + std::to_string(k), 8, 8, 0, kCopyMemoryCases[k].memory, 0});
+}
+
+TEST(CopyBmp, memory_byte_of_each_image_memory) {
+  for (std::size_t k = 0; k < std::size(kCopyMemoryCases); ++k) {
+    const CopyMemoryCase& c = kCopyMemoryCases[k];
+    SCOPED_TRACE(c.memory);
+    const std::string line = "CopyBmp m" + std::to_string(k);
+    const auto result = compileLines("PX-5200", {"Sub Start()", line, "End Sub"}, addMemoryImages);
+    if (c.byte < 0) {
+      EXPECT_FALSE(result.ok);
+      EXPECT_EQ(result.errors(), unexpectedError(1));
+      continue;
+    }
+    ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+    EXPECT_EQ(result.code(), "50 23 0F 00 1F 28 66 10 0" + std::to_string(c.byte) +
+                                 " 00 00 00 01 00 08 00 01 00 01 45 44 42 4B ");
+  }
+}
+
 TEST(CopyBmp, releases_its_address_temporaries_but_keeps_the_segment) {
   const auto r = compileWithImages("PX-5200", {"Sub Start()", "CopyBmp ram,1,2,8,8", "x = 1"});
   ASSERT_FALSE(r.ok);  // no End Sub: the registers are still bound when the compile stops
