@@ -311,6 +311,18 @@ TEST(Print, takes_a_text_whose_runs_between_its_commas_are_each_32767_bytes) {
   EXPECT_EQ(code.substr(cellOffset(4 + 32767) - 6, 15), "41 41 2C 42 42 ");
 }
 
+// Each run and each comma is a print of its own, so a text past the 65535 bytes of one print goes out as
+// the runs that fit and the rest.
+TEST(Print, text_beyond_one_print_goes_out_in_two) {
+  const std::string line =
+      "Print \"" + std::string(32767, 'A') + "," + std::string(32767, 'B') + ",CC" + "\"";
+  const auto result = compileLines("PX-5200", {"Sub Start()", line, "End Sub"});
+  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+  const std::string code = result.code();
+  EXPECT_EQ(code.substr(0, 15), "50 23 FF FF 41 ");
+  EXPECT_EQ(code.substr(cellOffset(4 + 65535)), "50 23 03 00 2C 43 43 45 44 42 4B ");
+}
+
 // Instructions of the failed item are taken back: the table ends where the statement began.
 TEST(Data, variable_item_leaves_no_code_of_the_statement) {
   const auto result = compileLines("PX-5200", {"Sub Start()", "a = 1", "Data 7, a + 1"});
