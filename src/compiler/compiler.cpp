@@ -11,6 +11,7 @@
 #include "compiler/dispatch.h"
 #include "compiler/instructions.h"
 #include "compiler/optimizer.h"
+#include "compiler/stmt_support.h"
 
 namespace kelmore {
 namespace {
@@ -115,7 +116,7 @@ void MacroCompiler::unexpectedExit() {
 }
 
 void MacroCompiler::notReadyExit(std::string_view keyword) {
-  host.messageBox("'" + str(keyword) + "' " + str(resString(1011)));
+  host.messageBox(stmt::notReady(keyword));
   unexpectedExit();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/numbers.h"
 #include "common/strings.h"
 #include "common/text.h"
 #include "compiler/modelgate.h"
@@ -131,6 +132,7 @@ std::vector<std::string_view> argumentList(const SourceLine& line) {
 // --- CopyBmp ---
 
 constexpr std::array<std::uint8_t, 4> kCopyHead{0x1F, 0x28, 0x66, 0x10};
+constexpr std::int64_t kMaxCopyAddress = 0xFFFFFF;
 
 struct CopyMemory {
   std::string_view text;  // lower case
@@ -185,9 +187,11 @@ void copyDirect(MacroCompiler& mc, std::span<const std::string_view> args, std::
     out.code_calcImm(kAddress[1], 256, "/");
     low = offset;
   } else {
-    const std::uint16_t value = wordField(offset);
-    out.code_calcImm(kAddress[0], value % 256, "=");
-    out.code_calcImm(kAddress[1], value / 256, "=");
+    // The offset carries into the upper bytes of the address, which has 24 bits.
+    const auto value = nearestInRange(HensuuLabel::hexVal(offset), 0, kMaxCopyAddress);
+    if (!value) throw CompileFault("offset outside the 24-bit address");
+    out.code_calcImm(kAddress[0], static_cast<double>(*value % 256), "=");
+    out.code_calcImm(kAddress[1], static_cast<double>(*value / 256), "=");
   }
   out.code_calcReg(kAddress[1], kSegment, "+");
   out.code_calcReg(kAddress[2], kAddress[1], "=");
@@ -204,6 +208,8 @@ void copyDirect(MacroCompiler& mc, std::span<const std::string_view> args, std::
 
 // An image of the image tool's list by its label: its memory, address, page and size as literal bytes.
 void copyImage(MacroCompiler& mc, std::string_view label) {
+  // No label names no image, not the first image whose label was cleared.
+  if (label.empty()) mc.undefinedImageExit();
   const ImageListView& images = mc.host.images();
   const int count = images.imgCount();
   for (int i = 0; i < count; ++i) {
@@ -213,15 +219,16 @@ void copyImage(MacroCompiler& mc, std::string_view label) {
     if (!memory) throw CompileFault("image memory area cannot be copied");
     if (image.imgAddress < 0 || image.imgAddress > 0xFFFF) throw CompileFault("image address out of range");
     if (image.imgPage < 0 || image.imgPage > 0xFF) throw CompileFault("image page out of range");
+    // The module counts rows of 8 dots; a negative size has no bytes to stand for it.
+    const int rows = image.imgY / 8;
+    if (image.imgX < 0 || rows < 0) throw CompileFault("image size out of range");
     copyHead(mc, memory->code);
     printBytes(mc,
                {static_cast<std::uint8_t>(image.imgAddress & 0xFF),
                 static_cast<std::uint8_t>(image.imgAddress >> 8), static_cast<std::uint8_t>(image.imgPage)});
-    // The module counts rows of 8 dots.
-    const auto rows = static_cast<std::uint16_t>(image.imgY / 8);
-    printWord(mc, rows);
+    printWord(mc, static_cast<std::uint16_t>(rows));
     printWord(mc, static_cast<std::uint16_t>(image.imgX));
-    printWord(mc, rows);
+    printWord(mc, static_cast<std::uint16_t>(rows));
     printBytes(mc, {0x01});
     return;
   }
@@ -273,7 +280,7 @@ void compileDisplayCommand(MacroCompiler& mc, const SourceLine& line) {
 
 void compileCopyBmp(MacroCompiler& mc, const SourceLine& line) {
   const std::vector<std::string_view> args = argumentList(line);
-  const std::string_view first = requiredArgument(args, 0);
+  const std::string_view first = argumentAt(args, 0);
   const CopyMemory* memory = copyMemory(toLowerAscii(first));
   if (memory && memory->direct)
     copyDirect(mc, args, memory->code);

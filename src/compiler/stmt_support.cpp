@@ -65,9 +65,10 @@ std::uint8_t constantByte(std::string_view constant) {
 
 std::string notReady(std::string_view word) {
   // Built by appending: GCC 12 warns (falsely) about "literal" + string in release builds.
+  // The system's own text: a blank after the quote, and the entry begins with one too.
   std::string text = "'";
   text += word;
-  text += '\'';
+  text += "' ";
   text += resString(1011);
   return text;
 }

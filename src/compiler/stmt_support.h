@@ -38,7 +38,7 @@ std::uint8_t registerByte(const MacroCompiler& mc, std::string_view variable);
 // A constant text (hexVal) as one byte: the nearest integer, halves to even; CompileFault outside 0..255.
 std::uint8_t constantByte(std::string_view constant);
 
-// "'<word>' is not ready.": what a statement or word the model lacks reports.
+// "'<word>'  is not ready." (two blanks): what a statement or word the model lacks reports.
 std::string notReady(std::string_view word);
 
 // "<prefix><level>_<count>", the generated block label names.

@@ -32,6 +32,8 @@ constexpr int kVariableAsData = 1022;
 constexpr std::size_t kMaxItemBytes = 32767;
 constexpr std::string_view kQuoteMissing = "'\"' is missing.";
 constexpr std::string_view kNotInCodePage = "Character is not in the code page. Line: ";
+// The byte a "," of a text item sends, whatever the code page.
+constexpr std::array<std::uint8_t, 1> kComma = {0x2C};
 
 // The character sets of the double-byte mode: the words that name each (unused places empty), and its byte.
 struct Language {
@@ -81,18 +83,24 @@ bool isTextItem(std::string_view item) {
   return !item.empty() && item.front() == '"';
 }
 
-// The bytes of a quoted text item in the code page. The text ends at its closing quote and nothing may
-// follow it: a character left out or dropped would send something else than the source says.
-std::string textBytes(MacroCompiler& mc, std::string_view item) {
+// The bytes of a quoted text item in the code page, one piece a run between its commas: a "," of the text
+// is an item of its own (the byte 2C), so the bound holds for each run, and each goes out as its own
+// instruction. The text ends at its closing quote and nothing may follow it: a character left out or
+// dropped would send something else than the source says.
+std::vector<std::string> textRuns(MacroCompiler& mc, std::string_view item) {
   const std::size_t close = item.find('"', 1);
   if (close == std::string_view::npos) mc.errorExit(kQuoteMissing, MacroCompiler::Mark::After);
   if (close + 1 != item.size()) mc.expressionExit();
-  const std::optional<std::string> bytes = platform::toCodePageExact(item.substr(1, close - 1));
-  if (!bytes)
-    mc.errorExit(std::string(kNotInCodePage) + std::to_string(mc.compiler.lineIndex),
-                 MacroCompiler::Mark::After);
-  if (bytes->size() > kMaxItemBytes) throw CompileFault("text item longer than 32767 bytes");
-  return *bytes;
+  std::vector<std::string> runs;
+  for (const std::string_view run : stmt::splitAt(item.substr(1, close - 1), ',')) {
+    std::optional<std::string> bytes = platform::toCodePageExact(run);
+    if (!bytes)
+      mc.errorExit(std::string(kNotInCodePage) + std::to_string(mc.compiler.lineIndex),
+                   MacroCompiler::Mark::After);
+    if (bytes->size() > kMaxItemBytes) throw CompileFault("text item longer than 32767 bytes");
+    runs.push_back(std::move(*bytes));
+  }
+  return runs;
 }
 
 std::span<const std::uint8_t> asBytes(const std::string& text) {
@@ -145,7 +153,11 @@ void compileData(MacroCompiler& mc, const SourceLine& line) {
   const std::size_t start = out.codeText.size();
   for (const std::string_view item : splitItems(argumentText(line))) {
     if (isTextItem(item)) {
-      out.code_outData(asBytes(textBytes(mc, item)));
+      const std::vector<std::string> runs = textRuns(mc, item);
+      for (std::size_t k = 0; k < runs.size(); ++k) {
+        if (k > 0) out.code_outData(kComma);
+        out.code_outData(asBytes(runs[k]));
+      }
       continue;
     }
     const std::string r = evaluateItem(mc, item);
@@ -163,7 +175,11 @@ void compilePrint(MacroCompiler& mc, const SourceLine& line) {
   CodeOut& out = mc.codeout;
   for (const std::string_view item : splitItems(argumentText(line))) {
     if (isTextItem(item)) {
-      out.code_print(asBytes(textBytes(mc, item)));
+      const std::vector<std::string> runs = textRuns(mc, item);
+      for (std::size_t k = 0; k < runs.size(); ++k) {
+        if (k > 0) out.code_print(kComma);
+        out.code_print(asBytes(runs[k]));
+      }
       continue;
     }
     const std::string r = evaluateItem(mc, item);

@@ -31,6 +31,9 @@ void addImages(testkit::FakeImageList& list) {
   list.entries.push_back({"Pic", 16, 20, 0, "vram", 0x0010});
   list.entries.push_back({"flash", 8, 8, 255, "F 5", 0});
   list.entries.push_back({"ram1", 300, 8, 0, "RAM", 0xFFFF});
+  list.entries.push_back({"narrow", -8, 8, 0, "RAM", 0});
+  list.entries.push_back({"flat", 8, -8, 0, "RAM", 0});
+  list.entries.push_back({"", 8, 8, 0, "RAM", 0});  // its label was cleared in the image tool
 }
 
 Compiled compileWithImages(std::string_view model, const std::vector<std::string_view>& lines) {
@@ -124,6 +127,22 @@ const CodeCase kCodeCases[] = {
      "50 52 03 00 42 43 44 "
      "50 23 07 00 08 00 80 00 08 00 01 "
      "45 44 42 4B "},
+    // An offset past 16 bits carries into the upper address bytes: 1 * 256 + &H10000 is 01 01 00.
+    {"copy_direct_offset_beyond_16_bits",
+     "PX-5200",
+     {"Sub Start()", "CopyBmp ram,1,&H10000,8,8", "CopyBmp ram,0,&HFFFFFF,8,8", "End Sub"},
+     "50 23 05 00 1F 28 66 10 00 "
+     "4C 23 41 3D 01 00 "
+     "4C 23 42 3D 00 00 4C 23 43 3D 00 01 4C 52 43 2B 41 "
+     "4C 52 44 3D 43 4C 23 44 2F 00 01 "
+     "50 52 03 00 42 43 44 "
+     "50 23 0C 00 08 00 08 00 08 00 01 1F 28 66 10 00 "
+     "4C 23 41 3D 00 00 "
+     "4C 23 42 3D FF 00 4C 23 43 3D FF FF 4C 52 43 2B 41 "
+     "4C 52 44 3D 43 4C 23 44 2F 00 01 "
+     "50 52 03 00 42 43 44 "
+     "50 23 07 00 08 00 08 00 08 00 01 "
+     "45 44 42 4B "},
     {"copy_direct_variable_offset",
      "PX-5200",
      {"Sub Start()", "o = 300", "CopyBmp vram,2,o,8,8,0", "End Sub"},
@@ -185,6 +204,39 @@ TEST_P(Code, compiles_to) {
 INSTANTIATE_TEST_SUITE_P(display, Code, ::testing::ValuesIn(kCodeCases),
                          [](const auto& i) { return std::string(i.param.name); });
 
+// Every memory-area text an image may have, and the memory byte CopyBmp sends for it (-1: refused).
+struct CopyMemoryCase {
+  const char* memory;
+  int byte;
+};
+const CopyMemoryCase kCopyMemoryCases[] = {
+    {"RAM", 0x00}, {"FROM", 0x01}, {"F 0", 0x01}, {"F 1-4", 0x01}, {"F 1", 0x01},
+    {"F 2", 0x01}, {"F 3", 0x01},  {"F 4", 0x01}, {"VRAM", 0x02},  {"vram", 0x02},
+    {"F 5", -1},   {"F 6", -1},    {"F 7", -1},   {"F any", -1},   {"", -1},
+};
+
+void addMemoryImages(testkit::FakeImageList& list) {
+  for (std::size_t k = 0; k < std::size(kCopyMemoryCases); ++k)
+    list.entries.push_back({"m" + std::to_string(k), 8, 8, 0, kCopyMemoryCases[k].memory, 0});
+}
+
+TEST(CopyBmp, memory_byte_of_each_image_memory) {
+  for (std::size_t k = 0; k < std::size(kCopyMemoryCases); ++k) {
+    const CopyMemoryCase& c = kCopyMemoryCases[k];
+    SCOPED_TRACE(c.memory);
+    const std::string line = "CopyBmp m" + std::to_string(k);
+    const auto result = compileLines("PX-5200", {"Sub Start()", line, "End Sub"}, addMemoryImages);
+    if (c.byte < 0) {
+      EXPECT_FALSE(result.ok);
+      EXPECT_EQ(result.errors(), unexpectedError(1));
+      continue;
+    }
+    ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+    EXPECT_EQ(result.code(), "50 23 0F 00 1F 28 66 10 0" + std::to_string(c.byte) +
+                                 " 00 00 00 01 00 08 00 01 00 01 45 44 42 4B ");
+  }
+}
+
 TEST(CopyBmp, releases_its_address_temporaries_but_keeps_the_segment) {
   const auto r = compileWithImages("PX-5200", {"Sub Start()", "CopyBmp ram,1,2,8,8", "x = 1"});
   ASSERT_FALSE(r.ok);  // no End Sub: the registers are still bound when the compile stops
@@ -233,12 +285,18 @@ const ErrorCase kErrorCases[] = {
     {"line_mode_not_b_or_bf", "PX-5200", {"Sub Start()", "Line 0,0,1,1,1,c"}, unknownOperand("c", 1)},
     {"copy_label_in_another_case", "PX-5200", {"Sub Start()", "CopyBmp LOGO"}, undefinedImage(1)},
     {"copy_image_in_flash_5", "PX-5200", {"Sub Start()", "CopyBmp flash"}, unexpectedError(1)},
-    {"copy_without_argument", "PX-5200", {"Sub Start()", "CopyBmp"}, unexpectedError(1)},
+    // A negative size would go out as FF.. bytes of a huge image.
+    {"copy_image_of_negative_width", "PX-5200", {"Sub Start()", "CopyBmp narrow"}, unexpectedError(1)},
+    {"copy_image_of_negative_height", "PX-5200", {"Sub Start()", "CopyBmp flat"}, unexpectedError(1)},
+    // A missing label is a label the image list lacks; it never takes the image whose label was cleared.
+    {"copy_without_argument", "PX-5200", {"Sub Start()", "CopyBmp"}, undefinedImage(1)},
+    {"copy_with_an_empty_label", "PX-5200", {"Sub Start()", "CopyBmp ,1"}, undefinedImage(1)},
     {"copy_direct_without_offset", "PX-5200", {"Sub Start()", "CopyBmp ram,1"}, unexpectedError(1)},
-    {"copy_direct_offset_beyond_two_bytes",
+    {"copy_direct_offset_beyond_24_bits",
      "PX-5200",
-     {"Sub Start()", "CopyBmp ram,1,65536,8,8"},
+     {"Sub Start()", "CopyBmp ram,0,&H1000000,8,8"},
      unexpectedError(1)},
+    {"copy_direct_negative_offset", "PX-5200", {"Sub Start()", "CopyBmp ram,1,-1,8,8"}, unexpectedError(1)},
     {"copy_direct_unknown_segment",
      "PX-5200",
      {"Sub Start()", "CopyBmp ram,s,1,8,8"},

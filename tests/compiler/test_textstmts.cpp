@@ -3,6 +3,8 @@
 // Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cctype>
 #include <cstdlib>
 
 #include "controlflow_fixture.h"
@@ -226,10 +228,99 @@ TEST_P(Errors, report) {
 INSTANTIATE_TEST_SUITE_P(text, Errors, ::testing::ValuesIn(kErrorCases),
                          [](const auto& i) { return std::string(i.param.name); });
 
+// The SetFont table: the code of each size per model, -1 where the model refuses the size.
+constexpr std::array<std::string_view, 6> kSizeWords = {"outline", "6x8", "5x7", "8x16", "12x24", "16x32"};
+struct FontRow {
+  const char* model;
+  std::array<int, 6> codes;  // in the order of kSizeWords
+};
+void PrintTo(const FontRow& r, std::ostream* os) {
+  *os << r.model;
+}
+const FontRow kFontRows[] = {
+    {"PX-5100", {-1, 1, 1, 2, -1, 4}},     {"PX-5200", {-1, 1, 1, 2, -1, 4}},
+    {"PX-5200B", {-1, 1, 1, 2, -1, 4}},    {"PX-6203", {-1, 1, 1, 2, 3, 4}},
+    {"PX-B", {-1, 1, 1, 2, -1, -1}},       {"PX-D", {-1, 1, 1, 2, -1, -1}},
+    {"QT-R5xxP", {0, 1, 1, 2, 3, 4}},      {"QT-R500", {-1, 1, 1, 2, 3, 4}},
+    {"PX-*", {0, 1, 1, 2, 3, 4}},          {"WMR-STD", {-1, -1, -1, -1, -1, -1}},
+    {"PX-6901", {-1, -1, -1, -1, -1, -1}},
+};
+
+class Font : public ::testing::TestWithParam<FontRow> {};
+
+TEST_P(Font, sizes_of_the_model) {
+  for (std::size_t k = 0; k < kSizeWords.size(); ++k) {
+    SCOPED_TRACE(kSizeWords[k]);
+    const std::string line = "SetFont " + std::string(kSizeWords[k]);
+    const auto result = compileLines(GetParam().model, {"Sub Start()", line, "End Sub"});
+    const int code = GetParam().codes[k];
+    if (code < 0) {
+      EXPECT_FALSE(result.ok);
+      EXPECT_EQ(result.errors(), unexpectedError(1));
+      continue;
+    }
+    ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+    EXPECT_EQ(result.code(), "50 23 05 00 1F 28 67 01 0" + std::to_string(code) + " 45 44 42 4B ");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(text, Font, ::testing::ValuesIn(kFontRows), [](const auto& i) {
+  std::string name;
+  for (char c : std::string_view(i.param.model))
+    name += c == '*' ? "any" : std::isalnum(static_cast<unsigned char>(c)) ? std::string(1, c) : "_";
+  return name;
+});
+
+// Every word of the character-set table, and the byte it selects.
+struct LanguageCase {
+  const char* word;
+  const char* byte;
+};
+const LanguageCase kLanguageCases[] = {
+    {"j", "00"},           {"jis", "00"},    {"sjis", "00"},
+    {"k", "01"},           {"korea", "01"},  {"korean", "01"},
+    {"hangul", "01"},      {"sc", "02"},     {"simplified_chinese", "02"},
+    {"simplified", "02"},  {"tc", "03"},     {"traditional_chinese", "03"},
+    {"traditional", "03"}, {"HANGUL", "01"},  // the words are read in any letter case
+};
+
+TEST(KanjiOn, every_language_word) {
+  for (const LanguageCase& c : kLanguageCases) {
+    SCOPED_TRACE(c.word);
+    const std::string line = "KanjiOn " + std::string(c.word);
+    const auto result = compileLines("PX-5200", {"Sub Start()", line, "End Sub"});
+    ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+    EXPECT_EQ(result.code(),
+              "50 23 0A 00 1F 28 67 02 01 1F 28 67 03 " + std::string(c.byte) + " 45 44 42 4B ");
+  }
+}
+
 TEST(Print, takes_a_text_of_32767_bytes) {
   const auto result = compileLines("PX-5200", {"Sub Start()", kLongestText, "End Sub"});
   ASSERT_TRUE(result.ok);
   EXPECT_EQ(result.code().substr(0, 18), "50 23 FF 7F 41 41 ");
+}
+
+// A "," of a text is an item of its own: the bound holds for each run between the commas, not the whole.
+TEST(Print, takes_a_text_whose_runs_between_its_commas_are_each_32767_bytes) {
+  const std::string line = "Print \"" + std::string(32767, 'A') + "," + std::string(32767, 'B') + "\"";
+  const auto result = compileLines("PX-5200", {"Sub Start()", line, "End Sub"});
+  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+  const std::string code = result.code();
+  EXPECT_EQ(code.substr(0, 15), "50 23 FF FF 41 ");
+  EXPECT_EQ(code.substr(cellOffset(4 + 32767) - 6, 15), "41 41 2C 42 42 ");
+}
+
+// Each run and each comma is a print of its own, so a text past the 65535 bytes of one print goes out as
+// the runs that fit and the rest.
+TEST(Print, text_beyond_one_print_goes_out_in_two) {
+  const std::string line =
+      "Print \"" + std::string(32767, 'A') + "," + std::string(32767, 'B') + ",CC" + "\"";
+  const auto result = compileLines("PX-5200", {"Sub Start()", line, "End Sub"});
+  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+  const std::string code = result.code();
+  EXPECT_EQ(code.substr(0, 15), "50 23 FF FF 41 ");
+  EXPECT_EQ(code.substr(cellOffset(4 + 65535)), "50 23 03 00 2C 43 43 45 44 42 4B ");
 }
 
 // Instructions of the failed item are taken back: the table ends where the statement began.
