@@ -92,7 +92,7 @@ std::vector<std::string> textRuns(MacroCompiler& mc, std::string_view item) {
   if (close == std::string_view::npos) mc.errorExit(kQuoteMissing, MacroCompiler::Mark::After);
   if (close + 1 != item.size()) mc.expressionExit();
   std::vector<std::string> runs;
-  for (const std::string_view run : stmt::splitAt(item.substr(1, close - 1), ',')) {
+  for (const std::string_view run : splitAt(item.substr(1, close - 1), ',')) {
     std::optional<std::string> bytes = platform::toCodePageExact(run);
     if (!bytes)
       mc.errorExit(std::string(kNotInCodePage) + std::to_string(mc.compiler.lineIndex),
