@@ -15,18 +15,18 @@ bool isWordChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c) || c == '_';
 }
 
-// A keyword as a word: without its blanks and a closing "(".
-std::string_view bareWord(std::string_view entry) {
+}  // namespace
+
+std::string_view bareKeyword(std::string_view entry) {
   while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
   while (!entry.empty() && (entry.back() == ' ' || entry.back() == '(')) entry.remove_suffix(1);
   return entry;
 }
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && matchesAt(a, 0, b);
+bool namesKeyword(std::string_view entry, std::string_view word) {
+  const std::string_view bare = bareKeyword(entry);
+  return !word.empty() && bare.size() == word.size() && matchesAt(bare, 0, word);
 }
-
-}  // namespace
 
 Hint parseHint(std::string_view hint) {
   const bool prefixed = hint.size() >= 7 && isDigit(hint[0]) && isDigit(hint[1]) && isDigit(hint[2]) &&
@@ -39,12 +39,11 @@ Hint parseHint(std::string_view hint) {
 std::optional<Hint> hintForWord(std::string_view word) {
   if (word.empty()) return std::nullopt;
   for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i) {
-    if (!sameIgnoringCase(bareWord(mainwindow::kStmtWords[i].word), word)) continue;
+    if (!namesKeyword(mainwindow::kStmtWords[i].word, word)) continue;
     return parseHint(mainwindow::kStmtWords[i].hint);
   }
   for (std::size_t i = 0; i < mainwindow::kFuncWords.size(); ++i) {
-    if (sameIgnoringCase(mainwindow::kFuncWords[i].word, word))
-      return parseHint(mainwindow::kFuncWords[i].hint);
+    if (namesKeyword(mainwindow::kFuncWords[i].word, word)) return parseHint(mainwindow::kFuncWords[i].hint);
   }
   return std::nullopt;
 }
