@@ -22,6 +22,8 @@
 #include "mainwindow/configfile.h"
 #include "mainwindow/deviceadapter.h"
 #include "mainwindow/exportcommand.h"
+#include "mainwindow/form1commands.h"
+#include "mainwindow/helpwindow.h"
 #include "mainwindow/keywords.h"
 #include "mainwindow/macrocommands.h"
 #include "mainwindow/modulechoice.h"
@@ -30,6 +32,7 @@
 #include "mainwindow/qtstrings.h"
 #include "mainwindow/resstrings.h"
 #include "mainwindow/startup.h"
+#include "mainwindow/toolbar.h"
 #include "mainwindow/windowlinkenv.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
@@ -111,6 +114,14 @@ void Form1::createPanes() {
 }
 
 void Form1::createActions() {
+  commands_ = std::make_unique<Commands>(*this);
+  toolBar_ = new ToolBar(this, *commands_);
+  tbX = toolBar_->tbX;
+  tbCompile = toolBar_->button("compile");
+  tbRewrite = toolBar_->button("rewrite");
+  tbStart = toolBar_->button("start");
+  tbAutoExec = toolBar_->button("autoExec");
+
   menuCompilego = newAction(this, "&Compile", 2220);
   menuCompilego->setShortcut(Qt::Key_F5);
   connect(menuCompilego, &QAction::triggered, this, &Form1::menuCompilego_Click);
@@ -157,6 +168,10 @@ void Form1::createMenus() {
   file->insertAction(fileEntries.value(fileEntries.indexOf(fileMenu->menuAdd) + 1), menuExport);
   connect(source, &editor::SourceEditor::rowTextChanged, rowText, &QLineEdit::setText);
   connect(source, &editor::SourceEditor::keywordChanged, keywordText, &QLineEdit::setText);
+  QMenu* view = menuBar()->addMenu(resOr(2216, "&View"));
+  setResCaption(view, 2216);
+  view->addAction(toolBar_->menuViewN);
+  view->addAction(toolBar_->menuViewD);
   menuCompile = menuBar()->addMenu(QStringLiteral("&Compile"));
   setResCaption(menuCompile, 2219);
   menuCompile->addAction(menuCompilego);
@@ -176,6 +191,9 @@ void Form1::createMenus() {
 
   menuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
   setResCaption(menuHelp, 2240);
+  menuHelp->addAction(toolBar_->menuMan);
+  menuHelp->addAction(toolBar_->menuTopics);
+  menuHelp->addAction(toolBar_->menuKeyword);
   menuHelp->addAction(fileMenu->menuPop);
   menuHelp->addSeparator();
   menuHelp->addAction(fileMenu->menuFileAssociation);
@@ -183,25 +201,7 @@ void Form1::createMenus() {
 }
 
 void Form1::createToolBar() {
-  tbX = addToolBar(QStringLiteral("tbX"));
-  tbX->setObjectName(QStringLiteral("tbX"));
-  tbX->setMovable(false);
-  const auto button = [this](const char* key, const char* tip, int tipId, void (Form1::*slot)()) {
-    QAction* action = tbX->addAction(QString::fromUtf8(key));
-    action->setObjectName(QString::fromUtf8(key));
-    action->setCheckable(true);  // shown pressed while its command runs
-    action->setToolTip(QString::fromUtf8(tip));
-    setResTip(action, tipId);
-    connect(action, &QAction::triggered, this, [this, action, slot] {
-      action->setChecked(false);  // the command presses it itself
-      (this->*slot)();
-    });
-    return action;
-  };
-  tbCompile = button("compile", "Compile", 2512, &Form1::menuCompilego_Click);
-  tbRewrite = button("rewrite", "Write object code to target", 2513, &Form1::Rewrite);
-  tbStart = button("start", "Execute target code on module", 2514, &Form1::Start);
-  tbAutoExec = button("autoExec", "Set up Auto-start", 2515, &Form1::AutoExec);
+  // The buttons came with the toolbar's actions; the boxes follow them.
   tbX->addSeparator();
   tbX->addWidget(rowText);
   tbX->addWidget(choice_->cmbSeries);
@@ -281,6 +281,7 @@ void Form1::Form_Unload() {
   tooltip_.DestroyToolTip();
   fileMenu->TMP_Save();
   SaveConfig();
+  commands_->closeWindows();
   views_->hideLogWindow();
 }
 
@@ -317,6 +318,10 @@ void Form1::Version() {
   auto* box = new Dialog(this);
   box->Label1->setText(QString::fromLatin1(kVersionText));
   box->exec();
+}
+
+HelpWindow& Form1::help() {
+  return commands_->help();
 }
 
 progressform* Form1::logWindow() {

@@ -38,9 +38,11 @@ namespace kelmore::mainwindow {
 
 class CompilerViews;
 class ExportCommand;
+class HelpWindow;
 class ModuleChoice;
 class progressform;
 class Px5000Device;
+class ToolBar;
 
 struct Form1Options {
   QStringList arguments;         // the program's arguments, program first
@@ -70,6 +72,9 @@ class Form1 : public QMainWindow {
   // --- the parts it owns ---
   CompilerViews& views() { return *views_; }
   ModuleChoice& choice() { return *choice_; }
+  // The toolbar with the View and help entries, and the help viewer (made on first use).
+  ToolBar& toolBar() { return *toolBar_; }
+  HelpWindow& help();
 
   // --- controls ---
   editor::SourceEditor* source = nullptr;
@@ -140,6 +145,8 @@ class Form1 : public QMainWindow {
   MacroCompiler& compiler();
   Px5000Device& deviceAdapter();
 
+  class Commands;  // what the toolbar, View and help entries reach
+
   Options options_;
   std::unique_ptr<Prompter> ownPrompter_;
   Prompter* prompter_ = nullptr;
@@ -150,6 +157,8 @@ class Form1 : public QMainWindow {
   std::unique_ptr<CompilerViews> views_;
   std::unique_ptr<MacroCompiler> compiler_;
   std::unique_ptr<ExportCommand> exportCommand_;
+  std::unique_ptr<Commands> commands_;
+  ToolBar* toolBar_ = nullptr;  // a child of the window
   clsTooltip tooltip_;
   QString helpFile_;
   QString programFolder_;

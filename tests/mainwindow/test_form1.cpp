@@ -12,17 +12,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUrl>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -31,7 +36,10 @@
 #include "common/codetext.h"
 #include "common/numbers.h"
 #include "link/px5000.h"
+#include "mainwindow/clstooltip.h"
+#include "mainwindow/helpwindow.h"
 #include "mainwindow/progressform.h"
+#include "mainwindow/toolbar.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
 #include "qtprint.h"
@@ -571,6 +579,149 @@ TEST_F(Form1Test, file_export_writes_the_compiled_code_and_the_code_pane_fills_t
   QTest::keyClick(form->views().code, Qt::Key_End, Qt::ShiftModifier);
   EXPECT_EQ(form->views().addText->text().toStdString(), "Add: " + hexUpper(n - 1, 4));
   EXPECT_EQ(form->views().raddText->text(), "RAdd: FFFF");
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Toolbar, view and help
+
+class Form1Commands : public Form1Test {
+ protected:
+  std::unique_ptr<Form1> startActive() {
+    auto form = start();
+    form->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->source->setFocus();
+    QApplication::processEvents();
+    return form;
+  }
+  static QString shownHelp(Form1& form) {
+    const QUrl url = form.help().browser()->source();
+    return url.fileName() + (url.hasFragment() ? QStringLiteral("#") + url.fragment() : QString());
+  }
+  static void caretAfter(Form1& form, const QString& text) {
+    QTextCursor caret = form.source->textCursor();
+    caret.setPosition(form.source->toPlainText().indexOf(text) + static_cast<int>(text.size()));
+    form.source->setTextCursor(caret);
+  }
+};
+
+TEST_F(Form1Commands, menus_stand_in_their_order_with_their_captions) {
+  auto form = start();
+  QStringList titles;
+  for (QAction* menu : form->menuBar()->actions()) titles << menu->text();
+  EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Compile", "&Port", "&Help"}));
+  QStringList help;
+  for (QAction* entry : form->menuHelp->actions()) help << entry->text();
+  EXPECT_EQ(help, (QStringList{"&Manual", "&Topics", "&Keyword", "&Pop-up Help", "", "&File Association",
+                               "&About"}));
+  EXPECT_EQ(form->toolBar().menuKeyword->shortcut(), QKeySequence(Qt::Key_F1));
+  EXPECT_TRUE(form->toolBar().menuViewN->isChecked());
+  EXPECT_FALSE(form->toolBar().menuViewD->isChecked());
+}
+
+TEST_F(Form1Commands, f5_and_the_compile_button_both_compile) {
+  auto form = startActive();
+  const QString good = "Sub Start()\nSleep 10\nEnd Sub";
+  form->source->setPlainText(good);
+  QTest::keyClick(form.get(), Qt::Key_F5);
+  EXPECT_EQ(form->compiledSource, good);
+  EXPECT_EQ(form->logWindow()->windowTitle(), "Compile completed.");
+
+  const QString other = "Sub Start()\nSleep 20\nEnd Sub";
+  form->source->setPlainText(other);
+  form->toolBar().button("compile")->trigger();
+  EXPECT_EQ(form->compiledSource, other);
+  EXPECT_FALSE(form->tbCompile->isChecked());
+}
+
+TEST_F(Form1Commands, ctrl_z_and_the_undo_button_both_undo_and_redo_comes_back) {
+  auto form = startActive();
+  form->source->setDocumentText(QString());
+  QTest::keyClicks(form->source, "ab");
+  QTest::keyClick(form->source, Qt::Key_Z, Qt::ControlModifier);
+  const QString once = form->source->toPlainText();
+  EXPECT_EQ(once, "a");
+  form->toolBar().button("undo")->trigger();
+  EXPECT_EQ(form->source->toPlainText(), "");
+  form->toolBar().button("redo")->trigger();
+  EXPECT_EQ(form->source->toPlainText(), "a");
+  QTest::keyClick(form->source, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(form->source->toPlainText(), "ab");
+}
+
+TEST_F(Form1Commands, f1_opens_the_entry_of_the_word_at_the_caret) {
+  auto form = startActive();
+  form->source->setPlainText("Sub Start()\n    Sleep 10\nEnd Sub");
+  caretAfter(*form, "Slee");
+  form->source->dispHint();
+  EXPECT_EQ(form->keywordText->text(), "Sleep");
+  QTest::keyClick(form.get(), Qt::Key_F1);
+  EXPECT_TRUE(form->help().isVisible());
+  EXPECT_EQ(shownHelp(*form), "controlflow.html#sleep");
+}
+
+TEST_F(Form1Commands, topics_opens_the_entry_of_the_hint_last_shown_and_contents_without_one) {
+  auto form = startActive();
+  form->toolBar().button("topics")->trigger();
+  EXPECT_EQ(shownHelp(*form), "index.html");
+
+  form->source->setPlainText("Sub Start()\n    Print \"a\"\nEnd Sub");
+  caretAfter(*form, "Pri");
+  form->source->dispHint();
+  ASSERT_EQ(form->source->helpContext(), 68);
+  form->toolBar().menuTopics->trigger();
+  EXPECT_EQ(shownHelp(*form), "text.html#print");
+  form->toolBar().menuMan->trigger();
+  EXPECT_EQ(shownHelp(*form), "index.html");
+}
+
+TEST_F(Form1Commands, the_detailed_screen_widens_the_compile_panes) {
+  auto form = start();
+  auto* split = qobject_cast<QSplitter*>(form->centralWidget());
+  ASSERT_NE(split, nullptr);
+  form->toolBar().button("view")->trigger();
+  EXPECT_TRUE(form->toolBar().menuViewD->isChecked());
+  EXPECT_LT(split->sizes().at(0), split->sizes().at(1));
+  form->toolBar().menuViewN->trigger();
+  EXPECT_FALSE(form->toolBar().button("view")->isChecked());
+  EXPECT_GT(split->sizes().at(0), split->sizes().at(1));
+}
+
+TEST_F(Form1Commands, search_opens_one_find_window_and_check_respells_the_source_while_pressed) {
+  auto form = start();
+  form->toolBar().button("search")->trigger();
+  form->toolBar().button("search")->trigger();
+  const QList<frmSearch*> finds = form->findChildren<frmSearch*>();
+  ASSERT_EQ(finds.size(), 1);
+  EXPECT_TRUE(finds.front()->isVisible());
+
+  form->source->setDocumentText("a=1\nprint a");
+  form->toolBar().button("check")->trigger();
+  EXPECT_EQ(form->source->sourceText(), "a = 1\nPrint a");
+  EXPECT_FALSE(form->toolBar().button("check")->isChecked());
+
+  // Cancelled with Esc: pressed while it ran, the text as it was, the button up again.
+  QString text;
+  for (int i = 0; i < 2000; ++i) text += QStringLiteral("b=%1\n").arg(i);
+  form->source->setDocumentText(text);
+  bool pressedWhileRunning = false;
+  QTimer::singleShot(0, form.get(),
+                     [&] { pressedWhileRunning = form->toolBar().button("check")->isChecked(); });
+  QCoreApplication::postEvent(form->source, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+  form->toolBar().button("check")->trigger();
+  EXPECT_TRUE(pressedWhileRunning);
+  EXPECT_EQ(form->source->sourceText(), text);
+  EXPECT_FALSE(form->toolBar().button("check")->isChecked());
+}
+
+TEST_F(Form1Commands, closing_the_program_closes_the_help_and_find_windows) {
+  auto form = start();
+  form->toolBar().menuMan->trigger();
+  form->toolBar().button("search")->trigger();
+  ASSERT_TRUE(form->help().isVisible());
+  form->close();
+  EXPECT_FALSE(form->help().isVisible());
+  EXPECT_FALSE(form->findChild<frmSearch*>()->isVisible());
 }
 
 }  // namespace

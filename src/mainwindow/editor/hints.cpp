@@ -16,12 +16,15 @@ bool isWordChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c) || c == '_';
 }
 
-// A keyword as a word: without its blanks and a closing "(".
-std::string_view bareWord(std::string_view entry) {
+}  // namespace
+
+std::string_view bareKeyword(std::string_view entry) {
   return trimRight(trimLeft(entry), " (");
 }
 
-}  // namespace
+bool namesKeyword(std::string_view entry, std::string_view word) {
+  return !word.empty() && equalsIgnoringCase(bareKeyword(entry), word);
+}
 
 Hint parseHint(std::string_view hint) {
   const bool prefixed = hint.size() >= 7 && isDigit(hint[0]) && isDigit(hint[1]) && isDigit(hint[2]) &&
@@ -34,12 +37,11 @@ Hint parseHint(std::string_view hint) {
 std::optional<Hint> hintForWord(std::string_view word) {
   if (word.empty()) return std::nullopt;
   for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i) {
-    if (!equalsIgnoringCase(bareWord(mainwindow::kStmtWords[i].word), word)) continue;
+    if (!namesKeyword(mainwindow::kStmtWords[i].word, word)) continue;
     return parseHint(mainwindow::kStmtWords[i].hint);
   }
   for (std::size_t i = 0; i < mainwindow::kFuncWords.size(); ++i) {
-    if (equalsIgnoringCase(mainwindow::kFuncWords[i].word, word))
-      return parseHint(mainwindow::kFuncWords[i].hint);
+    if (namesKeyword(mainwindow::kFuncWords[i].word, word)) return parseHint(mainwindow::kFuncWords[i].hint);
   }
   return std::nullopt;
 }

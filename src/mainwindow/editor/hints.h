@@ -20,6 +20,13 @@ struct Hint {
 // context 0 and is shown whole.
 Hint parseHint(std::string_view hint);
 
+// A keyword table entry as a word: without its blanks and a closing "(" (" Or" gives "Or").
+std::string_view bareKeyword(std::string_view entry);
+
+// Whether `word` names the keyword table entry `entry`, ignoring case and the entry's blanks and "("
+// ("or" names " Or", "vpeek" names "VPeek(").
+bool namesKeyword(std::string_view entry, std::string_view word);
+
 // The hint of a word, looked up in the statement words and then the function words, ignoring case and a
 // keyword's blanks and "(" ("or" finds " Or", "vpeek" finds "VPeek("). Nothing for an unknown word.
 std::optional<Hint> hintForWord(std::string_view word);
