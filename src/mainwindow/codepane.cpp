@@ -18,7 +18,9 @@ struct KeyMove {
   PaneKey move;
 };
 
-constexpr std::array<KeyMove, 9> kKeyMoves{{
+// The pane's keys: those that move the caret and those that only select the cell at it. Every other key
+// is taken without an effect.
+constexpr std::array<KeyMove, 28> kKeyMoves{{
     {Qt::Key_Backspace, PaneKey::Backspace},
     {Qt::Key_Left, PaneKey::Left},
     {Qt::Key_Right, PaneKey::Right},
@@ -28,12 +30,45 @@ constexpr std::array<KeyMove, 9> kKeyMoves{{
     {Qt::Key_PageDown, PaneKey::PageDown},
     {Qt::Key_Home, PaneKey::Home},
     {Qt::Key_End, PaneKey::End},
+    {Qt::Key_Tab, PaneKey::Other},
+    {Qt::Key_Backtab, PaneKey::Other},
+    {Qt::Key_Clear, PaneKey::Other},
+    {Qt::Key_Return, PaneKey::Other},
+    {Qt::Key_Enter, PaneKey::Other},
+    {Qt::Key_Shift, PaneKey::Other},
+    {Qt::Key_Control, PaneKey::Other},
+    {Qt::Key_Alt, PaneKey::Other},
+    {Qt::Key_AltGr, PaneKey::Other},
+    {Qt::Key_Pause, PaneKey::Other},
+    {Qt::Key_CapsLock, PaneKey::Other},
+    {Qt::Key_Escape, PaneKey::Other},
+    {Qt::Key_Space, PaneKey::Other},
+    {Qt::Key_Kana_Lock, PaneKey::Other},
+    {Qt::Key_Hangul, PaneKey::Other},
+    {Qt::Key_Kanji, PaneKey::Other},
+    {Qt::Key_Henkan, PaneKey::Other},
+    {Qt::Key_Muhenkan, PaneKey::Other},
+    {Qt::Key_Mode_switch, PaneKey::Other},
 }};
 
 PaneKey paneKey(int key) {
   for (const KeyMove& row : kKeyMoves)
     if (row.key == key) return row.move;
-  return PaneKey::Other;
+  return PaneKey::None;
+}
+
+// A press of Shift, Ctrl or Alt counts that key as held already, whatever the platform reports with it.
+Qt::KeyboardModifiers ownModifier(int key) {
+  switch (key) {
+    case Qt::Key_Shift:
+      return Qt::ShiftModifier;
+    case Qt::Key_Control:
+      return Qt::ControlModifier;
+    case Qt::Key_Alt:
+      return Qt::AltModifier;
+    default:
+      return Qt::NoModifier;
+  }
 }
 
 std::size_t textLength(const QPlainTextEdit* pane) {
@@ -60,7 +95,7 @@ void CodePane::keyPressEvent(QKeyEvent* event) {
                     QTextCursor::KeepAnchor);
   setTextCursor(moved);
   ensureCursorVisible();
-  showAddress(event->modifiers());
+  showAddress(event->modifiers() | ownModifier(event->key()));
 }
 
 void CodePane::mouseReleaseEvent(QMouseEvent* event) {

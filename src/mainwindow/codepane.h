@@ -3,8 +3,10 @@
 // Layer: main window (Qt).
 //
 // Every key that reaches the pane is taken by it and none edits it; typed characters never reach the text.
-// The window's own shortcuts act as elsewhere. After a key, and after a mouse selection, addressChanged gives
-// the texts of the two address boxes, the distance reversed while Shift, Ctrl or Alt is held.
+// The window's own shortcuts act as elsewhere. After one of the pane's keys (the caret moves, and Enter,
+// Space, Esc, Tab, Shift, Ctrl, Alt and the like, which select the cell at the caret), and after a mouse
+// selection, addressChanged gives the texts of the two address boxes, the distance reversed while Shift,
+// Ctrl or Alt is held. Letters, digits, Delete and function keys change nothing.
 #pragma once
 
 #include <QPlainTextEdit>

@@ -1,5 +1,6 @@
-// The code pane widget offscreen: keys select whole cells and tell the address boxes, typed and pasted
-// text never changes the pane, a mouse selection is reported as it was left, an empty pane ignores keys.
+// The code pane widget offscreen: keys select whole cells and tell the address boxes, keys beyond the pane's
+// own change nothing, typed and pasted text never changes the pane, a mouse selection is reported as it was
+// left, an empty pane ignores keys.
 #include "mainwindow/codepane.h"
 
 #include <gtest/gtest.h>
@@ -55,8 +56,10 @@ const KeyCase kKeyCases[] = {
     {"end_with_shift_reverses", Qt::Key_End, Qt::ShiftModifier, 0, 57, "Add: 0013", "RAdd: FFFF"},
     {"home_with_ctrl_reverses", Qt::Key_Home, Qt::ControlModifier, 30, 0, "Add: 0000", "RAdd: FFFF"},
     {"up_with_alt_reverses", Qt::Key_Up, Qt::AltModifier, 52, 3, "Add: 0001", "RAdd: FFFF"},
-    {"letter_selects_the_cell_at_the_caret", Qt::Key_A, Qt::NoModifier, 31, 31, "Add: 000A", "RAdd: 0001"},
-    {"delete_edits_nothing", Qt::Key_Delete, Qt::NoModifier, 6, 6, "Add: 0002", "RAdd: 0001"},
+    {"space_selects_the_cell_at_the_caret", Qt::Key_Space, Qt::NoModifier, 31, 31, "Add: 000A", "RAdd: 0001"},
+    {"return_selects_the_cell_at_the_caret", Qt::Key_Return, Qt::NoModifier, 6, 6, "Add: 0002", "RAdd: 0001"},
+    {"shift_alone_selects_and_reverses", Qt::Key_Shift, Qt::NoModifier, 31, 31, "Add: 000A", "RAdd: FFFF"},
+    {"ctrl_alone_selects_and_reverses", Qt::Key_Control, Qt::NoModifier, 31, 31, "Add: 000A", "RAdd: FFFF"},
 };
 
 class PaneKeys : public Pane, public testing::WithParamInterface<KeyCase> {};
@@ -72,6 +75,33 @@ TEST_P(PaneKeys, select_two_characters_and_show_the_address) {
 }
 
 INSTANTIATE_TEST_SUITE_P(code, PaneKeys, testing::ValuesIn(kKeyCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct InertCase {
+  const char* name;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+};
+
+// Keys beyond the pane's own leave a mouse selection and the address boxes as they were.
+const InertCase kInertCases[] = {
+    {"letter", Qt::Key_A, Qt::NoModifier},        {"digit", Qt::Key_7, Qt::NoModifier},
+    {"delete", Qt::Key_Delete, Qt::NoModifier},   {"insert", Qt::Key_Insert, Qt::NoModifier},
+    {"function_key", Qt::Key_F2, Qt::NoModifier},
+};
+
+class InertKeys : public Pane, public testing::WithParamInterface<InertCase> {};
+
+TEST_P(InertKeys, change_nothing) {
+  select(6, 5);
+  QTest::keyClick(&pane, GetParam().key, GetParam().modifiers);
+  EXPECT_EQ(selStart(), 6);
+  EXPECT_EQ(selLength(), 5);
+  EXPECT_TRUE(spy.isEmpty());
+  EXPECT_EQ(pane.toPlainText(), kTwentyCells);
+}
+
+INSTANTIATE_TEST_SUITE_P(code, InertKeys, testing::ValuesIn(kInertCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Pane, typed_and_pasted_text_never_reaches_it) {
