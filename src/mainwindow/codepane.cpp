@@ -4,10 +4,13 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <algorithm>
 #include <array>
 
+#include "common/codetext.h"
 #include "mainwindow/codepanekeys.h"
 
 namespace kelmore::mainwindow {
@@ -80,6 +83,9 @@ std::size_t textLength(const QPlainTextEdit* pane) {
 CodePane::CodePane(QWidget* parent) : QPlainTextEdit(parent) {
   setReadOnly(true);
   setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  // The margin beside the rows looks like the rest of the pane.
+  setBackgroundRole(QPalette::Base);
+  setAutoFillBackground(true);
 }
 
 void CodePane::keyPressEvent(QKeyEvent* event) {
@@ -105,6 +111,30 @@ void CodePane::mouseReleaseEvent(QMouseEvent* event) {
 
 void CodePane::inputMethodEvent(QInputMethodEvent* event) {
   event->accept();
+}
+
+void CodePane::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  fitRows();
+}
+
+void CodePane::fitRows() {
+  // The text wraps at the viewport's width: a margin at its right keeps it to 16 cells. Setting the margin
+  // resizes the viewport and comes back here, where the margin is then already right.
+  const QString row = QStringLiteral("00 ").repeated(static_cast<qsizetype>(kPaneRowChars / kCellChars));
+  const int rowWidth = fontMetrics().horizontalAdvance(row) +
+                       static_cast<int>(2 * document()->documentMargin()) + cursorWidth();
+  QMargins margins = viewportMargins();
+  const QScrollBar* bar = verticalScrollBar();
+  const int full = maximumViewportSize().width() + margins.right() - (bar->isVisible() ? bar->width() : 0);
+  const int spare = std::max(0, full - rowWidth);
+  if (spare == margins.right()) return;
+  margins.setRight(spare);
+  setViewportMargins(margins);
+  // The viewport's own resize may come with its new size as the old one, which the base class takes for
+  // an unchanged width: the text is laid out again for the new width here.
+  QResizeEvent resized(viewport()->size(), QSize());
+  QPlainTextEdit::resizeEvent(&resized);
 }
 
 void CodePane::showAddress(Qt::KeyboardModifiers modifiers) {

@@ -9,6 +9,9 @@
 #include <QClipboard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <vector>
 
 namespace kelmore::mainwindow {
 namespace {
@@ -123,6 +126,32 @@ TEST_F(Pane, a_mouse_selection_is_shown_as_the_mouse_left_it) {
   EXPECT_EQ(lastAddress(), QStringList({"Add: 0002", "RAdd: FFFE"}));
   EXPECT_EQ(selStart(), 6);
   EXPECT_EQ(selLength(), 5);
+}
+
+// The characters on each shown line of the pane's text.
+std::vector<int> lineLengths(CodePane& pane) {
+  QApplication::processEvents();
+  pane.viewport()->repaint();  // lays the shown block out
+  const QTextBlock block = pane.document()->firstBlock();
+  std::vector<int> lengths;
+  for (int i = 0; i < block.layout()->lineCount(); ++i)
+    lengths.push_back(block.layout()->lineAt(i).textLength());
+  return lengths;
+}
+
+TEST_F(Pane, a_wide_pane_shows_sixteen_cells_a_row_as_up_and_down_move) {
+  pane.setPlainText(QStringLiteral("00 ").repeated(40));
+  pane.resize(2000, 300);
+  pane.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+  EXPECT_EQ(lineLengths(pane), (std::vector<int>{48, 48, 24}));
+  pane.setPlainText(QStringLiteral("00 ").repeated(17));  // a new code keeps the rows
+  EXPECT_EQ(lineLengths(pane), (std::vector<int>{48, 3}));
+
+  pane.resize(pane.fontMetrics().horizontalAdvance(QStringLiteral("00 ").repeated(8)), 300);
+  const std::vector<int> narrow = lineLengths(pane);
+  ASSERT_GT(narrow.size(), 2u);
+  EXPECT_LT(narrow.front(), 48);  // a narrow pane wraps where it must
 }
 
 TEST_F(Pane, keys_on_a_pane_shorter_than_a_cell_do_nothing) {
