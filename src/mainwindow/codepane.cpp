@@ -118,6 +118,11 @@ void CodePane::resizeEvent(QResizeEvent* event) {
   fitRows();
 }
 
+void CodePane::changeEvent(QEvent* event) {
+  QPlainTextEdit::changeEvent(event);
+  if (event->type() == QEvent::FontChange) fitRows();
+}
+
 void CodePane::fitRows() {
   // The text wraps at the viewport's width: a margin at its right keeps it to 16 cells. Setting the margin
   // resizes the viewport and comes back here, where the margin is then already right.

@@ -28,6 +28,7 @@ class CodePane : public QPlainTextEdit {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void showAddress(Qt::KeyboardModifiers modifiers);

@@ -147,6 +147,10 @@ TEST_F(Pane, a_wide_pane_shows_sixteen_cells_a_row_as_up_and_down_move) {
   EXPECT_EQ(lineLengths(pane), (std::vector<int>{48, 48, 24}));
   pane.setPlainText(QStringLiteral("00 ").repeated(17));  // a new code keeps the rows
   EXPECT_EQ(lineLengths(pane), (std::vector<int>{48, 3}));
+  QFont larger = pane.font();
+  larger.setPointSize(larger.pointSize() * 2);
+  pane.setFont(larger);  // and so does a new font
+  EXPECT_EQ(lineLengths(pane), (std::vector<int>{48, 3}));
 
   pane.resize(pane.fontMetrics().horizontalAdvance(QStringLiteral("00 ").repeated(8)), 300);
   const std::vector<int> narrow = lineLengths(pane);
