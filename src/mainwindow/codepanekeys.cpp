@@ -27,7 +27,7 @@ std::size_t forward(std::size_t start, std::size_t step, std::size_t textLength)
 }  // namespace
 
 std::optional<PaneSelection> selectionAfterKey(PaneKey key, std::size_t start, std::size_t textLength) {
-  if (textLength < kCellChars) return std::nullopt;
+  if (key == PaneKey::None || textLength < kCellChars) return std::nullopt;
   std::size_t moved = start;
   switch (key) {
     case PaneKey::Backspace:
@@ -56,6 +56,7 @@ std::optional<PaneSelection> selectionAfterKey(PaneKey key, std::size_t start, s
       moved = textLength - kCellChars;
       break;
     case PaneKey::Other:
+    case PaneKey::None:
       break;
   }
   return PaneSelection{moved, kSelectedCellChars};

@@ -16,8 +16,10 @@ inline constexpr std::size_t kPaneRowChars = 48;      // 16 cells
 inline constexpr std::size_t kPanePageChars = 768;    // 16 rows
 inline constexpr std::size_t kSelectedCellChars = 2;  // after a key, the two hex digits of the cell
 
-// The keys that move the caret; every other key leaves it where it is.
-enum class PaneKey { Backspace, Left, Right, Up, Down, PageUp, PageDown, Home, End, Other };
+// The keys that move the caret; Other, the rest of the pane's keys (Enter, Space, Esc, Tab, Shift, Ctrl,
+// Alt and the like), which select the cell at the caret without moving it; None, every key beyond them
+// (letters, digits, Delete, function keys), which changes nothing.
+enum class PaneKey { Backspace, Left, Right, Up, Down, PageUp, PageDown, Home, End, Other, None };
 
 struct PaneSelection {
   std::size_t start = 0;
@@ -26,8 +28,8 @@ struct PaneSelection {
 };
 
 // The selection after `key` with the caret at `start` in a text of `textLength` characters: the hex
-// digits of the cell the key moves to. Nothing on a text shorter than one cell, where the last cell would
-// lie before the start of the text.
+// digits of the cell the key moves to. Nothing for PaneKey::None, nor on a text shorter than one cell,
+// where the last cell would lie before the start of the text.
 std::optional<PaneSelection> selectionAfterKey(PaneKey key, std::size_t start, std::size_t textLength);
 
 struct AddressTexts {

@@ -1,5 +1,6 @@
-// The code pane widget offscreen: keys select whole cells and tell the address boxes, typed and pasted
-// text never changes the pane, a mouse selection is reported as it was left, an empty pane ignores keys.
+// The code pane widget offscreen: keys select whole cells and tell the address boxes, keys beyond the pane's
+// own change nothing, typed and pasted text never changes the pane, a mouse selection is reported as it was
+// left, an empty pane ignores keys.
 #include "mainwindow/codepane.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,9 @@
 #include <QClipboard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <vector>
 
 namespace kelmore::mainwindow {
 namespace {
@@ -55,8 +59,10 @@ const KeyCase kKeyCases[] = {
     {"end_with_shift_reverses", Qt::Key_End, Qt::ShiftModifier, 0, 57, "Add: 0013", "RAdd: FFFF"},
     {"home_with_ctrl_reverses", Qt::Key_Home, Qt::ControlModifier, 30, 0, "Add: 0000", "RAdd: FFFF"},
     {"up_with_alt_reverses", Qt::Key_Up, Qt::AltModifier, 52, 3, "Add: 0001", "RAdd: FFFF"},
-    {"letter_selects_the_cell_at_the_caret", Qt::Key_A, Qt::NoModifier, 31, 31, "Add: 000A", "RAdd: 0001"},
-    {"delete_edits_nothing", Qt::Key_Delete, Qt::NoModifier, 6, 6, "Add: 0002", "RAdd: 0001"},
+    {"space_selects_the_cell_at_the_caret", Qt::Key_Space, Qt::NoModifier, 31, 31, "Add: 000A", "RAdd: 0001"},
+    {"return_selects_the_cell_at_the_caret", Qt::Key_Return, Qt::NoModifier, 6, 6, "Add: 0002", "RAdd: 0001"},
+    {"shift_alone_selects_and_reverses", Qt::Key_Shift, Qt::NoModifier, 31, 31, "Add: 000A", "RAdd: FFFF"},
+    {"ctrl_alone_selects_and_reverses", Qt::Key_Control, Qt::NoModifier, 31, 31, "Add: 000A", "RAdd: FFFF"},
 };
 
 class PaneKeys : public Pane, public testing::WithParamInterface<KeyCase> {};
@@ -72,6 +78,33 @@ TEST_P(PaneKeys, select_two_characters_and_show_the_address) {
 }
 
 INSTANTIATE_TEST_SUITE_P(code, PaneKeys, testing::ValuesIn(kKeyCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct InertCase {
+  const char* name;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+};
+
+// Keys beyond the pane's own leave a mouse selection and the address boxes as they were.
+const InertCase kInertCases[] = {
+    {"letter", Qt::Key_A, Qt::NoModifier},        {"digit", Qt::Key_7, Qt::NoModifier},
+    {"delete", Qt::Key_Delete, Qt::NoModifier},   {"insert", Qt::Key_Insert, Qt::NoModifier},
+    {"function_key", Qt::Key_F2, Qt::NoModifier},
+};
+
+class InertKeys : public Pane, public testing::WithParamInterface<InertCase> {};
+
+TEST_P(InertKeys, change_nothing) {
+  select(6, 5);
+  QTest::keyClick(&pane, GetParam().key, GetParam().modifiers);
+  EXPECT_EQ(selStart(), 6);
+  EXPECT_EQ(selLength(), 5);
+  EXPECT_TRUE(spy.isEmpty());
+  EXPECT_EQ(pane.toPlainText(), kTwentyCells);
+}
+
+INSTANTIATE_TEST_SUITE_P(code, InertKeys, testing::ValuesIn(kInertCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Pane, typed_and_pasted_text_never_reaches_it) {
@@ -93,6 +126,36 @@ TEST_F(Pane, a_mouse_selection_is_shown_as_the_mouse_left_it) {
   EXPECT_EQ(lastAddress(), QStringList({"Add: 0002", "RAdd: FFFE"}));
   EXPECT_EQ(selStart(), 6);
   EXPECT_EQ(selLength(), 5);
+}
+
+// The characters on each shown line of the pane's text.
+std::vector<int> lineLengths(CodePane& pane) {
+  QApplication::processEvents();
+  pane.viewport()->repaint();  // lays the shown block out
+  const QTextBlock block = pane.document()->firstBlock();
+  std::vector<int> lengths;
+  for (int i = 0; i < block.layout()->lineCount(); ++i)
+    lengths.push_back(block.layout()->lineAt(i).textLength());
+  return lengths;
+}
+
+TEST_F(Pane, a_wide_pane_shows_sixteen_cells_a_row_as_up_and_down_move) {
+  pane.setPlainText(QStringLiteral("00 ").repeated(40));
+  pane.resize(2000, 300);
+  pane.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+  EXPECT_EQ(lineLengths(pane), (std::vector<int>{48, 48, 24}));
+  pane.setPlainText(QStringLiteral("00 ").repeated(17));  // a new code keeps the rows
+  EXPECT_EQ(lineLengths(pane), (std::vector<int>{48, 3}));
+  QFont larger = pane.font();
+  larger.setPointSize(larger.pointSize() * 2);
+  pane.setFont(larger);  // and so does a new font
+  EXPECT_EQ(lineLengths(pane), (std::vector<int>{48, 3}));
+
+  pane.resize(pane.fontMetrics().horizontalAdvance(QStringLiteral("00 ").repeated(8)), 300);
+  const std::vector<int> narrow = lineLengths(pane);
+  ASSERT_GT(narrow.size(), 2u);
+  EXPECT_LT(narrow.front(), 48);  // a narrow pane wraps where it must
 }
 
 TEST_F(Pane, keys_on_a_pane_shorter_than_a_cell_do_nothing) {

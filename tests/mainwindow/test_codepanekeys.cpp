@@ -59,6 +59,11 @@ TEST_P(Keys, select_the_hex_digits_of_the_cell_moved_to) {
 INSTANTIATE_TEST_SUITE_P(pane, Keys, testing::ValuesIn(kKeyCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(KeysBeyondThePane, change_nothing) {
+  for (std::size_t start : {std::size_t{0}, std::size_t{31}, kTwentyCells})
+    EXPECT_EQ(selectionAfterKey(PaneKey::None, start, kTwentyCells), std::nullopt) << start;
+}
+
 struct ShortCase {
   const char* name;
   PaneKey key;
