@@ -47,6 +47,14 @@ inline void appendField(std::vector<std::uint8_t>& bytes, std::int64_t value, st
   bytes.push_back(static_cast<std::uint8_t>(value / 256));
 }
 
+// 24-bit field of addresses and long lengths: low, middle and high byte of 0..16777215.
+inline void appendTriple(std::vector<std::uint8_t>& bytes, std::int64_t value) {
+  checkField(value, 0xFFFFFF);
+  bytes.push_back(static_cast<std::uint8_t>(value % 256));
+  bytes.push_back(static_cast<std::uint8_t>(value / 256 % 256));
+  bytes.push_back(static_cast<std::uint8_t>(value / 65536));
+}
+
 // The first `count` bytes of `data`; a shorter array is an index error.
 inline std::span<const std::uint8_t> head(std::span<const std::uint8_t> data, std::int64_t count) {
   if (count < 0 || static_cast<std::uint64_t>(count) > data.size()) {

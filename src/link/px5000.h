@@ -18,13 +18,16 @@
 // build does not have: there the checks and opens give 1 and transfers fail with LinkError::NotOpen.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "common/bitmap.h"
 #include "link/linkenv.h"
 #include "link/linkerror.h"
 #include "link/qolxcom.h"
@@ -46,6 +49,8 @@ class PX5000 {
   // Link-open flag: -1 from ifOpen (whatever its result) until ifClose, else 0.
   std::int16_t ifOpenf = 0;
   bool isOpen() const { return ifOpenf != 0; }
+  // Write position in the accumulation buffer: printBmpFrombuf appends there.
+  std::int32_t bmpFrombufP = 0;
 
   // --- link properties; a change takes effect at the next check, open or send ---
   void ifMode(std::string_view mode) { ifMode_ = mode; }
@@ -132,6 +137,63 @@ class PX5000 {
   void dotDraw(int color, int x, int y);
   void lineDraw(int mode, int color, int x1, int y1, int x2, int y2);
 
+  // --- bitmap files and image commands ---
+  // The image buffer holds the last converted image from index 0; the accumulation buffer collects images
+  // for one flash write. Both live as long as the object; only the readers and the appending members
+  // write them.
+  static constexpr std::size_t kImageBufferBytes = 0x50001;
+  static constexpr std::size_t kFromBufferBytes = 0x80001;
+  // The readers read files of at most this many bytes.
+  static constexpr std::size_t kMaxBmpFileBytes = 200000;
+
+  // Image commands. Widths and heights are in dots; a height travels as height / 8 rows, so printBmp
+  // refuses one that is no multiple of 8 (DeviceError Argument) rather than shift every column. Addresses
+  // and the 32-bit lengths are 24-bit fields. Too little data: DeviceError Index; all before any byte.
+  void printBmp(int bmpWidth, int bmpHeight, std::span<const std::uint8_t> bmpData);
+  void printBmpRam(std::int32_t address, int dataLength, std::span<const std::uint8_t> bmpData);
+  void printBmpFrom(std::int32_t address, std::int32_t dataLength, std::span<const std::uint8_t> bmpData);
+  void displayBmpFrom(int memory, std::int32_t address, int bmpWidth, int bmpHeight);
+  void displayBmpFromEx(int memory, std::int32_t address, std::int32_t sourceY, int bmpWidth, int bmpHeight);
+  void displayBmpFromS(int memory, std::int32_t address, int bmpWidth, int bmpHeight, int speed);
+  void displayBmpFromExS(int memory, std::int32_t address, std::int32_t sourceY, int bmpWidth, int bmpHeight,
+                         int speed);
+
+  // Readers of one-bit Windows bitmaps (a set pixel bit is a dot) into the image buffer, in column-byte
+  // layout: width × ceil(height / 8) bytes. True on success. A name without ".bmp" ("Not BMP File!" for
+  // readBmpFile and readBmpFileEx), a zero width or height ("File size 0 error!") fail with their message;
+  // any other refusal (no file, more than kMaxBmpFileBytes, not a plain one-bit bitmap, a header that lies)
+  // fails without one. The outputs take the file's width and height once its header is read.
+  bool readBmpFile(std::string_view fileName);
+  // The header alone, with its own messages: a name that does not end in ".bmp", a size beyond &H40000
+  // dots, a file that is not a monochrome bitmap.
+  bool checkBmpFile(std::string_view fileName, std::int16_t& xsize, std::int16_t& ysize);
+  bool readBmpFileXY(std::string_view fileName, std::int32_t& xsize, std::int32_t& ysize);
+  // The image at the top left of a module-sized picture: moduleDotX × (moduleDotY / 8) bytes. Fails
+  // without a message when no module size is known or its height is no multiple of 8.
+  bool readBmpFileXYfit(std::string_view fileName, std::int32_t& xsize, std::int32_t& ysize);
+  // As readBmpFile, without clearing the image buffer first.
+  bool readBmpFileEx(std::string_view fileName, std::int32_t& width, std::int32_t& height);
+  // Copies the image buffer's first h.size() bytes into h.
+  void getBmph(std::span<std::uint8_t> h);
+
+  // Appending to the accumulation buffer: element by element at bmpFrombufP, which moves on. A position
+  // outside the buffer, or data shorter than dataLength, throws DeviceError Index; what was appended before
+  // stays.
+  void printBmpFrombuf(std::int32_t dataLength, std::span<const std::uint8_t> bmpData);
+  void printBmpFrombufP(std::int32_t startP, std::int32_t dataLength, std::span<const std::uint8_t> bmpData);
+  // One flash image-data command carrying accumulation buffer bytes start .. start + size - 1.
+  void printBmpFrombufOut(std::int32_t fromAddress, std::int32_t bmpFrombufAddress, std::int32_t size);
+
+  // A reader, then a command or an append of its image; on failure the operation's message. printBmpFile
+  // and printBmpFileFrombuf take only a file of exactly the module's size, its height a multiple of 8.
+  bool printBmpFile(std::string_view fileName);
+  bool printBmpFileFrombuf(std::string_view fileName);
+  bool printBmpFileFrombufP(std::int32_t startP, std::string_view fileName, std::int32_t& xsize,
+                            std::int32_t& ysize);
+  bool printBmpFileFrombufXY(std::string_view fileName, std::int32_t& xsize, std::int32_t& ysize);
+  bool printBmpFileFrombufXYfit(std::string_view fileName, std::int32_t& xsize, std::int32_t& ysize);
+  bool printBmpFileFrombufEx(std::string_view fileName, std::int32_t& width, std::int32_t& height);
+
   // --- memory, mode and macro commands ---
   void scrollQuality(int quality);
   int scrollQuality() const { return scrollQuality_; }
@@ -185,6 +247,13 @@ class PX5000 {
   void send(std::initializer_list<std::uint8_t> bytes);
   std::string readDot(std::uint8_t which);
   std::optional<std::uint8_t> readSwitchReply();
+  void message(std::string_view text);
+  bool readWholeBmp(std::string_view fileName, bool clearFirst, std::int32_t& width, std::int32_t& height);
+  std::optional<bitmap::DotImage> readOneBit(std::string_view fileName, bool clearOnceRead,
+                                             std::int32_t& width, std::int32_t& height);
+  bool storeImage(const bitmap::DotImage& image);
+  bool fitsModule(std::int32_t width, std::int32_t height) const;
+  std::string moduleSizeMessage() const;
 
   LinkEnv& env_;
   std::unique_ptr<qolxCom> com_;
@@ -208,6 +277,8 @@ class PX5000 {
   int scrollVelocity_ = 0;
   int scrollQuality_ = 0;
   LinkError tcpError_ = LinkError::None;
+  std::vector<std::uint8_t> imageBuffer_ = std::vector<std::uint8_t>(kImageBufferBytes, 0);
+  std::vector<std::uint8_t> fromBuffer_ = std::vector<std::uint8_t>(kFromBufferBytes, 0);
 };
 
 }  // namespace kelmore::link

@@ -73,6 +73,11 @@ constexpr Shape kShapes[] = {
     {{0x1F, 0x28, 0x77, 0x01}, 4, 5, "windowSelect"},
     {{0x1F, 0x28, 0x77, 0x02}, 4, 0, "windowDefine"},
     {{0x1F, 0x28, 0x77, 0x10}, 4, 5, "screenMode"},
+    {{0x1F, 0x28, 0x66, 0x11}, 4, 0, "printBmp"},
+    {{0x1F, 0x28, 0x66, 0x01}, 4, 0, "imageRam"},
+    {{0x1F, 0x28, 0x65, 0x10}, 4, 0, "imageFlash"},
+    {{0x1F, 0x28, 0x66, 0x10}, 4, 15, "displayBmp"},
+    {{0x1F, 0x28, 0x66, 0x90}, 4, 16, "displayBmpS"},
 };
 
 struct Parse {
@@ -83,6 +88,16 @@ struct Parse {
 
 std::size_t word(const std::vector<std::uint8_t>& p, std::size_t at) {
   return p[at] + 256u * p[at + 1];
+}
+
+std::size_t triple(const std::vector<std::uint8_t>& p, std::size_t at) {
+  return word(p, at) + 65536u * p[at + 2];
+}
+
+// Writes `data` at `address`, growing the memory to hold it.
+void store(std::vector<std::uint8_t>& memory, std::size_t address, std::span<const std::uint8_t> data) {
+  if (memory.size() < address + data.size()) memory.resize(address + data.size(), 0);
+  std::copy(data.begin(), data.end(), memory.begin() + static_cast<std::ptrdiff_t>(address));
 }
 
 Parse parse(const std::vector<std::uint8_t>& p, bool blockDownload) {
@@ -101,6 +116,9 @@ Parse parse(const std::vector<std::uint8_t>& p, bool blockDownload) {
       const std::size_t need = which == "ramMacro"       ? 4
                                : which == "flashMacro"   ? 9
                                : which == "windowDefine" ? 6
+                               : which == "printBmp"     ? 9
+                               : which == "imageRam"     ? 10
+                               : which == "imageFlash"   ? 10
                                                          : 5;
       if (p.size() < need) return {Parse::Kind::More, 0, {}};
       if (which == "ramMacro") length = 4 + word(p, 2);
@@ -109,6 +127,9 @@ Parse parse(const std::vector<std::uint8_t>& p, bool blockDownload) {
         const std::size_t rows = p[4] == 1 ? 6 : p[4] == 2 ? 16 : p[4] == 4 ? 64 : 0;
         length = 5 + 128 * rows;
       }
+      if (which == "printBmp") length = 9 + word(p, 4) * word(p, 6);
+      if (which == "imageRam") length = 10 + word(p, 7);
+      if (which == "imageFlash") length = 10 + triple(p, 7);
       if (which == "windowDefine") {
         length = p[5] == 0x01 ? 14 : 6;
         if (p[5] != 0x01) name = "windowCancel";
@@ -242,6 +263,12 @@ void ModuleCore::finish(const std::string& name, SimClock::time_point at, std::v
       memory_.flashMacro[blockArea_ - 1].assign(
           blockCode_.begin(), blockCode_.begin() + static_cast<std::ptrdiff_t>(blockLength_));
     }
+  } else if (name == "imageRam") {
+    store(memory_.imageRam, triple(p, 4), std::span(p).subspan(10));
+  } else if (name == "imageFlash") {
+    store(memory_.imageFlash, triple(p, 4), std::span(p).subspan(10));
+  } else if (name == "printBmp") {
+    memory_.bitImage.assign(p.begin() + 9, p.end());
   } else if (name == "MacroGo") {
     memory_.lastStarted = p[2];
   }

@@ -5,7 +5,8 @@
 // Every command is recorded with its bytes (deframed) and the arrival times of its first and last byte.
 // Bytes outside any command (text, the zero bytes of a dummy write) are recorded as "text" runs. Replies:
 // user mode in gives 4 bytes, the dot-size queries "X: www" / "Y: hhh", the memory-switch and port
-// queries 4 bytes whose fourth is the value.
+// queries 4 bytes whose fourth is the value. The image commands write image RAM and flash and keep the
+// last real-time bit image.
 #pragma once
 
 #include <array>
@@ -43,6 +44,11 @@ struct ModuleMemory {
   std::array<std::uint8_t, 256> memorySwitch{};
   std::array<std::uint8_t, 256> portValue{};
   std::optional<int> lastStarted;  // macro number of the last MacroGo
+  // Image memory, as far as written: RAM by its 24-bit address; flash by page (the address's third byte)
+  // and offset, one page after the other.
+  std::vector<std::uint8_t> imageRam;
+  std::vector<std::uint8_t> imageFlash;
+  std::vector<std::uint8_t> bitImage;  // the data of the last real-time bit image
   bool userMode = false;
 };
 

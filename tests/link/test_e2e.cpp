@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../common/bmpfile.h"
 #include "common/framing.h"
 #include "link/px5000.h"
 #include "platform/paths.h"
@@ -366,6 +367,48 @@ TEST_F(EndToEnd, a_hang_up_of_the_other_side_fails_the_link_at_once) {
   EXPECT_EQ(px->linkError(), LinkError::HungUp);
   EXPECT_LT(Clock::now() - begin, milliseconds(1000));
   EXPECT_FALSE(px->com().isOpen());
+}
+
+TEST_F(EndToEnd, an_image_read_from_a_file_arrives_in_image_ram_and_flash_byte_for_byte) {
+  for (const char* address : {"", "1"}) {
+    sim::ModuleConfig config;
+    if (*address) config.address = 1;
+    start(config);
+    auto px = device(env);
+    px->moduleAdd(address);
+    // A checkerboard: even columns hold rows 0, 2, 4 ... (AA), odd ones rows 1, 3, 5 ... (55).
+    const std::filesystem::path file = platform::configDir() / "checker.bmp";
+    const auto checker = [](int x, int y) { return (x + y) % 2 == 0 ? 1u : 0u; };
+    kelmore::testkit::writeFile(file, kelmore::testkit::makeBmp({40, 24, 1, checker}));
+    std::vector<std::uint8_t> expected;
+    for (int x = 0; x < 40; ++x) expected.insert(expected.end(), 3, x % 2 == 0 ? 0xAA : 0x55);
+
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    ASSERT_TRUE(px->readBmpFileXY(file.string(), width, height));
+    std::vector<std::uint8_t> image(expected.size());
+    px->getBmph(image);
+    px->ifOpen();
+    px->printBmpRam(0x100, static_cast<int>(image.size()), image);
+    ASSERT_TRUE(px->printBmpFileFrombufP(0, file.string(), width, height));
+    px->userModeIn();
+    px->printBmpFrombufOut(0x10020, 0, static_cast<std::int32_t>(expected.size()));
+    px->userModeOut();
+    px->ifClose();
+    EXPECT_EQ(px->linkError(), LinkError::None) << address;
+
+    const std::size_t data = 10 + 120 + kUserModeIn.size() + 10 + 120 + kUserModeOut.size();
+    arrived(*address ? data + 5 * 6 : data);
+    EXPECT_TRUE(sim->frameErrors().empty()) << address;
+    const auto memory = sim->memory();
+    ASSERT_EQ(memory.imageRam.size(), 0x100 + expected.size()) << address;
+    EXPECT_EQ(std::vector<std::uint8_t>(memory.imageRam.begin() + 0x100, memory.imageRam.end()), expected);
+    // Flash page 1, offset 20h.
+    ASSERT_EQ(memory.imageFlash.size(), 0x10020 + expected.size()) << address;
+    EXPECT_EQ(std::vector<std::uint8_t>(memory.imageFlash.begin() + 0x10020, memory.imageFlash.end()),
+              expected);
+    EXPECT_TRUE(env.boxes.empty());
+  }
 }
 
 }  // namespace

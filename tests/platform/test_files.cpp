@@ -121,6 +121,19 @@ TEST_F(AtomicWrite, a_failure_part_way_leaves_the_old_file) {
   EXPECT_EQ(entries(), 1u);  // the temporary file is gone
 }
 
+TEST_F(AtomicWrite, a_head_read_stops_at_its_limit) {
+  const fs::path file = dir_ / "image.bmp";
+  ASSERT_TRUE(writeFileAtomic(file, "BMabcdef").ok);
+  std::string bytes;
+  ASSERT_TRUE(readFileHead(file, 3, bytes));
+  EXPECT_EQ(bytes, "BMa");
+  ASSERT_TRUE(readFileHead(file, 100, bytes));
+  EXPECT_EQ(bytes, "BMabcdef");
+  EXPECT_FALSE(readFileHead(dir_ / "missing.bmp", 3, bytes));
+  // A folder opens as a stream but reads nothing.
+  EXPECT_FALSE(readFileHead(dir_, 3, bytes));
+}
+
 TEST_F(AtomicWrite, a_missing_folder_is_reported) {
   const WriteResult result = writeFileAtomic(dir_ / "no" / "such" / "file.dat", "x");
   EXPECT_FALSE(result.ok);

@@ -1,0 +1,225 @@
+// The bitmap reader and the column packing: good files of each layout to their packed bytes, spoilt files
+// to the check that refuses them, the grey and dot rules of each depth, fitting and band counts.
+#include <gtest/gtest.h>
+
+#include "bmpfile.h"
+#include "common/bitmap.h"
+
+namespace kelmore::bitmap {
+namespace {
+
+using testkit::BmpSpec;
+using testkit::makeBmp;
+using testkit::put32;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes repeat(std::initializer_list<std::uint8_t> unit, std::size_t times) {
+  Bytes bytes;
+  for (std::size_t i = 0; i < times; ++i) bytes.insert(bytes.end(), unit);
+  return bytes;
+}
+
+Bytes concat(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// 128 × 64 with the dot of column x on row x mod 64: column x has one byte set, in band (x mod 64) / 8.
+Bytes diagonal128x64() {
+  Bytes bytes;
+  for (int x = 0; x < 128; ++x) {
+    for (int band = 0; band < 8; ++band) {
+      bytes.push_back(band == (x % 64) / 8 ? static_cast<std::uint8_t>(0x80 >> (x % 8)) : 0);
+    }
+  }
+  return bytes;
+}
+
+Bytes packed(const Bytes& file) {
+  const Decoded decoded = decodeBitmap(file);
+  EXPECT_EQ(decoded.error, BmpError::None);
+  const DotImage dots = pixelBitDots(decoded.image);
+  return packColumns(dots, bandsCovering(dots.heightDots));
+}
+
+struct GoodCase {
+  const char* name;
+  BmpSpec spec;
+  Bytes bytes;
+};
+
+const std::vector<GoodCase>& goodCases() {
+  static const std::vector<GoodCase> cases = {
+      {"diagonal_8x8",
+       {8, 8, 1, [](int x, int y) { return x == y ? 1u : 0u; }},
+       {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01}},
+      {"top_row_bottom_up", {8, 8, 1, [](int, int y) { return y == 0 ? 1u : 0u; }}, repeat({0x80}, 8)},
+      {"top_row_top_down", {8, -8, 1, [](int, int y) { return y == 0 ? 1u : 0u; }}, repeat({0x80}, 8)},
+      {"diagonal_top_down",
+       {8, -8, 1, [](int x, int y) { return x == y ? 1u : 0u; }},
+       {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01}},
+      // Column 11 is the fourth bit, from the most significant, of each row's second byte.
+      {"column_11_of_12x8",
+       {12, 8, 1, [](int x, int) { return x == 11 ? 1u : 0u; }},
+       concat(repeat({0x00}, 11), {0xFF})},
+      // Two bands a column; the four rows past the height are 0.
+      {"all_set_20x12", {20, 12, 1, [](int, int) { return 1u; }}, repeat({0xFF, 0xF0}, 20)},
+      // A stored row of 8 bytes: the padding after column 32 is never read as dots.
+      {"column_32_of_33x8",
+       {33, 8, 1, [](int x, int) { return x == 32 ? 1u : 0u; }},
+       concat(repeat({0x00}, 32), {0xFF})},
+      {"diagonal_128x64", {128, 64, 1, [](int x, int y) { return y == x % 64 ? 1u : 0u; }}, diagonal128x64()},
+      {"one_dot_1x1", {1, 1, 1, [](int, int) { return 1u; }}, {0x80}},
+  };
+  return cases;
+}
+
+class Good : public ::testing::TestWithParam<GoodCase> {};
+
+TEST_P(Good, packs_to_the_column_bytes) {
+  EXPECT_EQ(packed(makeBmp(GetParam().spec)), GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(bitmap, Good, ::testing::ValuesIn(goodCases()),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+Bytes good8x8() {
+  return makeBmp({8, 8, 1, [](int x, int y) { return x == y ? 1u : 0u; }});
+}
+
+Bytes with32(Bytes file, std::size_t at, std::uint32_t value) {
+  put32(file, at, value);
+  return file;
+}
+
+Bytes first(Bytes file, std::size_t bytes) {
+  file.resize(bytes);
+  return file;
+}
+
+Bytes cut(Bytes file, std::size_t bytes) {
+  file.resize(file.size() - bytes);
+  return file;
+}
+
+struct BadCase {
+  const char* name;
+  Bytes file;
+  BmpError error;
+};
+
+const std::vector<BadCase>& badCases() {
+  using namespace testkit;
+  static const std::vector<BadCase> cases = {
+      {"empty", {}, BmpError::NotBitmap},
+      {"no_signature", with32(good8x8(), 0, 0x4D43), BmpError::NotBitmap},
+      {"core_header", with32(good8x8(), kBmpInfoSize, 12), BmpError::UnknownHeader},
+      {"ends_inside_the_header", first(good8x8(), 40), BmpError::UnknownHeader},
+      {"16_bits", with32(good8x8(), kBmpBitCount, 16), BmpError::Depth},
+      {"compressed", with32(good8x8(), kBmpCompression, 1), BmpError::Compressed},
+      {"zero_width", with32(good8x8(), kBmpWidth, 0), BmpError::ZeroSize},
+      {"zero_height", with32(good8x8(), kBmpHeight, 0), BmpError::ZeroSize},
+      // The low half alone would read as 16 dots.
+      {"width_65552", with32(good8x8(), kBmpWidth, 65552), BmpError::TooLarge},
+      {"width_negative", with32(good8x8(), kBmpWidth, 0xFFFFFFF8), BmpError::TooLarge},
+      {"height_minus_2_to_the_31", with32(good8x8(), kBmpHeight, 0x80000000), BmpError::TooLarge},
+      {"height_32768", with32(good8x8(), kBmpHeight, 32768), BmpError::TooLarge},
+      {"pixels_inside_the_header", with32(good8x8(), kBmpPixelOffset, 50), BmpError::BadOffset},
+      {"truncated_by_one_byte", cut(good8x8(), 1), BmpError::Truncated},
+      {"height_minus_16_short_file", with32(good8x8(), kBmpHeight, 0xFFFFFFF0), BmpError::Truncated},
+      {"offset_past_the_end", with32(good8x8(), kBmpPixelOffset, 0xFFFFFFF0), BmpError::Truncated},
+      {"8_bits_palette_past_the_pixels",
+       with32(makeBmp({4, 4, 8, [](int, int) { return 0u; }, {0, 0}}), 46, 256), BmpError::BadOffset},
+  };
+  return cases;
+}
+
+class Bad : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(Bad, is_refused_by_its_check) {
+  const Decoded decoded = decodeBitmap(GetParam().file);
+  EXPECT_EQ(decoded.error, GetParam().error);
+  EXPECT_TRUE(decoded.image.grey.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(bitmap, Bad, ::testing::ValuesIn(badCases()),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(Header, fields_are_read_even_when_a_later_check_fails) {
+  const HeaderCheck check = checkHeader(with32(good8x8(), testkit::kBmpWidth, 0));
+  EXPECT_EQ(check.error, BmpError::ZeroSize);
+  EXPECT_EQ(check.header.bitCount, 1);
+  EXPECT_EQ(check.header.heightDots(), 8);
+  // The header alone is enough; the pixels may be missing.
+  EXPECT_EQ(checkHeader(first(good8x8(), 54)).error, BmpError::None);
+}
+
+struct GreyCase {
+  const char* name;
+  BmpSpec spec;
+  std::uint8_t grey;  // of pixel (0, 0)
+  bool dark;
+};
+
+const std::vector<GreyCase>& greyCases() {
+  static const std::vector<GreyCase> cases = {
+      {"24_mean_128_is_dark", {1, 1, 24, [](int, int) { return 0x808080u; }}, 128, true},
+      {"24_mean_truncates", {1, 1, 24, [](int, int) { return 0x818180u; }}, 128, true},
+      {"24_mean_129_is_light", {1, 1, 24, [](int, int) { return 0x818181u; }}, 129, false},
+      {"24_blue_alone", {1, 1, 24, [](int, int) { return 0x0000FFu; }}, 85, true},
+      {"8_bits_through_the_table", {1, 1, 8, [](int, int) { return 2u; }, {0, 0, 0xFFFF00}}, 170, false},
+      {"8_bits_index_past_the_table", {1, 1, 8, [](int, int) { return 200u; }, {0xFFFFFF}}, 0, true},
+      {"4_bits_low_nibble",
+       {2, 1, 4, [](int x, int) { return x == 0 ? 1u : 0u; }, {0xFFFFFF, 0x303030}},
+       0x30,
+       true},
+      {"1_bit_set_is_255_whatever_the_palette",
+       {1, 1, 1, [](int, int) { return 1u; }, {0xFFFFFF, 0}},
+       255,
+       false},
+      {"1_bit_clear_is_0", {1, 1, 1, [](int, int) { return 0u; }, {0xFFFFFF, 0}}, 0, true},
+  };
+  return cases;
+}
+
+class Grey : public ::testing::TestWithParam<GreyCase> {};
+
+TEST_P(Grey, of_each_depth) {
+  const Decoded decoded = decodeBitmap(makeBmp(GetParam().spec));
+  ASSERT_EQ(decoded.error, BmpError::None);
+  EXPECT_EQ(decoded.image.greyAt(0, 0), GetParam().grey);
+  EXPECT_EQ(darkDots(decoded.image).at(0, 0), GetParam().dark ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(bitmap, Grey, ::testing::ValuesIn(greyCases()),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(Dots, a_set_bit_is_a_dot_for_the_module_and_light_for_the_image_tool) {
+  // Palette inverted (index 0 white): the module still takes the set bits.
+  const Decoded decoded =
+      decodeBitmap(makeBmp({8, 1, 1, [](int x, int) { return x < 3 ? 1u : 0u; }, {0xFFFFFF, 0x000000}}));
+  ASSERT_EQ(decoded.error, BmpError::None);
+  EXPECT_EQ(pixelBitDots(decoded.image).dots, (Bytes{1, 1, 1, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(darkDots(decoded.image).dots, (Bytes{0, 0, 0, 1, 1, 1, 1, 1}));
+}
+
+TEST(Dots, fit_crops_and_pads_at_the_top_left) {
+  DotImage image(3, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) image.at(x, y) = 1;
+  const DotImage wider = fitTo(image, 4, 3);
+  EXPECT_EQ(wider.dots, (Bytes{1, 1, 1, 0, 1, 1, 1, 0, 0, 0, 0, 0}));
+  const DotImage cropped = fitTo(image, 2, 1);
+  EXPECT_EQ(cropped.dots, (Bytes{1, 1}));
+}
+
+TEST(Pack, band_count_is_the_callers_choice) {
+  DotImage image(2, 12);
+  for (int y = 0; y < 12; ++y) image.at(1, y) = 1;
+  EXPECT_EQ(packColumns(image, bandsCovering(12)), (Bytes{0x00, 0x00, 0xFF, 0xF0}));
+  EXPECT_EQ(packColumns(image, 12 / 8), (Bytes{0x00, 0xFF}));
+  EXPECT_TRUE(packColumns(DotImage(), 1).empty());
+}
+
+}  // namespace
+}  // namespace kelmore::bitmap
