@@ -29,6 +29,23 @@ enum class IncrementForm : std::uint8_t {
   Increment,     // L# var "i", the one-byte increment
 };
 
+// Image memory: the areas an image of the list may name. "VRAM" lies in display memory at a typed address;
+// "RAM" is the image RAM; "F 0".."F 7" are the flash pages; "FROM" takes the first page with room, "F 1-4"
+// and "F any" the first of pages 1..4 with room.
+inline constexpr int kImageFlashPages = 8;
+inline constexpr std::string_view kImageMemoryAreas[] = {"VRAM", "RAM", "FROM", "F 0", "F 1",   "F 2",  "F 3",
+                                                         "F 4",  "F 5", "F 6",  "F 7", "F 1-4", "F any"};
+// What a preview frame offers, by the model's pages.
+inline constexpr std::string_view kFivePageImageChoices[] = {"VRAM", "RAM", "FROM", "F 0", "F 1-4",
+                                                             "F 1",  "F 2", "F 3",  "F 4"};
+inline constexpr std::string_view kEightPageImageChoices[] = {"VRAM", "RAM", "FROM", "F 0", "F 1", "F 2",
+                                                              "F 3",  "F 4", "F 5",  "F 6", "F 7"};
+inline constexpr std::string_view kNoRamImageChoices[] = {"VRAM", "FROM", "F 0", "F 1", "F 2",
+                                                          "F 3",  "F 4",  "F 5", "F 6", "F 7"};
+using ImagePageBytes = std::array<int, kImageFlashPages>;
+inline constexpr ImagePageBytes kEightImagePages{65536, 65536, 65536, 65536, 65536, 65536, 65536, 65536};
+inline constexpr ImagePageBytes kFiveImagePages{32768, 65536, 65536, 65536, 65536, 0, 0, 0};
+
 struct ModelInfo {
   std::string_view name;  // compared exactly, letter case included
   bool listed = true;     // offered in the model list; some rows are names the code knows besides
@@ -47,6 +64,12 @@ struct ModelInfo {
   // and how a step of 1 counts.
   std::span<const SystemVariable> systemVariables{};
   IncrementForm stepOne = IncrementForm::AddImmediate;
+
+  // Image tool: the image RAM and the flash pages "F 0".."F 7" in bytes (0: the model has no such page),
+  // and the memory areas a preview frame offers.
+  int imageRamBytes = 4096;
+  ImagePageBytes imageFlashPageBytes = kEightImagePages;
+  std::span<const std::string_view> imageMemoryChoices = kEightPageImageChoices;
 };
 
 inline constexpr SystemVariable kPx5200Variables[] = {
@@ -94,18 +117,26 @@ inline constexpr ModelInfo kModels[] = {
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
      .chainedFlash = false,
-     .systemVariables = kPx5200Variables},
+     .systemVariables = kPx5200Variables,
+     .imageRamBytes = 1024,
+     .imageFlashPageBytes = kFiveImagePages,
+     .imageMemoryChoices = kFivePageImageChoices},
     {.name = "PX-5200",
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
      .chainedFlash = false,
-     .systemVariables = kPx5200Variables},
+     .systemVariables = kPx5200Variables,
+     .imageRamBytes = 1024,
+     .imageFlashPageBytes = kFiveImagePages,
+     .imageMemoryChoices = kFivePageImageChoices},
     {.name = "PX-5200B",
      .ramMacroBytes = 16384,
      .flashMacroBytes = 4096,
      .chainedFlash = true,
      .systemVariables = kPx5200bVariables,
-     .stepOne = IncrementForm::Increment},
+     .stepOne = IncrementForm::Increment,
+     .imageFlashPageBytes = kFiveImagePages,
+     .imageMemoryChoices = kFivePageImageChoices},
     {.name = "PX-6203",
      .ramMacroBytes = 16384,
      .flashMacroBytes = 0,
@@ -121,7 +152,9 @@ inline constexpr ModelInfo kModels[] = {
      .ramMacroBytes = 256,
      .flashMacroBytes = 8192,
      .chainedFlash = true,
-     .systemVariables = kPxDVariables},
+     .systemVariables = kPxDVariables,
+     .imageRamBytes = 0,
+     .imageMemoryChoices = kNoRamImageChoices},
     {.name = "QT-R500",
      .ramMacroBytes = 1024,
      .flashMacroBytes = 8192,
