@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -83,6 +84,8 @@ class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
   std::string modelName() override;
   int targetArea() override;
   const ImageListView& images() override;
+  // Where the image list comes from (the image tool, once it exists); no list reads as no images.
+  void setImageSource(std::function<const ImageListView*()> source) { imageSource_ = std::move(source); }
   void activateLog() override;
   std::string codePaneText() override;
   void setMnemonicText(std::string_view text) override;
@@ -100,7 +103,8 @@ class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
   Prompter& prompter_;
   QWidget* panes_ = nullptr;
   QPointer<progressform> logWindow_;
-  std::unique_ptr<ImageListView> images_;
+  std::unique_ptr<ImageListView> noImages_;
+  std::function<const ImageListView*()> imageSource_;
   std::string codeRaw_;  // the texts the code and listing panes were given
   std::string mnemonicRaw_;
   int savedAnchor_ = 0;

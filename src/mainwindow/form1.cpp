@@ -184,6 +184,12 @@ void Form1::createActions() {
 
   menuVersion = newAction(this, "&About", 2245);
   connect(menuVersion, &QAction::triggered, this, &Form1::menuVersion_Click);
+
+  ImageTool = newAction(this, "BMP Image List", 3201);
+  ImageTool->setEnabled(bool(options_.imageTool));
+  connect(ImageTool, &QAction::triggered, this, &Form1::ImageTool_Click);
+  views_->setImageSource(
+      [this]() -> const ImageListView* { return imageTool_ ? &imageTool_->imageList() : nullptr; });
 }
 
 void Form1::createMenus() {
@@ -194,6 +200,9 @@ void Form1::createMenus() {
   file->insertAction(fileEntries.value(fileEntries.indexOf(fileMenu->menuAdd) + 1), menuExport);
   connect(source, &editor::SourceEditor::rowTextChanged, rowText, &QLineEdit::setText);
   connect(source, &editor::SourceEditor::keywordChanged, keywordText, &QLineEdit::setText);
+  menuTool = menuBar()->addMenu(QStringLiteral("Tool"));
+  setResCaption(menuTool, 3200);
+  menuTool->addAction(ImageTool);
   menuCompile = menuBar()->addMenu(QStringLiteral("&Compile"));
   setResCaption(menuCompile, 2219);
   menuCompile->addAction(menuCompilego);
@@ -235,6 +244,8 @@ void Form1::createToolBar() {
     });
     return action;
   };
+  tbImage = button("Image", "Open Image Tool.", 2521, &Form1::ImageTool_Click);
+  tbImage->setEnabled(ImageTool->isEnabled());
   tbCompile = button("compile", "Compile", 2512, &Form1::menuCompilego_Click);
   tbRewrite = button("rewrite", "Write object code to target", 2513, &Form1::Rewrite);
   tbStart = button("start", "Execute target code on module", 2514, &Form1::Start);
@@ -306,6 +317,10 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (imageTool_ && !imageTool_->queryQuit()) {
+    event->ignore();
+    return;
+  }
   if (!fileMenu->Form_QueryUnload()) {
     event->ignore();
     return;
@@ -319,6 +334,12 @@ void Form1::Form_Unload() {
   fileMenu->TMP_Save();
   SaveConfig();
   views_->hideLogWindow();
+}
+
+void Form1::ImageTool_Click() {
+  if (!options_.imageTool) return;
+  if (!imageTool_) imageTool_ = options_.imageTool({this, choice_->cmbSeries, prompter_});
+  imageTool_->showTool();
 }
 
 void Form1::LoadConfig() {
