@@ -227,6 +227,7 @@ void FrmImage::createPanes() {
     f.txtPage = new QLabel(f.Frame);
     f.txtAdrs = new QLineEdit(f.Frame);
     f.txtAdrs->setReadOnly(true);
+    f.txtAdrs->setFixedWidth(90);
     f.Check1 = new QCheckBox(QStringLiteral("posi"), f.Frame);
     f.Check1->setTristate(true);
     for (QObject* clickable : {static_cast<QObject*>(f.txtLabel), static_cast<QObject*>(f.Resolution),
@@ -277,9 +278,12 @@ void FrmImage::createPanes() {
     u.stack->setFixedHeight(16);
     u.text = new QLabel(central);
     auto* line = new QHBoxLayout;
+    u.caption->setFixedWidth(32);
+    u.text->setMinimumWidth(48);
     line->addWidget(u.caption);
     line->addWidget(u.stack);
     line->addWidget(u.text);
+    line->addStretch(1);
     usage->addLayout(line);
     return u;
   };
