@@ -7,16 +7,18 @@
 
 #include "compiler/compiler.h"
 #include "compiler/host.h"
+#include "generatedsource.h"
 
 namespace kelmore {
 namespace {
 
-class NoImages : public ImageListView {
+// One image, for the label form of CopyBmp.
+class OneImage : public ImageListView {
  public:
-  std::int16_t imgCount() const override { return 0; }
+  std::int16_t imgCount() const override { return 1; }
 
  protected:
-  ImageEntry imageAt(int) const override { return {}; }
+  ImageEntry imageAt(int) const override { return {"logo", 128, 64, 1, "F 1", 0x0100}; }
 };
 
 // A host that answers and forgets, so the figure is the compiler's own.
@@ -48,94 +50,18 @@ class QuietHost : public CompilerHost {
   void setCloseVisible(bool) override {}
   void refreshWindow() override {}
   void messageBox(std::string_view) override {}
-  std::string modelName() override { return "PX-5200"; }
+  // A model that takes every statement.
+  std::string modelName() override { return "QT-R5xxP"; }
   int targetArea() override { return 1; }
   const ImageListView& images() override { return images_; }
 
  private:
-  NoImages images_;
+  OneImage images_;
 };
-
-// Routines of a fixed shape: a user label, assignments and expressions, an If with Else, a For loop, a
-// Select with two Cases, a GoTo and a call. About ten labels a routine keeps 30,000 lines inside the
-// 4096 label slots; globals only, so the 21 registers suffice.
-std::string generateSource(int lines) {
-  std::string s;
-  int count = 0;
-  auto add = [&](const std::string& line) {
-    s += line;
-    s += "\r\n";
-    ++count;
-  };
-  for (int g = 0; g < 8; ++g) add("g" + std::to_string(g) + " = " + std::to_string(g * 3 + 1));
-  add("i = 0");
-  add("Sub Start()");
-  add("End Sub");
-  add("Sub P(a, b)");
-  add("End Sub");
-  int routine = 0;
-  while (count < lines) {
-    const std::string n = std::to_string(routine);
-    add("Sub R" + n + "()");
-    add("top" + n + ": ' loop start");
-    for (int k = 0; count < lines - 24 && k < 70; ++k) {
-      // Built by appending: GCC 12 warns (falsely) about "literal" + string in release builds.
-      std::string a = "g";
-      a += std::to_string(k % 8);
-      std::string b = "g";
-      b += std::to_string((k + 3) % 8);
-      switch (k % 5) {
-        case 0:
-          add(a + " = " + a + " + 1");
-          break;
-        case 1:
-          add(a + " = ( " + b + " + 3 ) * " + a);
-          break;
-        case 2:
-          add(a + " = " + b + " - 2 * 4 + &h10");
-          break;
-        case 3:
-          add(a + " = " + b + " Mod 7 And 3");
-          break;
-        default:
-          add(a + " = " + b);
-          break;
-      }
-    }
-    add("If g1 > 10 Then");
-    add("g2 = g2 - 1");
-    add("Else");
-    add("g3 = g1 * 2");
-    add("End If");
-    add("For i = 1 To g4 + 1");
-    add("g5 = g5 + i");
-    add("If g5 > 100 Then");
-    add("Exit For");
-    add("End If");
-    add("Continue");
-    add("Next");
-    add("Sleep g2 + 1");
-    add("g0 = Peek(g1)");
-    add("g1 = VPeek(16)");
-    add("g2 = top" + n);
-    add("P g1, g2 + 1");
-    add("Select Case g6 + 1");
-    add("Case 1");
-    add("g7 = 2");
-    add("Case Else");
-    add("g7 = 3");
-    add("End Select");
-    if (routine > 0) add("R" + std::to_string(routine - 1));
-    add("GoTo top" + n);
-    add("End Sub");
-    ++routine;
-  }
-  return s;
-}
 
 void BM_Compile(benchmark::State& state) {
   QuietHost host;
-  host.source = generateSource(static_cast<int>(state.range(0)));
+  host.source = bench::generateSource(static_cast<int>(state.range(0)), bench::SourceForms::Every);
   const auto lines = static_cast<double>(std::count(host.source.begin(), host.source.end(), '\n'));
   MacroCompiler mc(host);
   for (auto _ : state) {

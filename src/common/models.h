@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -45,6 +46,25 @@ inline constexpr std::string_view kNoRamImageChoices[] = {"VRAM", "FROM", "F 0",
 using ImagePageBytes = std::array<int, kImageFlashPages>;
 inline constexpr ImagePageBytes kEightImagePages{65536, 65536, 65536, 65536, 65536, 65536, 65536, 65536};
 inline constexpr ImagePageBytes kFiveImagePages{32768, 65536, 65536, 65536, 65536, 0, 0, 0};
+// The font sizes a SetFont statement names, and the code the module takes for each.
+struct FontSize {
+  std::string_view name;
+  std::uint8_t code;
+};
+inline constexpr std::array<FontSize, 6> kFontSizes{
+    {{"outline", 0x00}, {"6x8", 0x01}, {"5x7", 0x01}, {"8x16", 0x02}, {"12x24", 0x03}, {"16x32", 0x04}}};
+
+// A set of kFontSizes, one bit a row (bit k for row k).
+using FontSet = std::uint8_t;
+constexpr FontSet fontSet(std::initializer_list<std::string_view> names) {
+  FontSet set = 0;
+  for (std::string_view name : names) {
+    std::size_t row = 0;
+    while (kFontSizes.at(row).name != name) ++row;  // an unknown name is no constant expression
+    set = static_cast<FontSet>(set | (1u << row));
+  }
+  return set;
+}
 
 struct ModelInfo {
   std::string_view name;  // compared exactly, letter case included
@@ -65,12 +85,34 @@ struct ModelInfo {
   std::span<const SystemVariable> systemVariables{};
   IncrementForm stepOne = IncrementForm::AddImmediate;
 
+  // Compiler: the statements and arguments the model takes; a program using another one fails to compile.
+  bool widthAndTargetMemory = false;  // Sel16, Sel32, TargetMem
+  bool gpfRomArea = false;            // TargetMem GPFRom
+  bool gpfRom2Area = false;           // TargetMem GPFRom2
+  bool poke = false;                  // Poke
+  bool drawing = true;                // Random, Spring, Curtain, Line, Pset
+  bool registerStack = true;          // Push, Pop
+  bool upperPorts = false;            // PortDirection ports 2 and 3
+  // Events: whether the module has the touch event and the port event, and the port characters the port
+  // event watches.
+  bool touchEvents = false;
+  bool portEvents = true;
+  std::string_view eventPorts = "01";
+  // Text: the display command byte that selects the double-byte character set, and the SetFont sizes.
+  std::uint8_t characterSetCommand = 0x03;
+  FontSet fontSizes = 0;
+
   // Image tool: the image RAM and the flash pages "F 0".."F 7" in bytes (0: the model has no such page),
   // and the memory areas a preview frame offers.
   int imageRamBytes = 4096;
   ImagePageBytes imageFlashPageBytes = kEightImagePages;
   std::span<const std::string_view> imageMemoryChoices = kEightPageImageChoices;
 };
+
+inline constexpr FontSet kPx5200Fonts = fontSet({"6x8", "5x7", "8x16", "16x32"});
+inline constexpr FontSet kPx6203Fonts = fontSet({"6x8", "5x7", "8x16", "12x24", "16x32"});
+inline constexpr FontSet kSmallFonts = fontSet({"6x8", "5x7", "8x16"});
+inline constexpr FontSet kAllFonts = fontSet({"outline", "6x8", "5x7", "8x16", "12x24", "16x32"});
 
 inline constexpr SystemVariable kPx5200Variables[] = {
     {'0', "Port0"}, {'1', "Port1"}, {'@', "Com"}, {'%', "RecCount"}, {'?', "TimerInterval"}, {'[', "ActSts"},
@@ -118,6 +160,8 @@ inline constexpr ModelInfo kModels[] = {
      .flashMacroBytes = 4096,
      .chainedFlash = false,
      .systemVariables = kPx5200Variables,
+     .registerStack = false,
+     .fontSizes = kPx5200Fonts,
      .imageRamBytes = 1024,
      .imageFlashPageBytes = kFiveImagePages,
      .imageMemoryChoices = kFivePageImageChoices},
@@ -126,6 +170,8 @@ inline constexpr ModelInfo kModels[] = {
      .flashMacroBytes = 4096,
      .chainedFlash = false,
      .systemVariables = kPx5200Variables,
+     .registerStack = false,
+     .fontSizes = kPx5200Fonts,
      .imageRamBytes = 1024,
      .imageFlashPageBytes = kFiveImagePages,
      .imageMemoryChoices = kFivePageImageChoices},
@@ -135,6 +181,10 @@ inline constexpr ModelInfo kModels[] = {
      .chainedFlash = true,
      .systemVariables = kPx5200bVariables,
      .stepOne = IncrementForm::Increment,
+     .widthAndTargetMemory = true,
+     .gpfRomArea = true,
+     .poke = true,
+     .fontSizes = kPx5200Fonts,
      .imageFlashPageBytes = kFiveImagePages,
      .imageMemoryChoices = kFivePageImageChoices},
     {.name = "PX-6203",
@@ -142,34 +192,60 @@ inline constexpr ModelInfo kModels[] = {
      .flashMacroBytes = 0,
      .chainedFlash = false,
      .systemVariables = kPx6203Variables,
-     .stepOne = IncrementForm::Increment},
+     .stepOne = IncrementForm::Increment,
+     .widthAndTargetMemory = true,
+     .poke = true,
+     .fontSizes = kPx6203Fonts},
     {.name = "PX-B",
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
      .chainedFlash = false,
-     .systemVariables = kPxBVariables},
+     .systemVariables = kPxBVariables,
+     .drawing = false,
+     .registerStack = false,
+     .portEvents = false,
+     .characterSetCommand = 0x0F,
+     .fontSizes = kSmallFonts},
     {.name = "PX-D",
      .ramMacroBytes = 256,
      .flashMacroBytes = 8192,
      .chainedFlash = true,
      .systemVariables = kPxDVariables,
+     .drawing = false,
+     .fontSizes = kSmallFonts,
      .imageRamBytes = 0,
      .imageMemoryChoices = kNoRamImageChoices},
     {.name = "QT-R500",
      .ramMacroBytes = 1024,
      .flashMacroBytes = 8192,
      .chainedFlash = true,
-     .systemVariables = kQtR500Variables},
+     .systemVariables = kQtR500Variables,
+     .widthAndTargetMemory = true,
+     .gpfRom2Area = true,
+     .poke = true,
+     .fontSizes = kPx6203Fonts},
     {.name = "QT-R5xxP",
      .ramMacroBytes = 1024,
      .flashMacroBytes = 8192,
      .chainedFlash = true,
-     .systemVariables = kQtR5xxPVariables},
+     .systemVariables = kQtR5xxPVariables,
+     .widthAndTargetMemory = true,
+     .gpfRom2Area = true,
+     .poke = true,
+     .upperPorts = true,
+     .touchEvents = true,
+     .eventPorts = "014",
+     .fontSizes = kAllFonts},
     {.name = "PX-*",
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
      .chainedFlash = true,
-     .systemVariables = kPxAnyVariables},
+     .systemVariables = kPxAnyVariables,
+     .widthAndTargetMemory = true,
+     .gpfRomArea = true,
+     .gpfRom2Area = true,
+     .poke = true,
+     .fontSizes = kAllFonts},
     {.name = "WMR-STD",
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
@@ -189,6 +265,13 @@ constexpr const ModelInfo& modelInfo(std::string_view name) {
   for (const auto& model : kModels)
     if (model.name == name) return model;
   return kOtherModel;
+}
+
+// The code of the SetFont size `name` (exact compare) on `model`; nothing for a size the model lacks.
+constexpr std::optional<std::uint8_t> fontSizeCode(const ModelInfo& model, std::string_view name) {
+  for (std::size_t row = 0; row < kFontSizes.size(); ++row)
+    if (kFontSizes[row].name == name && (model.fontSizes >> row & 1u) != 0) return kFontSizes[row].code;
+  return std::nullopt;
 }
 
 // The model list in its order.
@@ -235,13 +318,6 @@ constexpr std::optional<std::uint8_t> memoryAreaCode(std::string_view name) {
   for (const auto& area : kMemoryAreas)
     if (area.name == name) return area.code;
   return std::nullopt;
-}
-
-// The keyword of a memory code; empty for a code that names no area.
-constexpr std::string_view memoryAreaName(std::uint8_t code) {
-  for (const auto& area : kMemoryAreas)
-    if (area.code == code) return area.name;
-  return {};
 }
 
 }  // namespace kelmore

@@ -89,25 +89,18 @@ std::optional<std::int64_t> nearestInRange(double value, std::int64_t low, std::
 }
 
 std::string hexUpper(std::uint64_t value) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string out;
   do {
-    out.insert(out.begin(), kDigits[value & 0xF]);
+    out.insert(out.begin(), hexDigit(value & 0xF));
     value >>= 4;
   } while (value != 0);
   return out;
 }
 
 std::string hexUpper(std::uint64_t value, int digits) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string out(static_cast<std::size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i, value >>= 4) out[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+  for (int i = digits - 1; i >= 0; --i, value >>= 4) out[static_cast<std::size_t>(i)] = hexDigit(value & 0xF);
   return out;
-}
-
-std::string hexLower2(std::uint8_t value) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  return {kDigits[value >> 4], kDigits[value & 0xF]};
 }
 
 }  // namespace kelmore

@@ -2,12 +2,19 @@
 // Layer: common (plain C++, no Qt).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace kelmore {
+
+// The upper-case hex digit of 0..15: the one table every writer of hex text reads.
+inline constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+constexpr char hexDigit(std::uint64_t value) {
+  return kHexDigits[static_cast<std::size_t>(value & 0xF)];
+}
 
 // 0..15 for a hex digit of either case, -1 otherwise.
 constexpr int hexDigitValue(char c) {
@@ -33,7 +40,5 @@ std::optional<std::int64_t> nearestInRange(double value, std::int64_t low, std::
 std::string hexUpper(std::uint64_t value);
 // Exactly `digits` upper-case hex digits: the low ones, zero padded ("0000" & Hex(v), last four).
 std::string hexUpper(std::uint64_t value, int digits);
-// Two lower-case hex digits ("0a").
-std::string hexLower2(std::uint8_t value);
 
 }  // namespace kelmore

@@ -3,14 +3,14 @@
 #include "common/prtline.h"
 
 #include "common/numbers.h"
+#include "common/text.h"
 
 namespace kelmore {
 
 std::string prtItem(std::uint8_t value) {
-  std::string item = " ";
-  item += hexLower2(value);
-  item += 'h';
-  return item;
+  // Items are written in lower case: " 1fh".
+  const auto lower = [](char digit) { return digit >= 'A' ? static_cast<char>(digit - 'A' + 'a') : digit; };
+  return {' ', lower(hexDigit(value >> 4)), lower(hexDigit(value)), 'h'};
 }
 
 std::string prtLine(std::span<const std::uint8_t> bytes, bool semicolon) {
@@ -21,16 +21,8 @@ std::string prtLine(std::span<const std::uint8_t> bytes, bool semicolon) {
   return line;
 }
 
-std::string_view trimLine(std::string_view line) {
-  constexpr std::string_view kBlank = " \t\r\n";
-  const auto first = line.find_first_not_of(kBlank);
-  if (first == std::string_view::npos) return {};
-  const auto last = line.find_last_not_of(kBlank);
-  return line.substr(first, last - first + 1);
-}
-
 std::optional<std::string_view> prtLineRest(std::string_view line) {
-  const std::string_view trimmed = trimLine(line);
+  const std::string_view trimmed = trimWhitespace(line);
   if (!trimmed.starts_with(kPrtKeyword)) return std::nullopt;
   return trimmed.substr(kPrtKeyword.size());
 }

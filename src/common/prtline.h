@@ -24,9 +24,6 @@ std::string prtItem(std::uint8_t value);
 // "PRT" and one item for each byte, then ";" when asked: "PRT 1fh 28h;". No bytes give "PRT" (or "PRT;").
 std::string prtLine(std::span<const std::uint8_t> bytes, bool semicolon);
 
-// Blanks, tabs and line-end characters at both ends removed.
-std::string_view trimLine(std::string_view line);
-
 // The text after "PRT" when the trimmed line begins with those three characters (case-sensitive; "PRTX"
 // passes too), nothing for any other line.
 std::optional<std::string_view> prtLineRest(std::string_view line);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "compiler/stmt_support.h"
 
 namespace kelmore {
@@ -20,17 +21,6 @@ namespace {
 // The operators of the one-instruction form T = T op k.
 constexpr std::array<std::string_view, 8> kShortcutOperators = {"+",   "-",  "*",   "/",
                                                                 "Mod", "Or", "And", "Xor"};
-
-std::vector<std::string_view> splitAt(std::string_view text, char separator) {
-  std::vector<std::string_view> pieces;
-  std::size_t from = 0;
-  for (std::size_t p = text.find(separator); p != std::string_view::npos; p = text.find(separator, from)) {
-    pieces.push_back(text.substr(from, p - from));
-    from = p + 1;
-  }
-  pieces.push_back(text.substr(from));
-  return pieces;
-}
 
 bool isShortcutOperator(std::string_view op) {
   for (std::string_view candidate : kShortcutOperators)

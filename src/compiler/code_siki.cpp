@@ -1,7 +1,6 @@
 // Expression compiler: infix text to postfix, then folded constants or compare/arithmetic code.
 // Layer: compiler (plain C++, no Qt).
 #include <locale.h>
-#include <cctype>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -69,7 +68,7 @@ std::int32_t toInt32(double value) {
 
 bool isNumberText(std::string_view t) {
   if (t.size() >= 3 && t[0] == '&') {
-    const char radix = static_cast<char>(std::tolower(static_cast<unsigned char>(t[1])));
+    const char radix = lowerAscii(t[1]);
     const std::string_view digits = t.substr(2);
     if (radix == 'h') {
       if (digits.size() > 8) return false;
@@ -124,26 +123,15 @@ double numberValue(std::string_view t) {
   return decimalValue(t);
 }
 
-namespace {
-bool sameLetters(std::string_view a, std::string_view lower) {
-  if (a.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const char c = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    if (c != lower[i]) return false;
-  }
-  return true;
-}
-}  // namespace
-
 std::int16_t CodeOut::opPriority(std::string_view token) {
   if (token.size() == 3) {
-    if (sameLetters(token, "mod")) return 4;
-    if (sameLetters(token, "and") || sameLetters(token, "xor")) return 1;
+    if (equalsIgnoringCase(token, "mod")) return 4;
+    if (equalsIgnoringCase(token, "and") || equalsIgnoringCase(token, "xor")) return 1;
     return 5;
   }
   if (token.size() == 2) {
     if (token == "<>" || token == "<=" || token == ">=") return 2;
-    if (sameLetters(token, "or")) return 1;
+    if (equalsIgnoringCase(token, "or")) return 1;
     return 5;
   }
   if (token.size() > 1) return 5;

@@ -57,25 +57,24 @@ int CodeOut::letterRegister(std::string_view var, std::string_view role) const {
 }
 
 void CodeOut::appendImm(double constant, bool wide) {
-  const auto value =
-      wide ? nearestInRange(constant, -2147483648LL, 4294967295LL) : nearestInRange(constant, -32768, 65535);
+  const auto value = wide ? nearestInRange(constant, -2147483648LL, 4294967295LL)
+                          : nearestInRange(constant, kField16Low, kField16High);
   if (!value) throw CompileFault("constant does not fit its field");
   const auto bits = static_cast<std::uint32_t>(static_cast<std::uint64_t>(*value));
-  const int bytes = wide ? 4 : 2;
-  for (int i = 0; i < bytes; ++i) appendByte(static_cast<int>((bits >> (8 * i)) & 0xFF));
+  if (wide)
+    appendField32(codeText, bits);
+  else
+    appendField16(codeText, static_cast<std::uint16_t>(bits));
 }
 
 void CodeOut::appendSkip(std::int16_t skip) {
-  const auto bits = static_cast<std::uint16_t>(skip);
-  appendByte(bits & 0xFF);
-  appendByte(bits >> 8);
+  appendField16(codeText, static_cast<std::uint16_t>(skip));
 }
 
-void CodeOut::appendLabelField(std::string_view label, bool absolute) {
-  const std::string token = owner_.hensuulabel.getLabelToken(label);
-  if (token == kNo) throw CompileFault("label " + std::string(label) + " is not declared");
-  codeText += token;
-  codeText += absolute ? 'a' : ' ';
+int CodeOut::labelSlot(std::string_view label) const {
+  const int slot = owner_.hensuulabel.labelSlot(label);
+  if (slot < 0) throw CompileFault("label " + std::string(label) + " is not declared");
+  return slot;
 }
 
 void CodeOut::code_out(std::span<const std::uint8_t> bytes) {
@@ -89,16 +88,14 @@ void CodeOut::code_outData(std::span<const std::uint8_t> bytes) {
 void CodeOut::code_print(std::span<const std::uint8_t> bytes) {
   if (bytes.size() > kMaxPrintBytes) throw CompileFault("print text too long");
   codeText += opcodeText(Opcode::PrintConst);
-  appendByte(static_cast<int>(bytes.size() & 0xFF));
-  appendByte(static_cast<int>(bytes.size() >> 8));
+  appendField16(codeText, static_cast<std::uint16_t>(bytes.size()));
   code_out(bytes);
 }
 
 void CodeOut::code_printReg(std::span<const std::uint8_t> registerCodes) {
   if (registerCodes.size() > kMaxPrintBytes) throw CompileFault("print list too long");
   codeText += opcodeText(Opcode::PrintReg);
-  appendByte(static_cast<int>(registerCodes.size() & 0xFF));
-  appendByte(static_cast<int>(registerCodes.size() >> 8));
+  appendField16(codeText, static_cast<std::uint16_t>(registerCodes.size()));
   code_out(registerCodes);
 }
 
@@ -243,13 +240,12 @@ void CodeOut::code_jmpcImmLabel(std::string_view var, double constant, std::stri
   const int reg = registerCode(var);
   const int c = conditionByte(cond);
   if (c < 0) throw CompileFault("unknown condition " + std::string(cond));
-  if (owner_.hensuulabel.getLabelToken(label) == kNo)
-    throw CompileFault("label " + std::string(label) + " is not declared");
+  const int slot = labelSlot(label);
   codeText += opcodeText(Opcode::CompareImm);
   appendByte(reg);
   appendByte(c);
   appendImm(constant, owner_.compiler.wideMode != 0);
-  appendLabelField(label, false);
+  codeText += labelToken(slot, false);
 }
 
 void CodeOut::code_jmpcRegLabel(std::string_view var1, std::string_view var2, std::string_view cond,
@@ -258,39 +254,35 @@ void CodeOut::code_jmpcRegLabel(std::string_view var1, std::string_view var2, st
   const int r2 = registerCode(var2);
   const int c = conditionByte(cond);
   if (c < 0) throw CompileFault("unknown condition " + std::string(cond));
-  if (owner_.hensuulabel.getLabelToken(label) == kNo)
-    throw CompileFault("label " + std::string(label) + " is not declared");
+  const int slot = labelSlot(label);
   codeText += opcodeText(Opcode::CompareReg);
   appendByte(r1);
   appendByte(c);
   appendByte(r2);
-  appendLabelField(label, false);
+  codeText += labelToken(slot, false);
 }
 
 void CodeOut::code_jmpLabel(std::string_view label) {
-  if (owner_.hensuulabel.getLabelToken(label) == kNo)
-    throw CompileFault("label " + std::string(label) + " is not declared");
+  const int slot = labelSlot(label);
   codeText += opcodeText(Opcode::Jump);
-  appendLabelField(label, false);
+  codeText += labelToken(slot, false);
 }
 
 void CodeOut::code_callLabel(std::string_view label) {
-  if (owner_.hensuulabel.getLabelToken(label) == kNo)
-    throw CompileFault("label " + std::string(label) + " is not declared");
+  const int slot = labelSlot(label);
   codeText += opcodeText(Opcode::Call);
-  appendLabelField(label, false);
+  codeText += labelToken(slot, false);
 }
 
 void CodeOut::code_calcLabel(std::string_view var, std::string_view label) {
   const int reg = registerCode(var);
-  if (owner_.hensuulabel.getLabelToken(label) == kNo)
-    throw CompileFault("label " + std::string(label) + " is not declared");
+  const int slot = labelSlot(label);
   codeText += opcodeText(Opcode::LoadImm);
   appendByte(reg);
   appendByte(kOpLoad);
-  appendLabelField(label, true);
+  codeText += labelToken(slot, true);
   // The wide L# carries four immediate bytes: the address, then its upper half.
-  if (owner_.compiler.wideMode != 0) codeText += "00 00 ";
+  if (owner_.compiler.wideMode != 0) appendField16(codeText, 0);
 }
 
 }  // namespace kelmore

@@ -14,12 +14,24 @@
 #include <string_view>
 #include <vector>
 
+#include "common/codetext.h"
+
 namespace kelmore {
 
 class MacroCompiler;
 
+// The constants a 16-bit field takes once rounded half to even (two's complement below 0).
+inline constexpr std::int64_t kField16Low = -32768;
+inline constexpr std::int64_t kField16High = 65535;
+
 // The text the expression compiler answers after it reported an unrecognised operand.
 inline constexpr std::string_view kCodeSikiError = "code_siki_error";
+// The answers of the display-command argument emitters.
+inline constexpr std::string_view kEmitOk = "OK";
+inline constexpr std::string_view kHiki1Error = "code_hiki1_error";
+inline constexpr std::string_view kHiki2Error = "code_hiki2_error";
+inline constexpr std::string_view kHiki1sError = "code_hiki1s_error";
+inline constexpr std::string_view kHiki2sError = "code_hiki2s_error";
 
 // True when the token reads wholly as a number: an optional sign, digits with an optional decimal point
 // and exponent, or an &H / &O literal (either letter case).
@@ -28,6 +40,18 @@ bool isNumberText(std::string_view token);
 // signed 32-bit. Decimal texts read with a decimal point whatever the locale. CompileFault for a number
 // too large for a double or an octal literal past 32 bits. Other texts give their leading number.
 double numberValue(std::string_view token);
+
+// Element `index` of a statement's argument list, trimmed; empty when the list has no such element.
+std::string_view argumentAt(std::span<const std::string_view> args, std::size_t index);
+// The same for an argument that may not be left out: CompileFault when it is absent or blank (an empty
+// place would otherwise send 0 without a word).
+std::string_view requiredArgument(std::span<const std::string_view> args, std::size_t index);
+
+// One rule for the constant fields of display commands, read by the number reader and rounded half to
+// even: a one-byte field takes 0..255, a two-byte field -65536..65535 (a negative value as value + 65536).
+// CompileFault for a value outside its field.
+std::uint8_t byteField(std::string_view constant);
+std::uint16_t wordField(std::string_view constant);
 
 // The ASCII byte of an operator token ("=", "+", "-", "*", "/", "Mod", "Or", "And", "Xor"), or -1.
 int operatorByte(std::string_view token);
@@ -42,7 +66,7 @@ class CodeOut {
   std::string codeText;
 
   // Address of the next byte to be appended.
-  std::size_t currentAddress() const { return codeText.size() / 3; }
+  std::size_t currentAddress() const { return byteAddress(codeText.size()); }
   // The same as four upper-case hex digits ("001A").
   std::string addressText() const;
 
@@ -78,6 +102,21 @@ class CodeOut {
   // with the wide flag 4 (the token, then 00 00), so every L# has the length its mode gives it.
   void code_calcLabel(std::string_view var, std::string_view label);
 
+  // --- display-command argument emitters ---
+  // Argument `index` of a statement's argument list (texts split at ",", trimmed here) as one byte or as two
+  // bytes low first: a constant as a P# of its bytes, a variable or computed value as a PR of the registers
+  // holding them (for two bytes, the value and the temporary "_hiki" = value / 256, freed again). Constants
+  // are read by the number reader and rounded half to even; a one-byte constant must lie in 0..255, a
+  // two-byte one in -65536..65535 (a negative one is sent as value + 65536). Answers kEmitOk, or the
+  // emitter's error word when the expression compiler reported an unrecognised operand. A required
+  // argument that is absent or blank, and a constant outside its field, throw CompileFault.
+  std::string_view code_hiki1(std::span<const std::string_view> args, std::size_t index);
+  std::string_view code_hiki2(std::span<const std::string_view> args, std::size_t index);
+  // The same for an optional argument: absent or blank sends the default (0..255, or 0..65535 for two
+  // bytes; CompileFault otherwise) as a P#.
+  std::string_view code_hiki1s(std::span<const std::string_view> args, std::size_t index, int defaultValue);
+  std::string_view code_hiki2s(std::span<const std::string_view> args, std::size_t index, int defaultValue);
+
   // --- expression compiler ---
   // Priority of one token (lower-cased first): "(" 6, operands 5, * / mod 4, + - 3, comparisons 2,
   // and or xor 1, ")" and the empty text 0.
@@ -99,7 +138,8 @@ class CodeOut {
   void appendByte(int value);
   void appendImm(double constant, bool wide);
   void appendSkip(std::int16_t skip);
-  void appendLabelField(std::string_view label, bool absolute);
+  // The slot of a declared label; CompileFault for a label the table lacks.
+  int labelSlot(std::string_view label) const;
   std::string fold(const std::string& left, const std::string& right, const std::string& op) const;
 
   MacroCompiler& owner_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "common/codetext.h"
 #include "common/numbers.h"
 #include "common/strings.h"
 #include "compiler/dispatch.h"
@@ -30,15 +31,29 @@ std::string str(std::string_view v) {
   return std::string(v);
 }
 
+// The routines with a meaning of their own, as the language writes their names.
+struct NamedRoutine {
+  RoutineKind kind;
+  std::string_view name;
+};
+constexpr NamedRoutine kNamedRoutines[] = {{RoutineKind::Start, "Start"},
+                                           {RoutineKind::TimerEvent, "Timer_Event"},
+                                           {RoutineKind::PortEvent, "Port_Event"},
+                                           {RoutineKind::TouchEvent, "Touch_Event"}};
+
 }  // namespace
 
 RoutineKind routineKind(std::string_view name) {
   const std::string lower = toLowerAscii(name);
-  if (lower == "start") return RoutineKind::Start;
-  if (lower == "timer_event") return RoutineKind::TimerEvent;
-  if (lower == "port_event") return RoutineKind::PortEvent;
-  if (lower == "touch_event") return RoutineKind::TouchEvent;
+  for (const NamedRoutine& routine : kNamedRoutines)
+    if (lower == toLowerAscii(routine.name)) return routine.kind;
   return RoutineKind::Other;
+}
+
+std::string_view routineName(RoutineKind kind) {
+  for (const NamedRoutine& routine : kNamedRoutines)
+    if (routine.kind == kind) return routine.name;
+  return {};
 }
 
 bool isEventRoutine(std::string_view name) {
@@ -46,45 +61,9 @@ bool isEventRoutine(std::string_view name) {
   return kind == RoutineKind::TimerEvent || kind == RoutineKind::PortEvent || kind == RoutineKind::TouchEvent;
 }
 
-std::string_view trimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
-std::vector<std::string_view> splitWords(std::string_view line) {
-  std::vector<std::string_view> words;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t blank = line.find(' ', start);
-    if (blank == std::string_view::npos) {
-      words.push_back(line.substr(start));
-      return words;
-    }
-    words.push_back(line.substr(start, blank - start));
-    start = blank + 1;
-  }
-}
-
 std::string_view SourceLine::word(std::size_t k) const {
   if (k >= words.size()) throw CompileFault("missing word");
   return words[k];
-}
-
-std::pair<std::size_t, std::size_t> sourceLineSpan(std::string_view text, int line) {
-  std::size_t start = 0;
-  int current = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') continue;
-    if (current == line) return {start, i};
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-    ++current;
-  }
-  if (current == line) return {start, text.size()};
-  return {0, text.size()};
 }
 
 void CompilerState::reset() {
@@ -132,6 +111,17 @@ void MacroCompiler::unexpectedExit() {
   host.addlog(std::to_string(compiler.lineIndex) + str(resString(1032)), LogKind::Error);
   if (compiler.lineIndex >= 0) markErrorLine(compiler.lineIndex);
   host.setCloseVisible(true);
+  throw CompileStop{};
+}
+
+void MacroCompiler::notReadyExit(std::string_view keyword) {
+  host.messageBox("'" + str(keyword) + "' " + str(resString(1011)));
+  unexpectedExit();
+}
+
+void MacroCompiler::undefinedImageExit() {
+  host.addlog(std::to_string(compiler.lineIndex) + str(resString(1039)), LogKind::Error);
+  if (compiler.lineIndex >= 0) markErrorLine(compiler.lineIndex);
   throw CompileStop{};
 }
 
@@ -194,14 +184,7 @@ std::vector<std::string> MacroCompiler::prepareLines() {
   std::replace(text.begin(), text.end(), '\t', ' ');
   std::vector<std::string> lines;
   if (!text.empty()) {
-    // CR LF, a lone CR and a lone LF each end a line.
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-      if (i < text.size() && text[i] != '\r' && text[i] != '\n') continue;
-      lines.emplace_back(trimBlanks(std::string_view(text).substr(start, i - start)));
-      if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
+    for (std::string_view line : splitLines(text)) lines.emplace_back(trimBlanks(line));
   }
   if (static_cast<long>(lines.size()) - 1 > kMaxLineIndex) errorExit(kTooManyLines, Mark::None);
   host.addlog(resString(2001), LogKind::Phase);
@@ -368,32 +351,20 @@ void MacroCompiler::labelFixUp() {
   const auto& names = hensuulabel.labelName();
   const auto& addresses = hensuulabel.labelAddress();
   int undefinedSlot = -1;
-  // An "L" never occurs in hex digits, blanks or ".", so one scan finds every token.
-  for (std::size_t pos = code.find('L'); pos != std::string::npos; pos = code.find('L', pos + 1)) {
-    if (pos % 3 != 0 || pos + 6 > code.size()) throw CompileFault(kBrokenToken);
-    int slot = 0;
-    for (std::size_t k = 1; k <= 4; ++k) {
-      const int d = hexDigitValue(code[pos + k]);
-      if (d < 0) throw CompileFault(kBrokenToken);
-      slot = slot * 16 + d;
-    }
-    if (slot >= HensuuLabel::kLabels) throw CompileFault(kBrokenToken);
-    const std::string& address = addresses[static_cast<std::size_t>(slot)];
+  // The token mark never occurs in hex digits or separators, so one scan finds every token.
+  for (std::size_t pos = code.find(kLabelTokenMark); pos != std::string::npos;
+       pos = code.find(kLabelTokenMark, pos + 1)) {
+    const auto token = parseLabelToken(std::string_view(code).substr(pos));
+    if (pos % kCellChars != 0 || !token) throw CompileFault(kBrokenToken);
+    const std::string& address = addresses[static_cast<std::size_t>(token->slot)];
     if (address.empty()) {
-      if (undefinedSlot < 0 || slot < undefinedSlot) undefinedSlot = slot;
+      if (undefinedSlot < 0 || token->slot < undefinedSlot) undefinedSlot = token->slot;
       continue;
     }
     const auto target = static_cast<long>(roundHalfEven(HensuuLabel::hexVal("&h" + address)));
-    const bool absolute = code[pos + 5] == 'a';
-    const long base = absolute ? 0 : static_cast<long>(pos / 3) + 2;
-    const auto value = static_cast<std::uint16_t>(static_cast<std::uint32_t>(target - base) & 0xFFFF);
-    const std::string digits = hexUpper(value, 4);
-    code[pos] = digits[2];
-    code[pos + 1] = digits[3];
-    code[pos + 2] = ' ';
-    code[pos + 3] = digits[0];
-    code[pos + 4] = digits[1];
-    code[pos + 5] = ' ';
+    // A relative field counts from the byte after it, which ends its instruction.
+    const long base = token->absolute ? 0 : static_cast<long>(byteAddress(pos + kLabelTokenChars));
+    writeField16(code, pos, static_cast<std::uint16_t>(static_cast<std::uint32_t>(target - base) & 0xFFFF));
   }
   if (undefinedSlot >= 0) {
     const std::string message =
@@ -431,7 +402,7 @@ void MacroCompiler::summary(int lastLine) {
   const auto markEnd = static_cast<std::size_t>(std::clamp<std::int32_t>(compiler.markEnd, 0, code.size()));
   if (markEnd > markStart) host.colourCode(markStart, markEnd - markStart, kRed);
 
-  const std::size_t lastAddress = code.empty() ? 0 : (code.size() - 1) / 3;
+  const std::size_t lastAddress = code.empty() ? 0 : byteAddress(code.size() - 1);
   const std::string lastAddressText = hexUpper(lastAddress, 4);
   host.setAddressText("Add: " + lastAddressText);
   host.addlog("Number of line of source code." + std::to_string(lastLine), LogKind::Phase);

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text.h"
 #include "compiler/codeout.h"
 #include "compiler/hensuulabel.h"
 #include "compiler/host.h"
@@ -38,11 +39,10 @@ struct CompileStop {};
 // The routines with a meaning of their own, recognised in any letter case.
 enum class RoutineKind { Start, TimerEvent, PortEvent, TouchEvent, Other };
 RoutineKind routineKind(std::string_view name);
+// The name as the language writes it ("Timer_Event"); empty for Other.
+std::string_view routineName(RoutineKind kind);
 // Timer_Event, Port_Event and Touch_Event use the event registers V..Z.
 bool isEventRoutine(std::string_view name);
-
-// Trims blanks at both ends.
-std::string_view trimBlanks(std::string_view text);
 
 // One prepared source line as a statement compiler gets it.
 struct SourceLine {
@@ -53,13 +53,6 @@ struct SourceLine {
   // Word k; CompileFault "missing word" when the line has fewer words.
   std::string_view word(std::size_t k) const;
 };
-
-// Splits at every single blank.
-std::vector<std::string_view> splitWords(std::string_view line);
-
-// The character span [first, second) of line `line` in `text`, without its line end. CR LF, CR and LF
-// each end a line; a line past the last gives the whole text. For hosts that mark lines.
-std::pair<std::size_t, std::size_t> sourceLineSpan(std::string_view text, int line);
 
 // Compiler-wide state of one compilation (reset by the set-up).
 struct CompilerState {
@@ -132,6 +125,11 @@ class MacroCompiler {
   [[noreturn]] void expressionExit();
   // Log "<line>: This line cause unexpected error. Compile is disturbed.", mark, show the close button.
   [[noreturn]] void unexpectedExit();
+  // A statement the model lacks: box "'<keyword>'  is not ready.", then the unexpected-error exit.
+  [[noreturn]] void notReadyExit(std::string_view keyword);
+  // An image label the image list does not hold: log "<line>Row has undefiened Image Label. Compile is
+  // aborted." and mark the line; no box.
+  [[noreturn]] void undefinedImageExit();
 
   CompilerHost& host;
   CompilerState compiler;

@@ -260,7 +260,7 @@ void compileFor(MacroCompiler& mc, const SourceLine& line) {
 
   // The first pass jumps over the step code and the increment; the skip is written once it is known.
   out.code_jmp(0);
-  const std::size_t skipField = out.codeText.size() - 2 * kCellChars;
+  const std::size_t skipField = out.codeText.size() - kField16Chars;
   const std::size_t skipFrom = out.currentAddress();
   mc.hensuulabel.setLabel(stepLabel, out.addressText());
 
@@ -283,10 +283,7 @@ void compileFor(MacroCompiler& mc, const SourceLine& line) {
   const std::size_t skip = out.currentAddress() - skipFrom;
   if (skip > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
     throw CompileFault("loop step code too long");
-  std::string field;
-  appendCodeByte(field, static_cast<std::uint8_t>(skip & 0xFF));
-  appendCodeByte(field, static_cast<std::uint8_t>(skip >> 8));
-  out.codeText.replace(skipField, field.size(), field);
+  writeField16(out.codeText, skipField, static_cast<std::uint16_t>(skip));
 
   const std::size_t finalCode = out.codeText.size();
   const std::string finalValue = evaluate(mc, finalText);
@@ -320,8 +317,9 @@ void compileSelect(MacroCompiler& mc, const SourceLine& line) {
   const Block b = openBlock(st.selectDepth, st.selectCount);
   mc.hensuulabel.addLabel(blockLabel("_selend", b.level, b.count));
 
-  // The selector is what follows "Select Case "; without the word Case it would be read from the wrong place.
-  if (line.words.size() < 2 || line.words[1] != "Case") mc.expressionExit();
+  // The selector is what follows "Select Case " (Case in any letter case); without the word Case it would
+  // be read from the wrong place.
+  if (line.words.size() < 2 || toLowerAscii(line.words[1]) != "case") mc.expressionExit();
   const std::string r = evaluate(mc, trimBlanks(textFrom(line.text, 12)));
   std::string& selector = st.selector[static_cast<std::size_t>(b.level)];
   if (r == "_sp0") {

@@ -6,6 +6,10 @@
 
 #include "compiler/assignments.h"
 #include "compiler/controlflow.h"
+#include "compiler/displaystmts.h"
+#include "compiler/eventstmts.h"
+#include "compiler/memorystmts.h"
+#include "compiler/textstmts.h"
 
 namespace kelmore {
 namespace {
@@ -38,6 +42,32 @@ std::span<const StatementRow> statementTable() {
   static const std::vector<StatementRow> rows = {
       {LineForm::Label, "", compileLabelLine},
       {LineForm::Keyword, "PXSeries", compilePXSeries},
+      {LineForm::Keyword, "Mem8", compileMem8},
+      {LineForm::Keyword, "Mem16", compileMem16},
+      {LineForm::Keyword, "Mem32", compileMem32},
+      {LineForm::Keyword, "Sel16", compileSel16},
+      {LineForm::Keyword, "Sel32", compileSel32},
+      {LineForm::Keyword, "TargetMem", compileTargetMem},
+      {LineForm::Keyword, "SetFocusWin", compileDisplayCommand},
+      {LineForm::Keyword, "SetUsrWin", compileDisplayCommand},
+      {LineForm::Keyword, "Random", compileDisplayCommand},
+      {LineForm::Keyword, "Spring", compileDisplayCommand},
+      {LineForm::Keyword, "Curtain", compileDisplayCommand},
+      {LineForm::Keyword, "Blink", compileDisplayCommand},
+      {LineForm::Keyword, "Scroll", compileDisplayCommand},
+      {LineForm::Keyword, "CopyBmp", compileCopyBmp},
+      {LineForm::Keyword, "Line", compileDisplayCommand},
+      {LineForm::Keyword, "Pset", compileDisplayCommand},
+      {LineForm::Keyword, "PortDirection", compilePortDirection},
+      {LineForm::Keyword, "VPoke", compileVPoke},
+      {LineForm::Keyword, "Poke", compilePoke},
+      {LineForm::Keyword, "Push", compilePush},
+      {LineForm::Keyword, "Pop", compilePop},
+      {LineForm::Keyword, "EventTouchSet", compileEventTouchSet},
+      {LineForm::Keyword, "EventPortSet", compileEventPortSet},
+      {LineForm::Keyword, "EventTimerSet", compileEventTimerSet},
+      {LineForm::Keyword, "EventEnable", compileEventEnable},
+      {LineForm::Keyword, "EventDisable", compileEventDisable},
       {LineForm::Keyword, "Sub", compileSub},
       {LineForm::Keyword, "Sleep", compileSleep},
       {LineForm::Keyword, "For", compileFor},
@@ -50,6 +80,15 @@ std::span<const StatementRow> statementTable() {
       {LineForm::Keyword, "Else", compileElse},
       {LineForm::Keyword, "End", compileEnd},
       {LineForm::Keyword, "GoTo", compileGoTo},
+      {LineForm::Keyword, "Data", compileData},
+      {LineForm::Keyword, "Print", compilePrint},
+      {LineForm::Keyword, "Cls", compileCls},
+      {LineForm::Keyword, "Cursor", compileCursor},
+      {LineForm::Keyword, "KanjiOn", compileKanjiOn},
+      {LineForm::Keyword, "CjkOn", compileKanjiOn},
+      {LineForm::Keyword, "KanjiOff", compileKanjiOff},
+      {LineForm::Keyword, "CjkOff", compileKanjiOff},
+      {LineForm::Keyword, "SetFont", compileSetFont},
       {LineForm::RoutineCall, "", compileRoutineCall},
       {LineForm::Other, "", compileAssignment},
   };

@@ -2,22 +2,15 @@
 // Layer: compiler (plain C++, no Qt).
 #include "compiler/hensuulabel.h"
 
-#include <cctype>
 #include <cmath>
 
+#include "common/codetext.h"
 #include "common/models.h"
 #include "common/numbers.h"
 #include "compiler/codeout.h"
 #include "compiler/compiler.h"
 
 namespace kelmore {
-
-std::string toLowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
-}
 
 namespace {
 
@@ -34,11 +27,7 @@ HensuuLabel::HensuuLabel(MacroCompiler& owner)
       routineParams_(kRoutines) {
   for (int s = 0; s < kStdRegs; ++s) stdRegName_[s] = std::string(1, static_cast<char>(65 + s));
   for (int s = 0; s < kIntRegs; ++s) intRegName_[s] = std::string(1, static_cast<char>(86 + s));
-  // "L" and four hex digits: five digits of a slot below 4096 start with a zero that becomes the "L".
-  for (int s = 0; s < kLabels; ++s) {
-    labelToken_[s] = hexUpper(static_cast<unsigned>(s), 5);
-    labelToken_[s][0] = 'L';
-  }
+  for (int s = 0; s < kLabels; ++s) labelToken_[s] = labelTokenName(s);
 }
 
 void HensuuLabel::hensuuInit() {
@@ -68,8 +57,6 @@ void HensuuLabel::hensuuInit() {
   }
   labelCount_ = 0;
   labelIndex_.clear();
-  addressIndex_.clear();
-  addressIndexValid_ = false;
 
   for (int s = 0; s < routineCount_; ++s) {
     routineName_[s].clear();
@@ -84,12 +71,6 @@ std::string HensuuLabel::keyOf(std::string_view name) const {
   return owner_.compiler.currentScope + "::" + std::string(name);
 }
 
-namespace {
-void appendLower(std::string& out, std::string_view text) {
-  for (char c : text) out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-}
-}  // namespace
-
 const std::string& HensuuLabel::lowerKey(std::string_view name) const {
   keyBuffer_.clear();
   if (name.find("::") == std::string_view::npos) {
@@ -97,18 +78,18 @@ const std::string& HensuuLabel::lowerKey(std::string_view name) const {
     if (scope != scopeSeen_) {
       scopeSeen_ = scope;
       scopeLower_.clear();
-      appendLower(scopeLower_, scope);
+      appendLowerAscii(scopeLower_, scope);
       scopeLower_ += "::";
     }
     keyBuffer_ += scopeLower_;
   }
-  appendLower(keyBuffer_, name);
+  appendLowerAscii(keyBuffer_, name);
   return keyBuffer_;
 }
 
 const std::string& HensuuLabel::lowerGlobalKey(std::string_view name) const {
   keyBuffer_.assign(kGlobalPrefix);
-  appendLower(keyBuffer_, name);
+  appendLowerAscii(keyBuffer_, name);
   return keyBuffer_;
 }
 
@@ -293,7 +274,6 @@ void HensuuLabel::setLabel(std::string_view name, std::string_view address) {
   const int slot = it != labelIndex_.end() ? it->second : takeLabelSlot(name);
   if (slot < 0) return;
   labelAddress_[slot] = std::string(address);
-  addressIndexValid_ = false;
 }
 
 std::vector<std::int32_t> HensuuLabel::labelAddressValues() const {
@@ -314,29 +294,21 @@ std::vector<std::int32_t> HensuuLabel::labelAddressValues() const {
 void HensuuLabel::setLabelAddressAt(int slot, std::string address) {
   if (slot < 0 || slot >= labelCount_) throw CompileFault("label slot out of range");
   labelAddress_[slot] = std::move(address);
-  addressIndexValid_ = false;
 }
 
 std::string HensuuLabel::getLabelToken(std::string_view name) const {
+  const int slot = labelSlot(name);
+  return slot < 0 ? std::string(kNo) : labelToken_[static_cast<std::size_t>(slot)];
+}
+
+int HensuuLabel::labelSlot(std::string_view name) const {
   auto it = labelIndex_.find(toLowerAscii(name));
-  return it == labelIndex_.end() ? std::string(kNo) : labelToken_[it->second];
+  return it == labelIndex_.end() ? -1 : it->second;
 }
 
 std::string HensuuLabel::getLabelValue(std::string_view name) const {
   auto it = labelIndex_.find(toLowerAscii(name));
   return it == labelIndex_.end() ? std::string(kNo) : labelAddress_[it->second];
-}
-
-std::string HensuuLabel::getLabelByValue(std::string_view address) const {
-  if (address.empty()) return std::string(kNo);
-  if (!addressIndexValid_) {
-    addressIndex_.clear();
-    for (int s = 0; s < labelCount_; ++s)
-      if (!labelAddress_[s].empty()) addressIndex_.try_emplace(toLowerAscii(labelAddress_[s]), s);
-    addressIndexValid_ = true;
-  }
-  auto it = addressIndex_.find(toLowerAscii(address));
-  return it == addressIndex_.end() ? std::string(kNo) : labelName_[it->second];
 }
 
 int HensuuLabel::takeRoutineSlot(std::string_view name) {
@@ -375,13 +347,6 @@ std::string HensuuLabel::getRoutineValue(std::string_view name) const {
 std::string HensuuLabel::getRoutineName(std::string_view name) const {
   auto it = routineIndex_.find(toLowerAscii(name));
   return it == routineIndex_.end() ? std::string(kNo) : routineName_[it->second];
-}
-
-std::int16_t HensuuLabel::findIndex(const std::vector<std::string>& array, std::string_view text) {
-  const std::string lower = toLowerAscii(text);
-  for (std::size_t s = 0; s < array.size(); ++s)
-    if (toLowerAscii(array[s]) == lower) return static_cast<std::int16_t>(s);
-  return -1;
 }
 
 double HensuuLabel::hexVal(std::string_view text) {

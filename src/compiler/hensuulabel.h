@@ -16,20 +16,20 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/codetext.h"
+#include "common/text.h"
+
 namespace kelmore {
 
 class MacroCompiler;
 
 inline constexpr std::string_view kNo = "no";
 
-// Lower-case copy (ASCII letters only; other bytes, UTF-8 included, stay as they are).
-std::string toLowerAscii(std::string_view text);
-
 class HensuuLabel {
  public:
   static constexpr int kStdRegs = 21;
   static constexpr int kIntRegs = 5;
-  static constexpr int kLabels = 4096;
+  static constexpr int kLabels = kLabelSlots;
   static constexpr int kRoutines = 1024;
 
   explicit HensuuLabel(MacroCompiler& owner);
@@ -67,16 +67,15 @@ class HensuuLabel {
   void addLabel(std::string_view name);
   void setLabel(std::string_view name, std::string_view address);
   std::string getLabelToken(std::string_view name) const;
+  // The label's slot (0..4095), -1 when the name is no label.
+  int labelSlot(std::string_view name) const;
   std::string getLabelValue(std::string_view name) const;
-  std::string getLabelByValue(std::string_view address) const;
 
   void addRoutine(std::string_view name);
   void setRoutine(std::string_view name, std::string_view params);
   std::string getRoutineValue(std::string_view name) const;
   std::string getRoutineName(std::string_view name) const;
 
-  // Case-insensitive linear search of a slot table; -1 when absent.
-  static std::int16_t findIndex(const std::vector<std::string>& array, std::string_view text);
   // Value of a decimal number or of an "&h" literal read as unsigned 32 bits ("&hFFFF" is 65535); 0 for
   // a text that does not start with a number.
   static double hexVal(std::string_view text);
@@ -93,11 +92,10 @@ class HensuuLabel {
   const std::vector<std::string>& labelAddress() const { return labelAddress_; }
   const std::vector<std::string>& routineName() const { return routineName_; }
   const std::vector<std::string>& routineParams() const { return routineParams_; }
-  // Number of label slots in use (slots 0..labelCount()-1; labels are never freed).
-  int labelCount() const { return labelCount_; }
-  // The byte address of each label slot in use (0..labelCount()-1), -1 for a label without one yet.
+  // The byte address of each label slot in use (labels are never freed, so the slots in use come first),
+  // -1 for a label without one yet.
   std::vector<std::int32_t> labelAddressValues() const;
-  // Moves a label of slot `slot` (0..labelCount()-1) to `address` (4 hex digits); for the optimiser.
+  // Moves the label of slot `slot` (a slot in use) to `address` (4 hex digits); for the optimiser.
   void setLabelAddressAt(int slot, std::string address);
 
   // Counters of the current compilation (set by the driver).
@@ -155,15 +153,13 @@ class HensuuLabel {
   std::vector<std::string> routineParams_;
   int labelCount_ = 0;
   int routineCount_ = 0;
-  // lower-case key -> first binding; lower-case name -> slot; lower-case address -> lowest slot.
+  // lower-case key -> first binding; lower-case name -> slot.
   std::unordered_map<std::string, Binding> varIndex_;
   std::unordered_map<std::string, int> labelIndex_;
   std::unordered_map<std::string, int> routineIndex_;
-  mutable std::unordered_map<std::string, int> addressIndex_;
   mutable std::string keyBuffer_;
   mutable std::string scopeSeen_;
   mutable std::string scopeLower_;
-  mutable bool addressIndexValid_ = false;
 };
 
 }  // namespace kelmore

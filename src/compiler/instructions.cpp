@@ -9,10 +9,13 @@
 namespace kelmore {
 namespace {
 
+// An opcode's two bytes as the walk compares them: the separator of the second is not looked at.
+constexpr std::size_t kOpcodeChars = kCellChars + 2;
+
 // The opcode whose text the five characters are, or nothing.
 const OpcodeInfo* matchOpcode(std::string_view five) {
   for (const auto& info : kOpcodes)
-    if (five == info.text.substr(0, 5)) return &info;
+    if (five == info.text.substr(0, kOpcodeChars)) return &info;
   return nullptr;
 }
 
@@ -20,12 +23,11 @@ const OpcodeInfo* matchOpcode(std::string_view five) {
 // the length lies past the end.
 std::optional<std::size_t> instructionLength(std::string_view text, std::size_t offset,
                                              const OpcodeInfo& info, bool wide) {
-  const auto present = [&](std::size_t index) { return offset + 3 * index + 2 <= text.size(); };
+  const auto present = [&](std::size_t index) { return hasCell(text, itemCell(offset, index)); };
   switch (info.operands) {
     case Operands::Counted: {
       if (!present(3)) return std::nullopt;
-      const std::size_t count = itemByte(text, offset, 2) + 256u * itemByte(text, offset, 3);
-      return 4 + count;
+      return std::size_t{4} + readField16(text, itemCell(offset, 2));
     }
     case Operands::RegOpImm: {
       if (!present(3)) return std::nullopt;
@@ -41,34 +43,30 @@ std::optional<std::size_t> instructionLength(std::string_view text, std::size_t 
 
 }  // namespace
 
-std::uint8_t cellByte(std::string_view codeText, std::size_t offset) {
-  if (offset >= codeText.size()) return 0;
-  return parseByteCell(codeText.substr(offset, 2));
-}
-
 CodeItem decodeAt(std::string_view codeText, std::size_t offset, bool wide) {
   CodeItem item;
   item.offset = offset;
   item.wide = wide;
-  const OpcodeInfo* info = offset + 5 <= codeText.size() ? matchOpcode(codeText.substr(offset, 5)) : nullptr;
+  const OpcodeInfo* info =
+      offset + kOpcodeChars <= codeText.size() ? matchOpcode(codeText.substr(offset, kOpcodeChars)) : nullptr;
   if (info != nullptr) {
     const auto length = instructionLength(codeText, offset, *info, wide);
     item.info = info;
-    if (length && offset + 3 * (*length - 1) + 2 <= codeText.size()) {
+    if (length && hasCell(codeText, itemCell(offset, *length - 1))) {
       item.kind = ItemKind::Instruction;
       item.lengthBytes = *length;
-      item.end = std::min(offset + 3 * *length, codeText.size());
+      item.end = std::min(itemCell(offset, *length), codeText.size());
       return item;
     }
     // Runs past the end: everything left belongs to it.
     item.kind = ItemKind::Truncated;
     item.end = codeText.size();
-    item.lengthBytes = (item.end - offset + 2) / 3;
+    item.lengthBytes = codeByteCount(codeText.substr(offset));
     return item;
   }
   item.kind = ItemKind::DataByte;
   item.lengthBytes = 1;
-  item.end = std::min(offset + 3, codeText.size());
+  item.end = std::min(itemCell(offset, 1), codeText.size());
   return item;
 }
 

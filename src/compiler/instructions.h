@@ -17,6 +17,9 @@
 #include <optional>
 #include <string_view>
 
+#include "common/codetext.h"
+#include "common/numbers.h"
+
 namespace kelmore {
 
 enum class Opcode : std::uint8_t {
@@ -108,6 +111,20 @@ inline constexpr std::array<OpcodeInfo, 27> kOpcodes{{
     {Opcode::Mode, "MD", 0x4D, 0x44, "4D 44 ", Operands::Byte, 3, 3},
 }};
 
+// opcodeInfo() indexes the table by opcode, and each row's text spells its two bytes.
+static_assert(
+    [] {
+      for (std::size_t i = 0; i < kOpcodes.size(); ++i) {
+        const OpcodeInfo& row = kOpcodes[i];
+        const char spelled[] = {hexDigit(row.first >> 4),  hexDigit(row.first),  kCodeSeparator,
+                                hexDigit(row.second >> 4), hexDigit(row.second), kCodeSeparator};
+        if (row.opcode != static_cast<Opcode>(i) || row.text != std::string_view(spelled, sizeof spelled))
+          return false;
+      }
+      return true;
+    }(),
+    "kOpcodes is in Opcode order and its texts match its bytes");
+
 constexpr const OpcodeInfo& opcodeInfo(Opcode op) {
   return kOpcodes[static_cast<std::size_t>(op)];
 }
@@ -189,11 +206,12 @@ struct CodeItem {
   bool is(Opcode op) const { return kind == ItemKind::Instruction && info->opcode == op; }
 };
 
-// The byte of the cell at `offset` (hex digits up to the first other character, 0 without one).
-std::uint8_t cellByte(std::string_view codeText, std::size_t offset);
-// Byte `index` of the item at `offset` (index 0 is the first opcode byte).
+// The offset of byte `index` of the item at `offset` (index 0 is the first opcode byte), and that byte.
+constexpr std::size_t itemCell(std::size_t offset, std::size_t index) {
+  return offset + cellOffset(index);
+}
 inline std::uint8_t itemByte(std::string_view codeText, std::size_t offset, std::size_t index) {
-  return cellByte(codeText, offset + 3 * index);
+  return readCodeByte(codeText, itemCell(offset, index));
 }
 
 // Decodes the item that starts at character `offset` (< codeText.size()). An opcode matches when the five

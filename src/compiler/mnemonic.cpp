@@ -36,8 +36,8 @@ class Fields {
   std::uint8_t byte(std::size_t index) const { return itemByte(text_, item_.offset, index); }
   char chr(std::size_t index) const { return shownChar(byte(index)); }
   // The two hex digits exactly as the code text has them.
-  std::string_view hh(std::size_t index) const { return text_.substr(item_.offset + 3 * index, 2); }
-  std::uint32_t u16(std::size_t index) const { return byte(index) + 256u * byte(index + 1); }
+  std::string_view hh(std::size_t index) const { return cellDigits(text_, itemCell(item_.offset, index)); }
+  std::uint32_t u16(std::size_t index) const { return readField16(text_, itemCell(item_.offset, index)); }
 
   std::string skip(std::size_t index) const {
     const std::uint32_t v = u16(index);
@@ -49,8 +49,7 @@ class Fields {
   // 16-bit immediates are unsigned; a 32-bit one is read as signed, as the module does.
   std::string imm(std::size_t index) const {
     if (!item_.wide) return std::to_string(u16(index));
-    const std::uint32_t v = u16(index) + 65536u * u16(index + 2);
-    return std::to_string(static_cast<std::int32_t>(v));
+    return std::to_string(static_cast<std::int32_t>(readField32(text_, itemCell(item_.offset, index))));
   }
   // Skip of a compare: its last field.
   std::string lastSkip() const { return skip(item_.lengthBytes - 2); }
@@ -272,28 +271,27 @@ Listing buildListing(std::string_view codeText, const ListingInput& in,
       marking = true;
     }
 
-    const char separator = at + 2 < length ? codeText[at + 2] : '\0';
-    if (dataMode && !restIsData && separator != kDataSeparator) {
+    if (dataMode && !restIsData && cellSeparator(codeText, at) != kDataSeparator) {
       out += kLineEnd;
       dataMode = false;
     }
 
     const auto appendDataByte = [&] {
-      out.append(codeText.substr(at, 2)).push_back(' ');
+      out.append(cellDigits(codeText, at)).push_back(' ');
       ++dataCount;
     };
     if (dataMode) {
       appendDataByte();
       walker.seek(at + kCellChars);
     } else {
-      out += addressText(at / kCellChars);
+      out += addressText(byteAddress(at));
       out += ' ';
       const CodeItem item = walker.next();
       if (item.kind == ItemKind::Instruction) {
         out += instructionText(codeText, item, in);
       } else {
         if (in.labels != nullptr) {
-          const auto label = in.labels->find(static_cast<std::uint32_t>(at / kCellChars));
+          const auto label = in.labels->find(static_cast<std::uint32_t>(byteAddress(at)));
           if (label != in.labels->end()) out.append(label->second).append(kDataRowBreak);
         }
         // Every data run counts its rows afresh, labelled or not.
@@ -316,7 +314,7 @@ Listing buildListing(std::string_view codeText, const ListingInput& in,
   result.red = {spanStart, spanEnd > spanStart ? spanEnd - spanStart : 0};
 
   result.codeText = std::string(codeText);
-  for (std::size_t i = 2; i < result.codeText.size(); i += kCellChars) result.codeText[i] = kCodeSeparator;
+  blankSeparators(result.codeText);
   result.codeRed = clampedSpan(in.markStart, in.markEnd, result.codeText.size());
   return result;
 }

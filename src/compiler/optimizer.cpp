@@ -3,7 +3,6 @@
 #include "compiler/optimizer.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -16,7 +15,9 @@
 namespace kelmore::optimizer {
 namespace {
 
-constexpr std::size_t kHeaderChars = 12;  // opcode and count of a P# or PR
+constexpr std::size_t kHeaderChars = 4 * kCellChars;    // opcode and count of a P# or PR
+constexpr std::size_t kCountCell = 2 * kCellChars;      // the count field of a P# or PR
+constexpr std::size_t kConditionCell = 3 * kCellChars;  // the condition of a C# or CR
 
 // Removed code, in the order of the walk: each entry took `chars` characters out behind character `key`
 // (the start of the instruction or field the rewrite changed). A position behind a key moves back by the
@@ -44,8 +45,8 @@ class Shifts {
   void moveLabels(std::span<std::int32_t> labelAddresses) const {
     for (auto& address : labelAddresses)
       if (address > 0)
-        address -= static_cast<std::int32_t>(removedBefore(static_cast<std::size_t>(address) * kCellChars) /
-                                             kCellChars);
+        address -= static_cast<std::int32_t>(
+            byteAddress(removedBefore(cellOffset(static_cast<std::size_t>(address)))));
   }
 
  private:
@@ -54,21 +55,14 @@ class Shifts {
   std::size_t total_ = 0;
 };
 
-void writeCell(std::string& text, std::size_t offset, std::uint8_t value) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  text[offset] = kDigits[value >> 4];
-  text[offset + 1] = kDigits[value & 0x0F];
-}
-
 void append(std::string& out, std::string_view text, std::size_t from, std::size_t to) {
   out.append(text.substr(from, to - from));
 }
 
-// The condition cells the folds accept, as the compare emitters write them.
-bool isFoldableCondition(std::string_view text, std::size_t offset) {
-  static constexpr std::array<std::string_view, 6> kConditions{"3D ", "21 ", "3C ", "3E ", "28 ", "29 "};
-  const std::string_view cell = text.substr(std::min(offset, text.size()), 3);
-  return std::find(kConditions.begin(), kConditions.end(), cell) != kConditions.end();
+// The inverted condition of the cell at `offset` when the compare emitters wrote a condition there.
+std::optional<std::uint8_t> foldableCondition(std::string_view text, std::size_t offset) {
+  const auto condition = readInstructionByte(text, offset);
+  return condition ? invertedCondition(*condition) : std::nullopt;
 }
 
 bool textAt(std::string_view text, std::size_t offset, std::string_view expected) {
@@ -80,18 +74,22 @@ bool jumpAt(std::string_view text, std::size_t offset, bool wide) {
   return offset < text.size() && decodeAt(text, offset, wide).is(Opcode::Jump);
 }
 
+// A compare's skip of 4 over the JP that follows it: the shape both folds of a condition leave or take.
+constexpr std::uint16_t kSkipJump = 4;
 constexpr std::string_view kSkipOverJump = "04 00 4A 50 ";
 
 // --- fold 1: the boolean load sequence behind a compare ---
 // From the compare's field at o: 0A 00 | 4C 23 rr 3D 00 00 | 4A 50 06 00 | 4C 23 rr 3D 01 00 |
 // 43 23 rr 3D 01 00 04 00 | 4A 50 field. The three registers are not compared with each other.
-constexpr std::size_t kLoadSequenceChars = 84;  // from the compare's field up to the final jump's field
-constexpr std::size_t kLoadSequenceRemoved = 72;
+// From the compare's field up to the final jump's field, and what the fold takes out of it.
+constexpr std::size_t kLoadSequenceChars = cellOffset(28);
+constexpr std::size_t kLoadSequenceRemoved = cellOffset(24);
 
 bool loadSequenceAt(std::string_view text, std::size_t o, bool wide) {
-  return !wide && textAt(text, o, "0A 00 4C 23 ") && textAt(text, o + 15, "3D 00 00 4A 50 06 00 4C 23 ") &&
-         textAt(text, o + 45, "3D 01 00 43 23 ") && textAt(text, o + 63, "3D 01 00 04 00 4A 50 ") &&
-         jumpAt(text, o + 78, wide);
+  return !wide && textAt(text, o, "0A 00 4C 23 ") &&
+         textAt(text, o + cellOffset(5), "3D 00 00 4A 50 06 00 4C 23 ") &&
+         textAt(text, o + cellOffset(15), "3D 01 00 43 23 ") &&
+         textAt(text, o + cellOffset(21), "3D 01 00 04 00 4A 50 ") && jumpAt(text, o + cellOffset(26), wide);
 }
 
 // Walks the text once and hands each item to `rewrite`, which either appends its rewritten form to `out`,
@@ -124,12 +122,12 @@ void applyShifts(const Shifts& shifts, std::span<std::int32_t> labelAddresses, s
 std::string foldLoadSequences(std::string_view text, Shifts& shifts) {
   return rewriteWalk(text, shifts, [&](const CodeItem& item, bool wide, std::string& out, Shifts& s) {
     if (!(item.is(Opcode::CompareImm) || item.is(Opcode::CompareReg))) return std::size_t{0};
-    const std::size_t field = item.offset + kCellChars * (item.lengthBytes - 2);
+    const std::size_t field = itemCell(item.offset, item.lengthBytes - 2);
     if (!loadSequenceAt(text, field, wide)) return std::size_t{0};
     append(out, text, item.offset, field);
-    out.append("04 00 ");
+    appendField16(out, kSkipJump);
     s.add(field, kLoadSequenceRemoved);
-    return field + kLoadSequenceChars - 6;  // the final jump, kept whole
+    return field + kLoadSequenceChars - kField16Chars;  // the final jump, kept whole
   });
 }
 
@@ -139,18 +137,17 @@ std::string foldCompares(std::string_view text, Opcode compare, Shifts& shifts) 
     // The 32-bit C# has its skip elsewhere and stays as written.
     if (!item.is(compare) || (compare == Opcode::CompareImm && item.wide)) return std::size_t{0};
     const std::size_t o = item.offset;
-    const std::size_t skip = o + kCellChars * (item.lengthBytes - 2);
-    if (!isFoldableCondition(text, o + 9) || !textAt(text, skip, kSkipOverJump) ||
-        !jumpAt(text, skip + 6, wide))
+    const std::size_t skip = itemCell(o, item.lengthBytes - 2);
+    const auto inverted = foldableCondition(text, o + kConditionCell);
+    if (!inverted || !textAt(text, skip, kSkipOverJump) || !jumpAt(text, skip + kField16Chars, wide))
       return std::size_t{0};
-    const std::uint8_t inverted = *invertedCondition(cellByte(text, o + 9));
-    append(out, text, o, o + 9);
-    appendCodeByte(out, inverted);
-    append(out, text, o + 12, skip);
+    append(out, text, o, o + kConditionCell);
+    appendCodeByte(out, *inverted);
+    append(out, text, o + kConditionCell + kCellChars, skip);
     const std::size_t jumpField = skip + kSkipOverJump.size();
-    append(out, text, jumpField, jumpField + 6);
+    append(out, text, jumpField, jumpField + kField16Chars);
     s.add(o, kSkipOverJump.size());
-    return jumpField + 6;
+    return jumpField + kField16Chars;
   });
 }
 
@@ -193,7 +190,7 @@ constexpr int kLogIfDone = 1037;     // "Complete Optimize 'If'"
 void joinPrints(Opcode target, std::string& codeText, std::span<std::int32_t> labelAddresses,
                 std::int32_t& markStart, std::int32_t& markEnd) {
   const std::string_view text = codeText;
-  const std::vector<bool> labelled = labelledAddresses(labelAddresses, text.size() / kCellChars);
+  const std::vector<bool> labelled = labelledAddresses(labelAddresses, byteAddress(text.size()));
   // An empty mark (the caret line made no code) stays empty: it is never pulled onto a run.
   const bool markHasCode = markStart != markEnd;
   std::optional<std::int32_t> joinedMarkStart;
@@ -207,8 +204,8 @@ void joinPrints(Opcode target, std::string& codeText, std::span<std::int32_t> la
       previousIsTarget = false;
       return std::size_t{0};
     }
-    const std::uint32_t count = itemByte(text, item.offset, 2) + 256u * itemByte(text, item.offset, 3);
-    const std::size_t address = item.offset / kCellChars;
+    const std::uint32_t count = readField16(text, item.offset + kCountCell);
+    const std::size_t address = byteAddress(item.offset);
     const bool join = previousIsTarget && !labelled[address] && headCount + count <= kMaxPrintCount;
     previousIsTarget = true;
     if (!join) {
@@ -220,8 +217,8 @@ void joinPrints(Opcode target, std::string& codeText, std::span<std::int32_t> la
       joinedMarkStart = static_cast<std::int32_t>(headOut);
     append(o, text, item.offset + kHeaderChars, item.end);
     headCount += count;
-    writeCell(o, headOut + 6, static_cast<std::uint8_t>(headCount % 256));
-    writeCell(o, headOut + 9, static_cast<std::uint8_t>(headCount / 256));
+    writeCodeByte(o, headOut + kCountCell, static_cast<std::uint8_t>(headCount % 256));
+    writeCodeByte(o, headOut + kCountCell + kCellChars, static_cast<std::uint8_t>(headCount / 256));
     s.add(item.offset, kHeaderChars);
     return item.end;
   });

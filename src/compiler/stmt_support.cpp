@@ -1,7 +1,9 @@
-// Small helpers shared by the control-flow and assignment statement compilers.
+// Small helpers shared by the statement compilers.
 // Layer: compiler (plain C++, no Qt).
 #include "compiler/stmt_support.h"
 
+#include "common/numbers.h"
+#include "common/strings.h"
 #include "compiler/hensuulabel.h"
 
 namespace kelmore::stmt {
@@ -46,6 +48,28 @@ bool isIdentifier(std::string_view name) {
   for (char c : name)
     if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != '_') return false;
   return true;
+}
+
+std::uint8_t registerByte(const MacroCompiler& mc, std::string_view variable) {
+  const std::string reg = mc.hensuulabel.getVarReg(variable);
+  if (reg == kNo || reg.size() != 1)
+    throw CompileFault("variable " + std::string(variable) + " has no register");
+  return static_cast<std::uint8_t>(reg.front());
+}
+
+std::uint8_t constantByte(std::string_view constant) {
+  const auto value = nearestInRange(HensuuLabel::hexVal(constant), 0, 255);
+  if (!value) throw CompileFault("constant does not fit a byte");
+  return static_cast<std::uint8_t>(*value);
+}
+
+std::string notReady(std::string_view word) {
+  // Built by appending: GCC 12 warns (falsely) about "literal" + string in release builds.
+  std::string text = "'";
+  text += word;
+  text += '\'';
+  text += resString(1011);
+  return text;
 }
 
 std::string blockLabel(std::string_view prefix, int level, int count) {

@@ -1,9 +1,11 @@
-// Small helpers shared by the control-flow and assignment statement compilers.
+// Small helpers shared by the statement compilers.
 // Layer: compiler (plain C++, no Qt).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/compiler.h"
 
@@ -29,6 +31,15 @@ void assign(MacroCompiler& mc, std::string_view target, std::string_view value);
 
 // A name a program may assign to: a letter, then letters, digits and "_", optionally behind "global::".
 bool isIdentifier(std::string_view name);
+
+// The register code of a variable or temporary as one byte; CompileFault when it has none.
+std::uint8_t registerByte(const MacroCompiler& mc, std::string_view variable);
+
+// A constant text (hexVal) as one byte: the nearest integer, halves to even; CompileFault outside 0..255.
+std::uint8_t constantByte(std::string_view constant);
+
+// "'<word>' is not ready.": what a statement or word the model lacks reports.
+std::string notReady(std::string_view word);
 
 // "<prefix><level>_<count>", the generated block label names.
 std::string blockLabel(std::string_view prefix, int level, int count);

@@ -6,7 +6,7 @@
 #include <map>
 #include <optional>
 
-#include "common/prtline.h"
+#include "common/text.h"
 #include "imagetool/imagefile.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
@@ -22,15 +22,6 @@ constexpr std::size_t kMaxListFileBytes = 16u << 20;
 constexpr std::size_t kMaxImgPathBytes = 64u << 10;
 constexpr std::string_view kImgPathName = "imgpath.tmp";
 
-bool sameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 std::optional<std::int64_t> integer(std::string_view text) {
   std::int64_t value = 0;
   const char* end = text.data() + text.size();
@@ -38,19 +29,6 @@ std::optional<std::int64_t> integer(std::string_view text) {
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
   if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
   return value;
-}
-
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
 }
 
 std::string listPath(const ImageRecord& r, const std::filesystem::path& folder, bool bareNames) {
@@ -76,9 +54,9 @@ class RecordReader {
 
   void field(std::string_view key, std::string_view value, int line) {
     if (!open_) return;
-    if (sameKey(key, "label")) {
+    if (equalsIgnoringCase(key, "label")) {
       record_.imgLabel = std::string(value);
-    } else if (sameKey(key, "File")) {
+    } else if (equalsIgnoringCase(key, "File")) {
       std::string path(value);
       for (char& c : path)
         if (c == '\\') c = '/';
@@ -88,19 +66,19 @@ class RecordReader {
         record_.imgPath = p.lexically_normal().string();
         record_.imgFileName = fileNamePart(record_.imgPath);
       }
-    } else if (sameKey(key, "X")) {
+    } else if (equalsIgnoringCase(key, "X")) {
       number(key, value, line, 0, 32767,
              [this](std::int64_t v) { record_.imgX = static_cast<std::int16_t>(v); });
-    } else if (sameKey(key, "Y")) {
+    } else if (equalsIgnoringCase(key, "Y")) {
       number(key, value, line, 0, 32767,
              [this](std::int64_t v) { record_.imgY = static_cast<std::int16_t>(v); });
-    } else if (sameKey(key, "Check")) {
+    } else if (equalsIgnoringCase(key, "Check")) {
       number(key, value, line, -32768, 32767,
              [this](std::int64_t v) { record_.imgCheck = static_cast<std::int16_t>(v); });
-    } else if (sameKey(key, "Address")) {
+    } else if (equalsIgnoringCase(key, "Address")) {
       number(key, value, line, 0, 2147483647,
              [this](std::int64_t v) { record_.imgAddress = static_cast<std::int32_t>(v); });
-    } else if (sameKey(key, "Memory")) {
+    } else if (equalsIgnoringCase(key, "Memory")) {
       if (value.empty()) {
         record_.imgMemory.clear();
       } else if (const auto area = canonicalMemory(value)) {
@@ -182,20 +160,20 @@ CblRead readCblText(std::string_view text, const std::filesystem::path& listFold
   CblRead out;
   if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
   const std::vector<std::string_view> lines = splitLines(text);
-  if (lines.empty() || trimLine(lines.front()) != kCblFirstLine) {
+  if (lines.empty() || trimWhitespace(lines.front()) != kCblFirstLine) {
     out.isList = false;
     return out;
   }
   RecordReader reader(listFolder, out);
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const int lineNo = static_cast<int>(i) + 1;
-    const std::string_view line = trimLine(lines[i]);
+    const std::string_view line = trimWhitespace(lines[i]);
     if (line == kEof) break;
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
-    const std::string_view key = trimLine(line.substr(0, eq));
-    const std::string_view value = trimLine(line.substr(eq + 1));
-    if (sameKey(key, "No")) {
+    const std::string_view key = trimWhitespace(line.substr(0, eq));
+    const std::string_view value = trimWhitespace(line.substr(eq + 1));
+    if (equalsIgnoringCase(key, "No")) {
       if (!reader.finish()) break;
       reader.start(lineNo);
     } else {
@@ -251,8 +229,8 @@ ImgPath readImgPath() {
       platform::readRegularFile(platform::configDir() / kImgPathName, kMaxImgPathBytes);
   if (!read.ok()) return value;
   const std::vector<std::string_view> lines = splitLines(read.bytes);
-  if (!lines.empty()) value.fileName = std::string(trimLine(lines[0]));
-  if (lines.size() > 1) value.withBmp = trimLine(lines[1]) == "Y";
+  if (!lines.empty()) value.fileName = std::string(trimWhitespace(lines[0]));
+  if (lines.size() > 1) value.withBmp = trimWhitespace(lines[1]) == "Y";
   return value;
 }
 

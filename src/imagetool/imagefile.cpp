@@ -7,23 +7,13 @@
 #include "common/models.h"
 #include "common/prtline.h"
 #include "common/strings.h"
+#include "common/text.h"
 #include "platform/fileread.h"
 
 namespace kelmore::imagetool {
 namespace {
 
 constexpr std::size_t kPrtBytesPerLine = 16;
-
-char asciiUpper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (asciiUpper(a[i]) != asciiUpper(b[i])) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -71,7 +61,7 @@ std::string fileNamePart(std::string_view path) {
 }
 
 std::optional<std::string_view> canonicalMemory(std::string_view text) {
-  const std::string_view trimmed = trimLine(text);
+  const std::string_view trimmed = trimWhitespace(text);
   for (std::string_view area : kImageMemoryAreas)
     if (equalsIgnoringCase(trimmed, area)) return area;
   return std::nullopt;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/numbers.h"
+#include "common/text.h"
 #include "link/fields.h"
 #include "link/framebcc.h"
 #include "platform/codepage.h"
@@ -13,15 +14,9 @@
 namespace kelmore::link {
 namespace {
 
-// timeout × 10 must fit the 16-bit countdown; checked before a link is opened for the read.
-void checkTimeout(int timeOutSec) {
-  if (timeOutSec > 3276 || timeOutSec < -3276) fields::overflow();
-}
-
 // A text that is a number as a whole, blanks around it allowed, to the nearest integer in range.
 std::int64_t wholeNumber(std::string_view text, std::int64_t low, std::int64_t high) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  text = trim(text, " \t");
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -45,7 +40,11 @@ std::string dotCount(const std::string& reply) {
 
 PX5000::PX5000(LinkEnv& env) : PX5000(env, std::make_unique<qolxCom>(env)) {}
 
-PX5000::PX5000(LinkEnv& env, std::unique_ptr<qolxCom> com) : env_(env), com_(std::move(com)) {}
+PX5000::PX5000(LinkEnv& env, std::unique_ptr<qolxCom> com)
+    : PX5000(env, std::move(com), std::make_unique<qolxSock>(env)) {}
+
+PX5000::PX5000(LinkEnv& env, std::unique_ptr<qolxCom> com, std::unique_ptr<qolxSock> sock)
+    : env_(env), com_(std::move(com)), sock_(std::move(sock)) {}
 
 PX5000::~PX5000() = default;
 
@@ -62,37 +61,47 @@ void PX5000::tcpPort(std::string_view text) {
   tcpPort_ = static_cast<std::int32_t>(wholeNumber(text, INT32_MIN, INT32_MAX));
 }
 
+ByteLink& PX5000::unit() {
+  if (serial()) return *com_;
+  return *sock_;
+}
+
+const ByteLink& PX5000::unit() const {
+  if (serial()) return *com_;
+  return *sock_;
+}
+
 int PX5000::ifCheck() {
-  return serial() ? com_->comPortCheck(commPort_) : 1;
+  if (serial()) return com_->comPortCheck(commPort_);
+  return sock_->pingCheck(ipAddress_, tcpPort_, kEchoWaitMs) ? 0 : 1;
 }
 
 int PX5000::ifCheck_silent() {
-  return serial() ? com_->comPortCheckSilent(commPort_) : 1;
+  if (serial()) return com_->comPortCheckSilent(commPort_);
+  return sock_->pingCheckSilent(ipAddress_, tcpPort_, kEchoWaitMs) ? 0 : 1;
 }
 
 int PX5000::ifOpen() {
-  int result = 1;
-  if (serial()) {
-    result = com_->comOpen(commPort_, commSettings_);
-  } else {
-    tcpError_ = LinkError::OpenFailed;
-  }
+  const int result =
+      serial() ? com_->comOpen(commPort_, commSettings_) : sock_->sockOpen(ipAddress_, tcpPort_);
   ifOpenf = -1;
   return result;
 }
 
 int PX5000::ifOpenBlk() {
+  // Every read is bounded on both links, so a blocking socket would change nothing but an unbounded wait.
   return ifOpen();
 }
 
 void PX5000::ifClose() {
-  // Whatever the link kind says now, a serial port held from an earlier open is closed too.
+  // Whatever the link kind says now, a port or connection held from an earlier open is closed too.
   com_->comClose();
+  sock_->sockClose();
   ifOpenf = 0;
 }
 
 LinkError PX5000::linkError() const {
-  return serial() ? com_->lastError() : tcpError_;
+  return unit().lastError();
 }
 
 bool PX5000::ifOut(std::span<const std::uint8_t> data) {
@@ -100,12 +109,7 @@ bool PX5000::ifOut(std::span<const std::uint8_t> data) {
   if (data.empty()) return true;
   const bool own = ifOpenf == 0;
   if (own) ifOpen();
-  bool sent = false;
-  if (serial()) {
-    sent = com_->comOut(moduleAdd_, data);
-  } else if (tcpError_ == LinkError::None) {
-    tcpError_ = LinkError::NotOpen;
-  }
+  bool sent = unit().out(moduleAdd_, data);
   if (own) {
     ifClose();
     // Closing drains; bytes that could not leave are no success either.
@@ -115,7 +119,7 @@ bool PX5000::ifOut(std::span<const std::uint8_t> data) {
 }
 
 bool PX5000::IfInStr(std::string& str, int timeOutSec) {
-  checkTimeout(timeOutSec);
+  checkTimeoutSec(timeOutSec);  // before a link is opened for the read
   const std::size_t wanted = platform::toCodePage(str).size();
   if (wanted > 32767) fields::overflow();
   const bool own = ifOpenf == 0;
@@ -124,31 +128,26 @@ bool PX5000::IfInStr(std::string& str, int timeOutSec) {
     str.clear();
     return false;
   }
-  bool ok = false;
-  if (serial()) {
-    ok = com_->comReadStr(str, static_cast<int>(wanted), timeOutSec);
-  } else {
-    str.clear();
-  }
+  const bool ok = unit().readStr(str, static_cast<int>(wanted), timeOutSec);
   if (own) ifClose();
   return ok;
 }
 
 bool PX5000::IfIn(std::span<std::uint8_t> data, int timeOutSec) {
-  checkTimeout(timeOutSec);
+  checkTimeoutSec(timeOutSec);  // before a link is opened for the read
   if (data.size() > 32767) fields::overflow();
   const bool own = ifOpenf == 0;
   if (own && ifOpen() != 0) {
     ifClose();
     return false;
   }
-  const bool ok = serial() && com_->comReadBytes(data, static_cast<int>(data.size()), timeOutSec);
+  const bool ok = unit().readBytes(data, static_cast<int>(data.size()), timeOutSec);
   if (own) ifClose();
   return ok;
 }
 
 void PX5000::pause(int ms) {
-  com_->comFlush();
+  unit().flush();
   env_.sleepMs(ms);
 }
 

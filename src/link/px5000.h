@@ -14,8 +14,9 @@
 // that command is sent. Link failures never throw: they are kept (linkError) and make the rest of the
 // operation return at once. Replies are kept as raw bytes.
 //
-// ifMode "COM" (exact) selects the serial link qolxCom; any other text selects the TCP link, which this
-// build does not have: there the checks and opens give 1 and transfers fail with LinkError::NotOpen.
+// ifMode "COM" (exact) selects the serial link qolxCom; any other text selects the TCP link qolxSock, whose
+// checks (an echo answered within 4000 ms, ifCheck and ifCheck_silent alike) and opens give 0 or 1. Both
+// links send, pause and read by the same rules (ByteLink).
 #pragma once
 
 #include <cstddef>
@@ -31,17 +32,21 @@
 #include "link/linkenv.h"
 #include "link/linkerror.h"
 #include "link/qolxcom.h"
+#include "link/qolxsock.h"
 
 namespace kelmore::link {
 
 // Memory switch 19 holds the auto-start macro: 0 none, else a macro number (128 + target area).
 inline constexpr int kAutoStartSwitch = 19;
 inline constexpr int kRamMacroNumber = 128;
+// How long the TCP check waits for the module's echo.
+inline constexpr int kEchoWaitMs = 4000;
 
 class PX5000 {
  public:
-  explicit PX5000(LinkEnv& env);  // serial link on the platform's port
-  PX5000(LinkEnv& env, std::unique_ptr<qolxCom> com);
+  explicit PX5000(LinkEnv& env);                       // both links on the platform's port and sockets
+  PX5000(LinkEnv& env, std::unique_ptr<qolxCom> com);  // TCP on the platform's sockets
+  PX5000(LinkEnv& env, std::unique_ptr<qolxCom> com, std::unique_ptr<qolxSock> sock);
   ~PX5000();
   PX5000(const PX5000&) = delete;
   PX5000& operator=(const PX5000&) = delete;
@@ -71,7 +76,7 @@ class PX5000 {
   int ifCheck();
   int ifCheck_silent();
   int ifOpen();
-  int ifOpenBlk();
+  int ifOpenBlk();  // as ifOpen: every read of both links is bounded, so there is no blocking mode to ask
   void ifClose();
   // True when every byte was handed to the port (and, when it opened the link itself, has left it); a
   // failure is kept in linkError. Opens and closes around itself when the link is closed.
@@ -239,11 +244,15 @@ class PX5000 {
   // members' own waits and the main window's 1000 ms before a RAM macro definition go through here.
   void pause(int ms);
 
-  // The serial link unit, for its test seams.
+  // The link units, for their test seams.
   qolxCom& com() { return *com_; }
+  qolxSock& sock() { return *sock_; }
 
  private:
   bool serial() const { return ifMode_ == "COM"; }
+  // The link unit ifMode selects.
+  ByteLink& unit();
+  const ByteLink& unit() const;
   void send(std::initializer_list<std::uint8_t> bytes);
   std::string readDot(std::uint8_t which);
   std::optional<std::uint8_t> readSwitchReply();
@@ -257,6 +266,7 @@ class PX5000 {
 
   LinkEnv& env_;
   std::unique_ptr<qolxCom> com_;
+  std::unique_ptr<qolxSock> sock_;
 
   std::string moduleName_;
   int dotX_ = 0;
@@ -276,7 +286,6 @@ class PX5000 {
   int displayMode_ = 0;
   int scrollVelocity_ = 0;
   int scrollQuality_ = 0;
-  LinkError tcpError_ = LinkError::None;
   std::vector<std::uint8_t> imageBuffer_ = std::vector<std::uint8_t>(kImageBufferBytes, 0);
   std::vector<std::uint8_t> fromBuffer_ = std::vector<std::uint8_t>(kFromBufferBytes, 0);
 };

@@ -9,7 +9,7 @@
 #include "common/bitmap.h"
 #include "link/fields.h"
 #include "link/px5000.h"
-#include "platform/atomicfile.h"
+#include "platform/fileread.h"
 
 namespace kelmore::link {
 
@@ -165,12 +165,9 @@ void PX5000::displayBmpFromExS(int memory, std::int32_t address, std::int32_t so
 std::optional<bitmap::DotImage> PX5000::readOneBit(std::string_view fileName, bool clearOnceRead,
                                                    std::int32_t& width, std::int32_t& height) {
   using bitmap::BmpError;
-  std::string file;
-  // One byte past the limit tells a file that is too long without reading all of it.
-  if (!platform::readFileHead(pathOf(fileName), kMaxBmpFileBytes + 1, file) ||
-      file.size() > kMaxBmpFileBytes) {
-    return std::nullopt;
-  }
+  const platform::FileRead read = platform::readRegularFile(pathOf(fileName), kMaxBmpFileBytes);
+  if (!read.ok()) return std::nullopt;
+  const std::string& file = read.bytes;
   const bitmap::Decoded decoded = bitmap::decodeBitmap(asBytes(file));
   const bitmap::BmpHeader& header = decoded.header;
   switch (decoded.error) {
@@ -252,8 +249,9 @@ bool PX5000::checkBmpFile(std::string_view fileName, std::int16_t& xsize, std::i
     message(kSpecifyBmp);
     return false;
   }
-  std::string head;
-  if (!platform::readFileHead(pathOf(fileName), bitmap::kMaxHeaderBytes, head)) return false;
+  const platform::FileRead read = platform::readRegularFileHead(pathOf(fileName), bitmap::kMaxHeaderBytes);
+  if (!read.ok()) return false;
+  const std::string& head = read.bytes;
   const bitmap::HeaderCheck check = bitmap::checkHeader(asBytes(head));
   const bitmap::BmpHeader& header = check.header;
   if (check.error == BmpError::NotBitmap || check.error == BmpError::UnknownHeader) {

@@ -7,9 +7,8 @@
 // are shown by comPortCheck and comOpen only. The unit holds at most one port.
 //
 // Every wait is bounded: a write without progress, a drain and the CTS wait before a frame give up after
-// the stall limit (10 s). A failed open, write, drain or read error leaves the link failed with the port
-// closed: until the next open, sends return false at once and reads fail at once; lastError() tells why.
-// A read time-out leaves the port open and is no link error.
+// the stall limit (10 s). Sends, drains and reads follow the shared rules of ByteLink: a failure leaves
+// the link failed with the port closed until the next open; a read time-out leaves the port open.
 #pragma once
 
 #include <chrono>
@@ -20,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/bytelink.h"
 #include "link/linkenv.h"
 #include "link/linkerror.h"
 #include "link/serialdevice.h"
@@ -43,16 +43,15 @@ std::optional<platform::SerialSettings> parseCommSettings(std::string_view setti
 // The settings of the presence checks.
 inline constexpr std::string_view kCheckSettings = "38400,n,8,1";
 
-class qolxCom {
+class qolxCom : public ByteLink {
  public:
-  static constexpr std::chrono::milliseconds kPollWait{100};
   static constexpr std::chrono::milliseconds kCtsPoll{30};
   static constexpr std::chrono::milliseconds kOpenSettle{10};
   static constexpr std::size_t kRawPiece = 64;
 
   explicit qolxCom(LinkEnv& env);  // on the platform's serial port
   qolxCom(LinkEnv& env, std::unique_ptr<SerialDevice> device);
-  ~qolxCom();
+  ~qolxCom() override;
   qolxCom(const qolxCom&) = delete;
   qolxCom& operator=(const qolxCom&) = delete;
 
@@ -60,46 +59,44 @@ class qolxCom {
   int comPortCheckSilent(int port);
   int comOpen(int port, std::string_view settings);
 
-  // Raw when the module address is empty, else framed at frameAddress(moduleAdd) (which may throw
-  // DeviceError Overflow before any byte is written). True when every byte was handed to the port.
-  bool comOut(std::string_view moduleAdd, std::span<const std::uint8_t> data);
-  bool comWriteRaw(std::span<const std::uint8_t> data);
-  bool comWriteFramed(std::uint8_t address, std::span<const std::uint8_t> data);
-
-  // Waits, bounded, until what was written has left the port; the pauses of a device sequence start
-  // after it. True when nothing is pending or the port drained.
-  bool comFlush();
-
-  // Reads `wanted` bytes (0: until the time-out) into `s`, kept raw. `timeoutSec` × 10 polls of 100 ms;
-  // more than 3276 seconds throws DeviceError Overflow before anything is read. On failure `s` is empty.
-  bool comReadStr(std::string& s, int wanted, int timeoutSec);
-  // As comReadStr into data[0..wanted); on failure `data` keeps what arrived.
-  bool comReadBytes(std::span<std::uint8_t> data, int wanted, int timeoutSec);
+  // The shared sends and reads (ByteLink) under the unit's own names.
+  bool comOut(std::string_view moduleAdd, std::span<const std::uint8_t> data) { return out(moduleAdd, data); }
+  bool comWriteRaw(std::span<const std::uint8_t> data) { return writeRaw(data); }
+  bool comWriteFramed(std::uint8_t address, std::span<const std::uint8_t> data) {
+    return writeFramed(address, data);
+  }
+  bool comFlush() { return flush(); }
+  bool comReadStr(std::string& s, int wanted, int timeoutSec) { return readStr(s, wanted, timeoutSec); }
+  bool comReadBytes(std::span<std::uint8_t> data, int wanted, int timeoutSec) {
+    return readBytes(data, wanted, timeoutSec);
+  }
 
   void comClose();
 
   bool isOpen() const;
-  LinkError lastError() const { return error_; }
 
-  // Test seams: the CTS level every open then reports, and the limit for writes that make no progress.
+  // Test seam: the CTS level every open then reports.
   void injectCts(std::optional<bool> value);
-  void setStallLimit(std::chrono::milliseconds limit) { stallLimit_ = limit; }
+
+ protected:
+  bool portOpen() const override { return device_->isOpen(); }
+  platform::IoResult portWrite(std::span<const std::uint8_t> bytes,
+                               std::chrono::milliseconds stall) override {
+    return device_->write(bytes, stall);
+  }
+  platform::IoResult portRead(std::span<std::uint8_t> into, std::chrono::milliseconds wait) override {
+    return device_->read(into, wait);
+  }
+  platform::PortError portDrain(std::chrono::milliseconds limit) override { return device_->drain(limit); }
+  void portDrop() override;
+  std::size_t rawPiece() const override { return kRawPiece; }
+  std::size_t pollChunk() const override { return 1; }  // one byte per read
+  bool beforeFrame() override;
 
  private:
   int openPort(int port, const std::optional<platform::SerialSettings>& settings, bool showMessages);
-  void fail(LinkError error);
-  bool ready();
-  bool writeAll(std::span<const std::uint8_t> bytes);
-  template <typename Store>
-  bool poll(int wanted, int timeoutSec, Store store);
 
-  LinkEnv& env_;
   std::unique_ptr<SerialDevice> device_;
-  LinkError error_ = LinkError::None;
-  bool failed_ = false;
-  bool pending_ = false;  // bytes written since the last drain
-  std::optional<bool> cts_;
-  std::chrono::milliseconds stallLimit_ = platform::kStallLimit;
 };
 
 }  // namespace kelmore::link

@@ -3,21 +3,16 @@
 #include "loader/folderlist.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
+
+#include "common/text.h"
 
 namespace kelmore::loader {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-bool lessNoCase(const std::string& a, const std::string& b) {
-  const auto lower = [](unsigned char c) { return std::tolower(c); };
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [&](unsigned char x, unsigned char y) { return lower(x) < lower(y); });
-}
 
 }  // namespace
 
@@ -38,8 +33,8 @@ std::vector<FolderEntry> listFolder(const std::string& folder) {
     }
   }
   std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-    if (lessNoCase(a.text, b.text)) return true;
-    if (lessNoCase(b.text, a.text)) return false;
+    if (lessIgnoringCase(a.text, b.text)) return true;
+    if (lessIgnoringCase(b.text, a.text)) return false;
     return a.text < b.text;
   });
   return entries;

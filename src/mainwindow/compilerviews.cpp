@@ -13,51 +13,14 @@
 #include "mainwindow/editor/sourceeditor.h"
 #include "mainwindow/progressform.h"
 #include "mainwindow/prompter.h"
+#include "mainwindow/qtstrings.h"
 #include "mainwindow/resstrings.h"
 
 namespace kelmore::mainwindow {
 namespace {
 
-QString fromStd(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QColor toColour(Rgb rgb) {
   return QColor(rgb.red, rgb.green, rgb.blue);
-}
-
-// The document position of byte `offset` of the text a pane was given (line ends CR LF, CR or LF become
-// one paragraph break in the document).
-int documentPosition(const std::string& raw, std::size_t offset) {
-  QString prefix = QString::fromUtf8(raw.data(), static_cast<qsizetype>(std::min(offset, raw.size())));
-  prefix.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  return static_cast<int>(prefix.size());
-}
-
-QString paneText(std::string_view raw) {
-  QString text = QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
-
-// Colours a span of a pane through extra selections, so the document itself is never edited. Black over
-// the whole text is the plain state. `raw` is the text the pane was given; spans count its bytes.
-void colourSpan(QPlainTextEdit* pane, const std::string& raw, std::size_t start, std::size_t length,
-                Rgb colour) {
-  QList<QTextEdit::ExtraSelection> marks = pane->extraSelections();
-  if (colour == kBlack && start == 0 && length >= raw.size()) {
-    pane->setExtraSelections({});
-    return;
-  }
-  const int total = pane->document()->characterCount() - 1;
-  QTextEdit::ExtraSelection mark;
-  mark.cursor = QTextCursor(pane->document());
-  mark.cursor.setPosition(std::min(documentPosition(raw, start), total));
-  mark.cursor.setPosition(std::min(documentPosition(raw, start + length), total), QTextCursor::KeepAnchor);
-  mark.format.setForeground(toColour(colour));
-  marks.append(mark);
-  pane->setExtraSelections(marks);
 }
 
 // The image list while there is no image tool: no images.
@@ -135,7 +98,15 @@ void CompilerViews::createPanes() {
   panes_ = panes;
 }
 
-void CompilerViews::addListColumns() {
+void CompilerViews::startUp() {
+  // Hex cells and listing lines need no text shaping; without it a long code text lays out in half the
+  // time. Set after localisation, which gives every control the window's font.
+  for (QPlainTextEdit* pane : {static_cast<QPlainTextEdit*>(code), mnemonic}) {
+    QFont font = pane->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    pane->setFont(font);
+  }
+
   ListViewAZ->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Variable")});
   ListViewRoutine->setHeaderLabels({QStringLiteral("Routine"), QStringLiteral("Argument")});
   ListViewLabel->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Label"), QStringLiteral("Add")});
@@ -150,13 +121,13 @@ void CompilerViews::addListColumns() {
 }
 
 void CompilerViews::initCompileWin() {
-  code->clear();
-  mnemonic->clear();
+  setCodeText("");
+  setMnemonicText("");
   addText->setText(QStringLiteral("Add:"));
   raddText->setText(QStringLiteral("RAdd:"));
-  ListViewAZ->clear();
-  ListViewRoutine->clear();
-  ListViewLabel->clear();
+  clearList(CompilerList::Variables);
+  clearList(CompilerList::Routines);
+  clearList(CompilerList::Labels);
 }
 
 progressform* CompilerViews::logWindow() {
@@ -169,6 +140,63 @@ progressform* CompilerViews::logWindow() {
 
 void CompilerViews::hideLogWindow() {
   if (logWindow_) logWindow_->hide();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Showing what the views hold
+
+void CompilerViews::changed() {
+  if (batchDepth_ == 0) showHeld();
+}
+
+void CompilerViews::showHeld() {
+  showPane(code, codeText_, codeHeld_);
+  codeHeld_ = Held::Nothing;
+  showPane(mnemonic, mnemonicText_, mnemonicHeld_);
+  mnemonicHeld_ = Held::Nothing;
+  for (CompilerList list : {CompilerList::Variables, CompilerList::Labels, CompilerList::Routines}) {
+    HeldRows& held = heldRows(list);
+    QTreeWidget* view = listFor(list);
+    if (held.clear) view->clear();
+    if (!held.rows.empty()) {
+      QList<QTreeWidgetItem*> items;
+      items.reserve(static_cast<qsizetype>(held.rows.size()));
+      for (const auto& row : held.rows)
+        items.append(new QTreeWidgetItem(QStringList{fromStd(row[0]), fromStd(row[1]), fromStd(row[2])}));
+      view->addTopLevelItems(items);
+    }
+    held = {};
+  }
+}
+
+// The text once, then its colours as one extra selection a run, so the document itself is never edited.
+void CompilerViews::showPane(QPlainTextEdit* pane, const PaneText& text, Held held) {
+  if (held == Held::Nothing) return;
+  if (held == Held::Text) {
+    pane->setExtraSelections({});
+    // Emptied first: Qt replaces a long text in place at about twice the cost.
+    pane->clear();
+    pane->setPlainText(fromStd(paneLines(text.text)));
+  }
+  const std::vector<ColourRuns::Run>& runs = text.colours.runs();
+  std::vector<std::size_t> offsets;
+  offsets.reserve(runs.size() * 2);
+  for (const ColourRuns::Run& run : runs) {
+    offsets.push_back(run.start);
+    offsets.push_back(run.start + run.length);
+  }
+  const std::vector<std::size_t> positions = documentPositions(text.text, offsets);
+  const auto last = static_cast<std::size_t>(pane->document()->characterCount() - 1);
+  QList<QTextEdit::ExtraSelection> marks;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(pane->document());
+    mark.cursor.setPosition(static_cast<int>(std::min(positions[2 * i], last)));
+    mark.cursor.setPosition(static_cast<int>(std::min(positions[2 * i + 1], last)), QTextCursor::KeepAnchor);
+    mark.format.setForeground(toColour(runs[i].colour));
+    marks.append(mark);
+  }
+  pane->setExtraSelections(marks);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -214,13 +242,15 @@ void CompilerViews::markLine(int line) {
 }
 
 void CompilerViews::setCodeText(std::string_view text) {
-  codeRaw_ = std::string(text);
-  code->setExtraSelections({});
-  code->setPlainText(paneText(text));
+  codeText_.set(text);
+  codeHeld_ = Held::Text;
+  changed();
 }
 
 void CompilerViews::colourCode(std::size_t start, std::size_t length, Rgb colour) {
-  colourSpan(code, codeRaw_, start, length, colour);
+  codeText_.colours.paint(start, length, colour, codeText_.text.size());
+  codeHeld_ = std::max(codeHeld_, Held::Colours);
+  changed();
 }
 
 void CompilerViews::setCodeVisible(bool visible) {
@@ -243,16 +273,19 @@ QTreeWidget* CompilerViews::listFor(CompilerList list) const {
   return ListViewRoutine;
 }
 
+CompilerViews::HeldRows& CompilerViews::heldRows(CompilerList list) {
+  return heldRows_[static_cast<std::size_t>(list)];
+}
+
 void CompilerViews::clearList(CompilerList list) {
-  listFor(list)->clear();
+  heldRows(list) = {true, {}};
+  changed();
 }
 
 void CompilerViews::addListItem(CompilerList list, std::string_view text, std::string_view subItem1,
                                 std::string_view subItem2) {
-  auto* item = new QTreeWidgetItem(listFor(list));
-  item->setText(0, fromStd(text));
-  item->setText(1, fromStd(subItem1));
-  item->setText(2, fromStd(subItem2));
+  heldRows(list).rows.push_back({std::string(text), std::string(subItem1), std::string(subItem2)});
+  changed();
 }
 
 std::string CompilerViews::listToolTip(CompilerList list) {
@@ -288,10 +321,12 @@ void CompilerViews::setCloseVisible(bool visible) {
 }
 
 void CompilerViews::refreshWindow() {
+  showHeld();
   window_->repaint();
 }
 
 void CompilerViews::messageBox(std::string_view text) {
+  showHeld();  // the box shows over the views as they stand
   prompter_.message(window_, fromStd(text));
 }
 
@@ -316,17 +351,19 @@ void CompilerViews::activateLog() {
 }
 
 std::string CompilerViews::codePaneText() {
-  return code->toPlainText().toStdString();
+  return paneLines(codeText_.text);
 }
 
 void CompilerViews::setMnemonicText(std::string_view text) {
-  mnemonicRaw_ = std::string(text);
-  mnemonic->setExtraSelections({});
-  mnemonic->setPlainText(paneText(text));
+  mnemonicText_.set(text);
+  mnemonicHeld_ = Held::Text;
+  changed();
 }
 
 void CompilerViews::colourMnemonic(std::size_t start, std::size_t length, Rgb colour) {
-  colourSpan(mnemonic, mnemonicRaw_, start, length, colour);
+  mnemonicText_.colours.paint(start, length, colour, mnemonicText_.text.size());
+  mnemonicHeld_ = std::max(mnemonicHeld_, Held::Colours);
+  changed();
 }
 
 }  // namespace kelmore::mainwindow

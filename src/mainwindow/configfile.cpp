@@ -5,38 +5,25 @@
 #include <cstddef>
 #include <vector>
 
+#include "common/text.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
 
 namespace kelmore::mainwindow {
 namespace {
 
-// The lines of a file, split at CR LF, LF or CR.
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
+constexpr std::string_view kTabsAndBlanks = " \t";
 
 // The value of a line: the text between its opening double quote and the next one; a line that doesn't
 // open with a quote stands for itself, without surrounding blanks.
 std::string fieldOf(std::string_view line) {
-  const auto first = line.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  line.remove_prefix(first);
+  line = trimLeft(line, kTabsAndBlanks);
+  if (line.empty()) return {};
   if (line.front() == '"') {
     line.remove_prefix(1);
     return std::string(line.substr(0, line.find('"')));
   }
-  const auto last = line.find_last_not_of(" \t");
-  return std::string(line.substr(0, last + 1));
+  return std::string(trimRight(line, kTabsAndBlanks));
 }
 
 // Which value each line after the tag holds, per layout; Label lines are read and ignored.
@@ -103,7 +90,9 @@ ConfigValues configDefaults(std::string_view port) {
 
 ConfigValues parseConfig(const std::optional<std::string>& content) {
   if (!content) return configDefaults(kDefaultPortNoFile);
-  const auto lines = splitLines(*content);
+  auto lines = splitLines(*content);
+  // A final line end closes the last line rather than opening an empty one.
+  if (lines.back().empty()) lines.pop_back();
   if (lines.empty()) return configDefaults(kDefaultPortNoFile);
   const std::string tag = fieldOf(lines[0]);
 

@@ -5,17 +5,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
-#include <QThread>
 #include <QToolBar>
 #include <QToolTip>
-#include <chrono>
 
 #include "common/codetext.h"
 #include "compiler/compiler.h"
@@ -30,8 +27,10 @@
 #include "mainwindow/modulechoice.h"
 #include "mainwindow/portcheck.h"
 #include "mainwindow/progressform.h"
+#include "mainwindow/qtstrings.h"
 #include "mainwindow/resstrings.h"
 #include "mainwindow/startup.h"
+#include "mainwindow/windowlinkenv.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 
@@ -48,42 +47,6 @@ QString resOr(int id, const char* design) {
   const QString text = resText(id);
   return text.isEmpty() ? QString::fromUtf8(design) : text;
 }
-
-QString fromStd(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-constexpr std::chrono::milliseconds kSleepSlice{50};
-
-// The world of the link: boxes through the prompter, events of this window, real time.
-class WindowLinkEnv : public link::LinkEnv {
- public:
-  WindowLinkEnv(QWidget* window, Prompter& prompter) : window_(window), prompter_(prompter) {}
-  void messageBox(std::string_view text, std::string_view title, link::BoxIcon icon) override {
-    const QMessageBox::Icon qicon = icon == link::BoxIcon::Critical      ? QMessageBox::Critical
-                                    : icon == link::BoxIcon::Information ? QMessageBox::Information
-                                                                         : QMessageBox::NoIcon;
-    prompter_.message(window_, fromStd(text), fromStd(title), qicon);
-  }
-  // The window keeps painting through a long wait (a download pauses a second and more), but takes no
-  // input meanwhile: the link's waits are its own.
-  void sleepMs(int ms) override {
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
-    for (auto left = end - Clock::now(); left > Clock::duration::zero(); left = end - Clock::now()) {
-      QThread::usleep(static_cast<unsigned long>(
-          std::chrono::duration_cast<std::chrono::microseconds>(std::min<Clock::duration>(left, kSleepSlice))
-              .count()));
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                      QEventLoop::ExcludeSocketNotifiers);
-    }
-  }
-  void doEvents() override { QCoreApplication::processEvents(); }
-  Clock::time_point now() override { return Clock::now(); }
-
- private:
-  QWidget* window_;
-  Prompter& prompter_;
-};
 
 QAction* newAction(QObject* parent, const char* design, int id) {
   auto* action = new QAction(QString::fromUtf8(design), parent);
@@ -290,7 +253,7 @@ void Form1::Form_Load() {
     *mem[i] = QString::fromStdString(memWords_[i]);
   }
 
-  views_->addListColumns();
+  views_->startUp();
 
   setComboText(choice_->targetList, choice_->targetList->itemText(0));
   targetList_Click();
@@ -411,11 +374,16 @@ void Form1::menuCompilego_Click() {
   tbCompile->setChecked(true);
   source->setExtraSelections({});
 
-  const bool compiled = compiler().Compile();
-  if (compiled)
-    mnemonic::makeMnemonic(*views_, compiler(),
-                           {memWords_[0], memWords_[1], memWords_[2], memWords_[3], memWords_[4],
-                            memWords_[5], memWords_[6], memWords_[7]});
+  bool compiled = false;
+  {
+    // The compile and the listing write the panes several times; the window shows them once.
+    const CompilerViews::Batch batch(*views_);
+    compiled = compiler().Compile();
+    if (compiled)
+      mnemonic::makeMnemonic(*views_, compiler(),
+                             {memWords_[0], memWords_[1], memWords_[2], memWords_[3], memWords_[4],
+                              memWords_[5], memWords_[6], memWords_[7]});
+  }
 
   tbCompile->setChecked(false);
   source->setFocus();
@@ -424,7 +392,7 @@ void Form1::menuCompilego_Click() {
   log->CndClose->show();
   log->CndClose->setFocus();
   // Only a compile that succeeded produced the code now in the pane.
-  if (compiled && !views_->code->toPlainText().isEmpty()) compiledSource = source->sourceText();
+  if (compiled && !views_->codePaneText().empty()) compiledSource = source->sourceText();
 }
 
 void Form1::checkSeries() {
@@ -498,12 +466,11 @@ void Form1::setDeviceCommandsEnabled(bool enabled) {
 }
 
 void Form1::Rewrite() {
-  const QString text = views_->code->toPlainText();
-  if (text.isEmpty()) {
+  const std::string codeText = views_->codePaneText();
+  if (codeText.empty()) {
     showError(resOr(kResNoCode, "Code is not generated."));
     return;
   }
-  const std::string codeText = text.toStdString();
   const auto lastIndex = static_cast<std::int32_t>((codeText.size() - 1) / kCellChars);
   if (!isMacroFitInMem(lastIndex)) return;
   // Another device command is under way and the user came back in through the link's waits.

@@ -6,6 +6,7 @@
 
 #include "common/models.h"
 #include "common/strings.h"
+#include "common/text.h"
 
 namespace kelmore::mainwindow {
 namespace {
@@ -15,39 +16,11 @@ constexpr int kResNoFitRom = 1005;
 
 // Lines split at CR LF, CR or LF, each trimmed of blanks at both ends, tabs taken as blanks.
 std::vector<std::string> trimmedLines(std::string_view text) {
+  std::string blanked(text);
+  std::ranges::replace(blanked, '\t', ' ');
   std::vector<std::string> lines;
-  std::string line;
-  const auto finish = [&] {
-    const auto first = line.find_first_not_of(' ');
-    const auto last = line.find_last_not_of(' ');
-    lines.push_back(first == std::string::npos ? std::string() : line.substr(first, last - first + 1));
-    line.clear();
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      finish();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c == '\t' ? ' ' : c;
-    }
-  }
-  finish();
+  for (std::string_view line : splitLines(blanked)) lines.emplace_back(trimBlanks(line));
   return lines;
-}
-
-// Split at every single blank, as the directive reader does: two blanks give an empty token between them.
-std::vector<std::string_view> splitBlanks(std::string_view line) {
-  std::vector<std::string_view> tokens;
-  std::size_t start = 0;
-  for (;;) {
-    const auto blank = line.find(' ', start);
-    tokens.push_back(
-        line.substr(start, blank == std::string_view::npos ? std::string_view::npos : blank - start));
-    if (blank == std::string_view::npos) break;
-    start = blank + 1;
-  }
-  return tokens;
 }
 
 // Runs steps in order until one fails; the link is closed in every case.
@@ -66,7 +39,7 @@ std::size_t utf8CharLength(char lead) {
 }
 
 bool validArea(int targetArea) {
-  return targetArea >= 0 && targetArea <= 4;
+  return targetArea >= kRamArea && targetArea <= kFlashAreaCount;
 }
 
 }  // namespace
@@ -74,20 +47,20 @@ bool validArea(int targetArea) {
 std::optional<std::string> capacityError(std::int32_t lastIndex, int targetArea, std::string_view model) {
   if (!validArea(targetArea)) return std::string(kNoTarget);
   const ModelInfo& info = modelInfo(model);
-  if (targetArea == 0) {
+  if (targetArea == kRamArea) {
     const int capacity = info.ramMacroBytes;
     if (lastIndex < capacity) return std::nullopt;
     return std::string(resString(kResNoFitRam)) + std::to_string(capacity) + "Byte";
   }
   const std::int64_t capacity = info.flashMacroBytes;
-  const std::int64_t limit = info.chainedFlash ? (5 - targetArea) * capacity : capacity;
+  const std::int64_t limit = info.chainedFlash ? (kFlashAreaCount + 1 - targetArea) * capacity : capacity;
   if (lastIndex < limit) return std::nullopt;
   return std::string(resString(kResNoFitRom));
 }
 
 std::string rewriteStatusText(int targetArea, std::int32_t lastIndex, int romCapacity) {
   std::string s = "Completed. ";
-  if (targetArea == 0) return s + "[RAM Macro] ";
+  if (targetArea == kRamArea) return s + "[RAM Macro] ";
   const std::string area = std::to_string(targetArea);
   // The same boundary as the capacity test: a code that fits one area names that area alone.
   if (romCapacity <= 0 || lastIndex < romCapacity) return s + "[FROM Macro " + area + "] ";
@@ -97,7 +70,8 @@ std::string rewriteStatusText(int targetArea, std::int32_t lastIndex, int romCap
 SeriesDirective checkSeries(std::string_view source) {
   for (const auto& line : trimmedLines(source)) {
     if (line.compare(0, 8, "PXSeries") != 0) continue;
-    const auto tokens = splitBlanks(line);
+    // Split at every single blank, as the directive reader does: two blanks give an empty token.
+    const auto tokens = splitWords(line);
     if (tokens.size() < 2 || tokens[1] != "=") return {};
     // The name loses its first and last character (the quotes), counted in characters, not bytes.
     std::string_view name = tokens.size() < 3 ? std::string_view() : tokens[2];
@@ -118,7 +92,7 @@ CommandResult rewriteSequence(MacroDevice& device, int targetArea, std::string_v
   const ModelInfo& info = modelInfo(model);
   const std::string status = rewriteStatusText(targetArea, lastIndex, info.flashMacroBytes);
   return runOnOpenLink(device, [&] {
-    if (targetArea == 0) {
+    if (targetArea == kRamArea) {
       if (!device.userModeIn() || !device.writeMemorySw(kAutoExecSwitch, 0) || !device.userModeOut())
         return false;
       device.pause(kRamSettleMs);
@@ -141,7 +115,7 @@ CommandResult startSequence(MacroDevice& device, int targetArea) {
 
 CommandResult autoExecSequence(MacroDevice& device, int targetArea) {
   if (!validArea(targetArea)) return {false, std::string(kNoTarget)};
-  const int number = targetArea == 0 ? 0 : macroNumber(targetArea);
+  const int number = targetArea == kRamArea ? 0 : macroNumber(targetArea);
   return runOnOpenLink(device, [&] {
     return device.userModeIn() && device.writeMemorySw(kAutoExecSwitch, number) && device.userModeOut();
   });

@@ -13,6 +13,7 @@
 #include "mainwindow/deviceadapter.h"
 #include "mainwindow/portcheck.h"
 #include "mainwindow/prompter.h"
+#include "mainwindow/qtstrings.h"
 #include "mainwindow/resstrings.h"
 #include "platform/comports.h"
 
@@ -21,10 +22,6 @@ namespace {
 
 const QColor kCheckingColour(0xC0, 0xFF, 0xC0);
 const QColor kFailedColour(0xFF, 0xC0, 0xC0);
-
-QString fromStd(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

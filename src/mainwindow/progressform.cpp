@@ -61,10 +61,14 @@ void progressform::addlog(const QString& message) {
 void progressform::setProgressMax(float maximum) {
   progressMax_ = maximum;
   ProgressBar1->setMaximum(std::max(1, barSteps(maximum)));
+  barShownAt_.reset();
 }
 
 void progressform::setProgressValue(float value) {
   progressValue_ = std::min(value, progressMax_);
+  const Clock::time_point now = clock_();
+  if (progressValue_ < progressMax_ && barShownAt_ && now - *barShownAt_ < kBarPeriod) return;
+  barShownAt_ = now;
   ProgressBar1->setValue(std::min(barSteps(progressValue_), ProgressBar1->maximum()));
 }
 

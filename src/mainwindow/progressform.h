@@ -4,6 +4,9 @@
 
 #include <QDialog>
 #include <QString>
+#include <chrono>
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -23,10 +26,16 @@ class progressform : public QDialog {
   void clearLog();
   void addlog(const QString& message);
 
+  // QProgressBar repaints at once on every visible step and a compile never yields, so the bar takes the
+  // value at most once a kBarPeriod; the maximum it always shows.
+  static constexpr std::chrono::milliseconds kBarPeriod{200};
+  using Clock = std::chrono::steady_clock;
   void setProgressMax(float maximum);
   float progressMax() const { return progressMax_; }
   void setProgressValue(float value);
   float progressValue() const { return progressValue_; }
+  // The clock that paces the bar; tests give a virtual one.
+  void setClock(std::function<Clock::time_point()> clock) { clock_ = std::move(clock); }
 
   QPlainTextEdit* compilelog = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
@@ -43,6 +52,8 @@ class progressform : public QDialog {
   QString logText_;
   float progressMax_ = 100;
   float progressValue_ = 0;
+  std::function<Clock::time_point()> clock_ = [] { return Clock::now(); };
+  std::optional<Clock::time_point> barShownAt_;  // when the bar last took a value; none since the maximum
   bool centred_ = false;
 };
 

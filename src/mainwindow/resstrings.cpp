@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include "common/strings.h"
+#include "mainwindow/qtstrings.h"
 
 namespace kelmore::mainwindow {
 namespace {
@@ -93,8 +94,7 @@ void localise(QObject* control) {
 }  // namespace
 
 QString resText(int id) {
-  const std::string_view text = resString(id);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return fromStd(resString(id));
 }
 
 void setResCaption(QObject* control, int id) {

@@ -2,10 +2,9 @@
 // Layer: main window (plain C++, no Qt).
 #include "mainwindow/startup.h"
 
-#include <algorithm>
-#include <cctype>
 #include <system_error>
 
+#include "common/text.h"
 #include "platform/paths.h"
 
 namespace kelmore::mainwindow {
@@ -18,10 +17,7 @@ std::string helpFilePath(const std::filesystem::path& folder, std::string_view n
 }
 
 std::optional<std::filesystem::path> commandLineSource(const std::vector<std::string>& arguments) {
-  if (arguments.size() < 2 || arguments[1].size() < 4) return std::nullopt;
-  std::string ending = arguments[1].substr(arguments[1].size() - 4);
-  std::ranges::transform(ending, ending.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (ending != ".tvr") return std::nullopt;
+  if (arguments.size() < 2 || !endsWithIgnoringCase(arguments[1], ".tvr")) return std::nullopt;
   return platform::absolutePath(arguments[1]);
 }
 

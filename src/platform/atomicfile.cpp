@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace kelmore::platform {
@@ -142,23 +140,6 @@ WriteResult writeFileAtomic(const std::filesystem::path& requested, std::string_
     return {false, failure(target.string(), error)};
   }
   return {true, {}};
-}
-
-bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-bool readFileHead(const std::filesystem::path& path, std::size_t maxBytes, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(maxBytes, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(maxBytes));
-  if (in.bad()) return false;
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return true;
 }
 
 }  // namespace kelmore::platform

@@ -8,7 +8,6 @@
 // not a regular file (a device, a FIFO, a folder) is never replaced.
 #pragma once
 
-#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -21,12 +20,6 @@ struct WriteResult {
 };
 
 WriteResult writeFileAtomic(const std::filesystem::path& target, std::string_view bytes);
-
-// Whole-file read; nothing when the file cannot be read.
-bool readWholeFile(const std::filesystem::path& path, std::string& bytes);
-// The first `maxBytes` bytes of a file, or all of a shorter one; false when the file cannot be read. A
-// reader with a size limit asks for one byte more than the limit, so a huge file is never read whole.
-bool readFileHead(const std::filesystem::path& path, std::size_t maxBytes, std::string& bytes);
 
 namespace test_seam {
 // Test seam: the write(2) the atomic writer calls. nullptr restores the real one.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
 
 namespace kelmore::platform {
@@ -58,6 +59,30 @@ class Converter {
     return out;
   }
 
+  // Converts `in` whole; nothing on the first character that cannot be converted.
+  std::optional<std::string> exact(std::string_view in) {
+    std::string out;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char buffer[256];
+    while (srcLeft > 0) {
+      char* dst = buffer;
+      std::size_t dstLeft = sizeof buffer;
+      const std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      out.append(buffer, static_cast<std::size_t>(dst - buffer));
+      if (r == static_cast<std::size_t>(-1) && errno != E2BIG) return std::nullopt;
+      // A positive count is a character iconv replaced by a look-alike: not the text as written.
+      if (r != static_cast<std::size_t>(-1) && r > 0) return std::nullopt;
+    }
+    // What a stateful code page still holds back.
+    char* dst = buffer;
+    std::size_t dstLeft = sizeof buffer;
+    iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
+    out.append(buffer, static_cast<std::size_t>(dst - buffer));
+    return out;
+  }
+
  private:
   iconv_t cd_;
 };
@@ -92,6 +117,19 @@ Encoded encodeToCodePage(std::string_view utf8) {
   Encoded encoded;
   encoded.bytes = converter.run(utf8, "?", utf8SequenceLength, &encoded.lost);
   return encoded;
+}
+
+std::optional<std::string> toCodePageExact(std::string_view utf8) {
+  // One converter a thread, opened again only when the code page in force changes.
+  thread_local std::unique_ptr<Converter> converter;
+  thread_local std::string converterPage;
+  const std::string page = codePageName();
+  if (!converter || page != converterPage) {
+    converter = std::make_unique<Converter>(page, "UTF-8");
+    converterPage = page;
+  }
+  if (!converter->ok()) throw std::runtime_error("unknown code page " + page);
+  return converter->exact(utf8);
 }
 
 std::string fromCodePage(std::string_view bytes) {

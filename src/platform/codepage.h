@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,5 +27,10 @@ struct Encoded {
 };
 Encoded encodeToCodePage(std::string_view utf8);
 std::string fromCodePage(std::string_view bytes);
+
+// The bytes of `utf8` in the code page, or nothing when a character is not in the code page or the text is
+// not UTF-8: for text that must reach a module as written. A double-byte character converts whole.
+// std::runtime_error for a code page iconv does not know.
+std::optional<std::string> toCodePageExact(std::string_view utf8);
 
 }  // namespace kelmore::platform

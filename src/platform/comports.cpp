@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/text.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
 #include "platform/serialprobe.h"
@@ -26,14 +27,6 @@ constexpr std::string_view kUartFamily = "ttyS";
 // The legacy 8250 driver reserves slots without hardware; on newer kernels the serial core's own "port"
 // driver stands in front of it. Only these ask for a probe.
 constexpr std::string_view kLegacyUartDrivers[] = {"serial8250", "port"};
-
-std::string_view trimBlanks(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t\r\n";
-  const auto first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
 
 // The number after `prefix` when `name` is exactly prefix and decimal digits; -1 otherwise.
 long familyIndex(std::string_view name, std::string_view prefix) {
@@ -61,13 +54,13 @@ std::optional<std::string> mappedPath(int number, const fs::path& mapFile) {
   std::string_view rest = map.bytes;
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');
-    const std::string_view text = trimBlanks(rest.substr(0, end));
+    const std::string_view text = trimWhitespace(rest.substr(0, end));
     rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
     if (text.empty() || text.front() == '#') continue;
     const auto equals = text.find('=');
     if (equals == std::string_view::npos) continue;
-    if (comNumber(trimBlanks(text.substr(0, equals))) != number) continue;
-    const std::string_view path = trimBlanks(text.substr(equals + 1));
+    if (comNumber(trimWhitespace(text.substr(0, equals))) != number) continue;
+    const std::string_view path = trimWhitespace(text.substr(equals + 1));
     if (!path.empty()) return std::string(path);
   }
   return std::nullopt;

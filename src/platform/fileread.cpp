@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -17,9 +18,8 @@ FileRead failed(const std::filesystem::path& path, ReadError error, const char* 
   return {{}, error, path.string() + ": " + reason};
 }
 
-}  // namespace
-
-FileRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+// The whole file within `maxBytes`, or (`headOnly`) its first `maxBytes` bytes.
+FileRead readRegular(const std::filesystem::path& path, std::size_t maxBytes, bool headOnly) {
   // Not blocking on open: a FIFO would otherwise wait for a writer before the check below could run.
   int fd;
   do {
@@ -35,16 +35,19 @@ FileRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes
     ::close(fd);
     return failed(path, ReadError::NotRegular, "not a regular file");
   }
-  if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+  if (!headOnly && static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
     ::close(fd);
     return failed(path, ReadError::TooLarge, std::strerror(EFBIG));
   }
 
   FileRead result;
-  result.bytes.reserve(static_cast<std::size_t>(info.st_size));
+  result.bytes.reserve(std::min<std::uintmax_t>(static_cast<std::uintmax_t>(info.st_size), maxBytes));
   char buffer[65536];
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    const std::size_t wanted =
+        headOnly ? std::min(sizeof buffer, maxBytes - result.bytes.size()) : sizeof buffer;
+    if (wanted == 0) break;
+    const ssize_t n = ::read(fd, buffer, wanted);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       const int error = errno;
@@ -61,6 +64,16 @@ FileRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes
   }
   ::close(fd);
   return result;
+}
+
+}  // namespace
+
+FileRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+  return readRegular(path, maxBytes, false);
+}
+
+FileRead readRegularFileHead(const std::filesystem::path& path, std::size_t maxBytes) {
+  return readRegular(path, maxBytes, true);
 }
 
 }  // namespace kelmore::platform

@@ -23,4 +23,8 @@ struct FileRead {
 
 FileRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes);
 
+// The first `maxBytes` bytes of a regular file (all of a shorter one), with the same guards: for a reader
+// that looks at a header before it decides to read more.
+FileRead readRegularFileHead(const std::filesystem::path& path, std::size_t maxBytes);
+
 }  // namespace kelmore::platform

@@ -8,6 +8,11 @@
 #ifndef KELMORE_INSTALLED_DATA_DIR
 #define KELMORE_INSTALLED_DATA_DIR "/usr/local/share/kelmore"
 #endif
+// The data folder as seen from the installed programs' folder, so an installation moved or installed
+// under another prefix still finds its assets.
+#ifndef KELMORE_DATA_DIR_FROM_BIN
+#define KELMORE_DATA_DIR_FROM_BIN "../share/kelmore"
+#endif
 
 namespace kelmore::platform {
 namespace {
@@ -42,10 +47,15 @@ fs::path dataDir() {
 fs::path assetDir() {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    const fs::path beside = exe.parent_path() / "share";
-    if (fs::is_directory(beside, ec)) return beside;
-  }
+  if (ec) return fs::path(KELMORE_INSTALLED_DATA_DIR);
+  return assetDirFor(exe.parent_path());
+}
+
+fs::path assetDirFor(const fs::path& programDir) {
+  std::error_code ec;
+  for (const fs::path& candidate :
+       {programDir / "share", (programDir / KELMORE_DATA_DIR_FROM_BIN).lexically_normal()})
+    if (fs::is_directory(candidate, ec)) return candidate;
   return fs::path(KELMORE_INSTALLED_DATA_DIR);
 }
 

@@ -69,13 +69,6 @@ bool isHangUp(int err) {
   return err == EIO || err == ENXIO || err == ENODEV;
 }
 
-// Milliseconds left until `deadline`, for poll(): never negative, rounded up so a wait is never cut short.
-int msLeft(Clock::time_point deadline) {
-  const auto left = deadline - Clock::now();
-  if (left <= Clock::duration::zero()) return 0;
-  return static_cast<int>(std::chrono::ceil<milliseconds>(left).count());
-}
-
 // Builds the raw termios for `settings`; false when a value is outside what termios can express.
 bool buildTermios(termios& tio, const SerialSettings& settings) {
   const BaudRate* rate = findBaud(settings.baud);

@@ -14,9 +14,9 @@
 #include <span>
 #include <string>
 
-namespace kelmore::platform {
+#include "platform/ioresult.h"
 
-enum class PortError { None, NotFound, Busy, NoPermission, Setup, Io, Stalled, HungUp };
+namespace kelmore::platform {
 
 struct SerialSettings {
   int baud = 38400;
@@ -26,13 +26,6 @@ struct SerialSettings {
   bool ctsFlow = true;
   bool dtr = true;  // DTR raised while open; false drops it (where the device has modem lines)
 };
-
-struct IoResult {
-  std::size_t count = 0;
-  PortError error = PortError::None;
-};
-
-inline constexpr std::chrono::milliseconds kStallLimit{10'000};
 
 class SerialPort {
  public:

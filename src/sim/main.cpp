@@ -1,14 +1,18 @@
-// kelmore-sim: a simulated display module on a pseudo-terminal, for trying Kelmore without hardware.
+// kelmore-sim: a simulated display module on a pseudo-terminal or a loopback TCP port, for trying Kelmore
+// without hardware.
 // Layer: sim (the simulated module's program; plain C++, no Qt).
 //
-// Prints the pseudo-terminal's path and the ports.map line that makes it COM1, then one line per command
-// it takes: seconds since start, the command's name and its bytes in hex (long ones shortened).
+// Prints the pseudo-terminal's path and the ports.map line that makes it COM1 (or, with --tcp, the address
+// and port for the comm settings), then one line per command it takes: seconds since start, the command's
+// name and its bytes in hex (long ones shortened).
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -24,9 +28,12 @@ void onSignal(int) {
 
 int usage(const char* program) {
   std::fprintf(stderr,
-               "usage: %s [--width DOTS] [--height DOTS] [--address N] [--wmr] [--silent] [--delay MS]\n"
-               "  --address N  take FrameBcc frames for module address N (0..255)\n"
-               "  --wmr        flash macros arrive in 1024-byte blocks (model WMR-STD)\n",
+               "usage: %s [--tcp PORT] [--width DOTS] [--height DOTS] [--address N] [--wmr] [--silent]\n"
+               "          [--delay MS] [--close-after BYTES]\n"
+               "  --tcp PORT           listen on 127.0.0.1:PORT instead of a pseudo-terminal\n"
+               "  --address N          take FrameBcc frames for module address N (0..255)\n"
+               "  --wmr                flash macros arrive in 1024-byte blocks (model WMR-STD)\n"
+               "  --close-after BYTES  hang up (TCP: close the connection) once BYTES have arrived\n",
                program);
   return 2;
 }
@@ -38,6 +45,8 @@ int main(int argc, char** argv) {
   ModuleConfig config;
   bool silent = false;
   int delayMs = 0;
+  std::optional<int> tcpPort;
+  std::optional<std::size_t> closeAfter;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -55,13 +64,18 @@ int main(int argc, char** argv) {
       silent = true;
     } else if (arg == "--delay" && hasValue) {
       delayMs = std::atoi(argv[++i]);
+    } else if (arg == "--tcp" && hasValue) {
+      tcpPort = std::atoi(argv[++i]);
+      if (*tcpPort < 1 || *tcpPort > 65535) return usage(argv[0]);
+    } else if (arg == "--close-after" && hasValue) {
+      closeAfter = static_cast<std::size_t>(std::strtoull(argv[++i], nullptr, 10));
     } else {
       return usage(argv[0]);
     }
   }
 
   const auto start = SimClock::now();
-  SimModule module(config, [start](const Received& r) {
+  const SimModule::Observer log = [start](const Received& r) {
     const double seconds = std::chrono::duration<double>(r.first - start).count();
     std::printf("%9.3f %-16s %zu bytes:", seconds, r.name.c_str(), r.bytes.size());
     const std::size_t shown = std::min<std::size_t>(r.bytes.size(), 24);
@@ -74,17 +88,31 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
     std::fflush(stdout);
-  });
-  if (module.path().empty()) {
+  };
+  const auto module = tcpPort ? std::make_unique<SimModule>(
+                                    config, SimModule::OnTcp{static_cast<std::uint16_t>(*tcpPort)}, log)
+                              : std::make_unique<SimModule>(config, log);
+  if (tcpPort && module->tcpPort() == 0) {
+    std::fprintf(stderr, "kelmore-sim: cannot listen on 127.0.0.1:%d: %s\n", *tcpPort, std::strerror(errno));
+    return 1;
+  }
+  if (!tcpPort && module->path().empty()) {
     std::fprintf(stderr, "kelmore-sim: no pseudo-terminal: %s\n", std::strerror(errno));
     return 1;
   }
-  module.setSilent(silent);
-  module.setReplyDelay(std::chrono::milliseconds(delayMs));
-  std::printf("Simulated display module (%d x %d dots) on %s\n", config.dotWidth, config.dotHeight,
-              module.path().c_str());
-  std::printf("Add this line to ~/.config/kelmore/ports.map to reach it as COM1:\nCOM1=%s\n",
-              module.path().c_str());
+  module->setSilent(silent);
+  module->setReplyDelay(std::chrono::milliseconds(delayMs));
+  module->setHangUpAfter(closeAfter);
+  if (tcpPort) {
+    std::printf("Simulated display module (%d x %d dots) on 127.0.0.1:%d\n", config.dotWidth,
+                config.dotHeight, *tcpPort);
+    std::printf("Choose TCP in the port box and give 127.0.0.1 and port %d in Port > Advanced.\n", *tcpPort);
+  } else {
+    std::printf("Simulated display module (%d x %d dots) on %s\n", config.dotWidth, config.dotHeight,
+                module->path().c_str());
+    std::printf("Add this line to ~/.config/kelmore/ports.map to reach it as COM1:\nCOM1=%s\n",
+                module->path().c_str());
+  }
   std::fflush(stdout);
 
   std::signal(SIGINT, onSignal);

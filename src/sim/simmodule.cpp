@@ -2,8 +2,11 @@
 // Layer: sim (the simulated module; plain C++, no Qt).
 #include "sim/simmodule.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,10 +18,12 @@ namespace {
 
 constexpr int kPollMs = 5;
 
-void writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
+// A socket whose link went away must not raise SIGPIPE in the module.
+void writeAll(int fd, const std::vector<std::uint8_t>& bytes, bool socket) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = socket ? ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL)
+                             : ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n > 0) {
       done += static_cast<std::size_t>(n);
     } else if (n < 0 && errno == EAGAIN) {
@@ -57,6 +62,28 @@ SimModule::SimModule(ModuleConfig config, Observer observer) : core_(config), ob
   thread_ = std::thread([this] { run(); });
 }
 
+SimModule::SimModule(ModuleConfig config, OnTcp tcp, Observer observer)
+    : core_(config), observer_(std::move(observer)) {
+  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (listener_ < 0) return;
+  const int reuse = 1;
+  ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(tcp.port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);  // never reachable from another host
+  socklen_t length = sizeof address;
+  if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(listener_, 4) != 0 ||
+      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    ::close(listener_);
+    listener_ = -1;
+    return;
+  }
+  tcpPort_ = ntohs(address.sin_port);
+  thread_ = std::thread([this] { run(); });
+}
+
 SimModule::~SimModule() {
   {
     std::lock_guard lock(mutex_);
@@ -64,6 +91,14 @@ SimModule::~SimModule() {
   }
   if (thread_.joinable()) thread_.join();
   closeMaster();
+  if (listener_ >= 0) ::close(listener_);
+}
+
+bool SimModule::accept() {
+  pollfd pfd{listener_, POLLIN, 0};
+  if (::poll(&pfd, 1, kPollMs) <= 0) return false;
+  master_ = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+  return master_ >= 0;
 }
 
 void SimModule::closeMaster() {
@@ -91,10 +126,6 @@ void SimModule::setDeafAfter(std::optional<std::size_t> wireBytes) {
 void SimModule::setHangUpAfter(std::optional<std::size_t> wireBytes) {
   std::lock_guard lock(mutex_);
   hangUpAfter_ = wireBytes;
-}
-
-void SimModule::hangUp() {
-  setHangUpAfter(0);
 }
 
 std::vector<Received> SimModule::received() {
@@ -141,12 +172,18 @@ void SimModule::run() {
       if (stop_) return;
       if (hangUpAfter_ && wireCount_ >= *hangUpAfter_) {
         if (master_ >= 0) closeMaster();
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+        // On TCP only the connection goes; the module answers the next connect.
+        if (listener_ >= 0) {
+          hangUpAfter_.reset();
+        } else {
+          std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+        }
         continue;
       }
       if (deafAfter_) room = *deafAfter_ > wireCount_ ? std::min(room, *deafAfter_ - wireCount_) : 0;
       if (hangUpAfter_) room = std::min(room, *hangUpAfter_ - wireCount_);
     }
+    if (listener_ >= 0 && master_ < 0 && !accept()) continue;
     if (room == 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
       continue;
@@ -154,6 +191,11 @@ void SimModule::run() {
     pollfd pfd{master_, POLLIN, 0};
     if (::poll(&pfd, 1, kPollMs) <= 0) continue;
     const ssize_t n = ::read(master_, buffer.data(), room);
+    if (listener_ >= 0 && (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))) {
+      // The link closed or reset its connection: wait for the next.
+      closeMaster();
+      continue;
+    }
     if (n <= 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
       continue;
@@ -176,7 +218,7 @@ void SimModule::run() {
     for (const Received& r : taken) observer_(r);
     if (reply.empty()) continue;
     if (delay.count() > 0) std::this_thread::sleep_for(delay);
-    writeAll(master_, reply);
+    writeAll(master_, reply, listener_ >= 0);
   }
 }
 

@@ -1,10 +1,13 @@
-// The simulated display module on the master side of a pseudo-terminal: the link opens path() as its
-// serial port. A thread takes what arrives, timestamps it, feeds ModuleCore and writes the answers back.
+// The simulated display module on the master side of a pseudo-terminal (the link opens path() as its
+// serial port), or listening on a loopback TCP port (the link connects to 127.0.0.1:tcpPort()). A thread
+// takes what arrives, timestamps it, feeds ModuleCore and writes the answers back.
 // Layer: sim (the simulated module; plain C++, no Qt).
 //
 // It can be made silent (no answers), slow (answers after a delay), deaf (stops reading after a number of
 // wire bytes, so the link's writes stall once the terminal's buffers are full) or hang up (close the
-// master, at once or after a number of wire bytes). All members are safe to call from the test's thread.
+// master, at once or after a number of wire bytes). On TCP it takes one connection at a time; a hang-up
+// closes the connection that reached its point, in the middle of a transfer, and the next connect is
+// taken again. All members are safe to call from the test's thread.
 #pragma once
 
 #include <chrono>
@@ -27,18 +30,24 @@ class SimModule {
   using Observer = std::function<void(const Received&)>;
 
   explicit SimModule(ModuleConfig config = {}, Observer observer = nullptr);
+  // Listens on 127.0.0.1:`port`; port 0 takes a free one.
+  struct OnTcp {
+    std::uint16_t port = 0;
+  };
+  SimModule(ModuleConfig config, OnTcp tcp, Observer observer = nullptr);
   ~SimModule();
   SimModule(const SimModule&) = delete;
   SimModule& operator=(const SimModule&) = delete;
 
   // The slave side, e.g. "/dev/pts/7"; empty when no pseudo-terminal could be made.
   const std::string& path() const { return path_; }
+  // The loopback port listened on; 0 on a pseudo-terminal or when the port could not be taken.
+  std::uint16_t tcpPort() const { return tcpPort_; }
 
   void setSilent(bool silent);
   void setReplyDelay(std::chrono::milliseconds delay);
   void setDeafAfter(std::optional<std::size_t> wireBytes);
   void setHangUpAfter(std::optional<std::size_t> wireBytes);
-  void hangUp();
 
   // Copies of what the module has taken so far.
   std::vector<Received> received();
@@ -53,12 +62,16 @@ class SimModule {
  private:
   void run();
   void closeMaster();
+  // TCP: takes a waiting connection as the module's line; false when none came.
+  bool accept();
 
   ModuleCore core_;
   Observer observer_;
   std::string path_;
   int master_ = -1;
-  int slave_ = -1;  // held so the master never reads a hang-up between the link's opens
+  int slave_ = -1;     // held so the master never reads a hang-up between the link's opens
+  int listener_ = -1;  // TCP: the listening socket; master_ is then the connection taken
+  std::uint16_t tcpPort_ = 0;
 
   std::mutex mutex_;
   std::condition_variable arrived_;

@@ -48,6 +48,78 @@ TEST(CodeText, counts_a_text_without_its_last_separator) {
   EXPECT_EQ(codeTextToBytes("50 23"), (std::vector<std::uint8_t>{0x50, 0x23}));
 }
 
+struct FieldCase {
+  const char* name;
+  std::uint32_t value;
+  bool wide;
+  std::string_view text;
+};
+constexpr FieldCase kFields[] = {
+    {"low_byte_first", 0x1234, false, "34 12 "},
+    {"negative_skip", 0xFFF4, false, "F4 FF "},
+    {"zero", 0, false, "00 00 "},
+    {"wide_low_half_first", 0x00011170, true, "70 11 01 00 "},
+    {"wide_top_bit", 0x80000001, true, "01 00 00 80 "},
+};
+class Field : public testing::TestWithParam<FieldCase> {};
+TEST_P(Field, writes_and_reads_back) {
+  const auto& c = GetParam();
+  std::string text = "4A 50 ";
+  if (c.wide)
+    appendField32(text, c.value);
+  else
+    appendField16(text, static_cast<std::uint16_t>(c.value));
+  EXPECT_EQ(text.substr(6), c.text);
+  EXPECT_EQ(c.wide ? readField32(text, 6) : readField16(text, 6), c.value);
+}
+INSTANTIATE_TEST_SUITE_P(codetext, Field, testing::ValuesIn(kFields),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(CodeText, a_field_takes_the_room_of_its_label_token) {
+  std::string text = "4A 50 " + labelToken(3, true) + "52 54 ";
+  writeField16(text, 6, 0xFFF4);
+  EXPECT_EQ(text, "4A 50 F4 FF 52 54 ");
+  std::string shortText = "4A 50 L0003";
+  EXPECT_THROW(writeField16(shortText, 6, 1), std::out_of_range);
+}
+
+TEST(CodeText, overwrites_digits_and_keeps_the_separator) {
+  std::string text = "50 23 01.00 ";
+  writeCodeByte(text, 6, 0xAB);
+  EXPECT_EQ(text, "50 23 AB.00 ");
+  EXPECT_THROW(writeCodeByte(text, 11, 1), std::out_of_range);
+  blankSeparators(text);
+  EXPECT_EQ(text, "50 23 AB 00 ");
+}
+
+struct InstructionByteCase {
+  const char* name;
+  std::string_view text;
+  std::optional<std::uint8_t> value;
+};
+constexpr InstructionByteCase kInstructionBytes[] = {
+    {"instruction_cell", "3D ", 0x3D},
+    {"data_cell", "3D.", std::nullopt},
+    {"lower_case_digits", "3d ", std::nullopt},
+    {"token", "L0", std::nullopt},
+    {"no_separator_at_the_end", "3D", std::nullopt},
+};
+class InstructionByte : public testing::TestWithParam<InstructionByteCase> {};
+TEST_P(InstructionByte, reads_only_what_an_emitter_writes) {
+  EXPECT_EQ(readInstructionByte(GetParam().text, 0), GetParam().value);
+}
+INSTANTIATE_TEST_SUITE_P(codetext, InstructionByte, testing::ValuesIn(kInstructionBytes),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(CodeText, readers_stop_at_the_end_of_the_text) {
+  EXPECT_EQ(readCodeByte("50 23", 6), 0);
+  EXPECT_EQ(readField16("50 23 01", 6), 1);
+  EXPECT_EQ(cellDigits("50 23", 3), "23");
+  EXPECT_EQ(cellDigits("50 23", 6), "");
+  EXPECT_EQ(cellSeparator("50 23.", 3), '.');
+  EXPECT_EQ(cellSeparator("50 23", 3), '\0');
+}
+
 TEST(LabelToken, round_trips_both_forms) {
   EXPECT_EQ(labelToken(26, false), "L001A ");
   EXPECT_EQ(labelToken(26, true), "L001Aa");
@@ -56,10 +128,11 @@ TEST(LabelToken, round_trips_both_forms) {
   EXPECT_EQ(parseLabelToken("L0FFFa"), (LabelTokenRef{4095, true}));
   EXPECT_THROW(labelToken(4096, false), std::out_of_range);
   EXPECT_THROW(labelToken(-1, true), std::out_of_range);
+  EXPECT_EQ(labelTokenName(3), "L0003");
 }
 
 TEST(LabelToken, rejects_what_is_not_one) {
-  for (std::string_view text : {"L001A", "L001Ab", "4C 23 ", "L00gA ", "L001a "})
+  for (std::string_view text : {"L001A", "L001Ab", "4C 23 ", "L00gA ", "L001a ", "L1000 "})
     EXPECT_FALSE(parseLabelToken(text)) << text;
 }
 
@@ -135,8 +208,6 @@ TEST(Models, vocabularies_hold_their_order) {
   EXPECT_EQ(macroNumber(2), 130);
   EXPECT_EQ(memoryAreaCode("GPFRom2"), 0x32);
   EXPECT_EQ(memoryAreaCode("gpfrom2"), std::nullopt);  // compared exactly
-  EXPECT_EQ(memoryAreaName(0x51), "MemSw");
-  EXPECT_EQ(memoryAreaName(0x33), "");
 }
 
 }  // namespace

@@ -62,6 +62,12 @@ TEST_P(Unknown, reads_as_the_other_model) {
   EXPECT_TRUE(info.chainedFlash);
   EXPECT_TRUE(info.systemVariables.empty());
   EXPECT_EQ(info.stepOne, IncrementForm::AddImmediate);
+  // It takes the port event on ports 0 and 1, no touch event and no SetFont size.
+  EXPECT_TRUE(info.portEvents);
+  EXPECT_FALSE(info.touchEvents);
+  EXPECT_EQ(info.eventPorts, "01");
+  EXPECT_EQ(info.characterSetCommand, 0x03);
+  EXPECT_EQ(fontSizeCode(info, "6x8"), std::nullopt);
 }
 INSTANTIATE_TEST_SUITE_P(models, Unknown, testing::ValuesIn(kUnknowns),
                          [](const auto& i) { return std::string(i.param.name); });

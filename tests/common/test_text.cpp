@@ -1,4 +1,4 @@
-// strReplace, number reading and formatting, PRT lines and the string table.
+// Text helpers, strReplace, number reading and formatting, PRT lines and the string table.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -9,9 +9,140 @@
 #include "common/prtline.h"
 #include "common/strings.h"
 #include "common/strreplace.h"
+#include "common/text.h"
 
 namespace kelmore {
 namespace {
+
+using Pieces = std::vector<std::string_view>;
+
+struct TrimCase {
+  const char* name;
+  std::string_view text, blanks, whitespace, left, right;
+};
+const TrimCase kTrims[] = {
+    {"both_ends", "  a b  ", "a b", "a b", "a b  ", "  a b"},
+    {"tabs_stay_for_blanks", "\t a \t", "\t a \t", "a", "\t a \t", "\t a \t"},
+    {"line_ends_are_whitespace", "\r\n x\r\n", "\r\n x\r\n", "x", "\r\n x\r\n", "\r\n x\r\n"},
+    {"all_blanks", "   ", "", "", "", ""},
+    {"empty", "", "", "", "", ""},
+    {"inner_blanks_kept", "a  b", "a  b", "a  b", "a  b", "a  b"},
+};
+class Trim : public testing::TestWithParam<TrimCase> {};
+TEST_P(Trim, removes_only_its_characters_at_the_ends) {
+  const TrimCase& c = GetParam();
+  EXPECT_EQ(trimBlanks(c.text), c.blanks);
+  EXPECT_EQ(trimWhitespace(c.text), c.whitespace);
+  EXPECT_EQ(trimLeft(c.text), c.left);
+  EXPECT_EQ(trimRight(c.text), c.right);
+}
+INSTANTIATE_TEST_SUITE_P(text, Trim, testing::ValuesIn(kTrims),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(Trim, views_point_into_the_text) {
+  const std::string_view text = "  ab  ";
+  EXPECT_EQ(trimBlanks(text).data(), text.data() + 2);
+  EXPECT_EQ(trim("(x)", "()"), "x");
+}
+
+struct SplitCase {
+  const char* name;
+  std::string_view text;
+  Pieces pieces;
+};
+const SplitCase kWordSplits[] = {
+    {"single_blanks", "Print A B", {"Print", "A", "B"}},
+    {"two_blanks_give_an_empty_word", "A  B", {"A", "", "B"}},
+    {"blank_at_the_ends", " A ", {"", "A", ""}},
+    {"tab_is_no_separator", "A\tB", {"A\tB"}},
+    {"empty_is_one_empty_word", "", {""}},
+};
+class SplitWords : public testing::TestWithParam<SplitCase> {};
+TEST_P(SplitWords, splits_at_every_blank) {
+  EXPECT_EQ(splitWords(GetParam().text), GetParam().pieces);
+  EXPECT_EQ(splitAt(GetParam().text, ' '), GetParam().pieces);
+}
+INSTANTIATE_TEST_SUITE_P(text, SplitWords, testing::ValuesIn(kWordSplits),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(SplitAt, keeps_empty_fields_between_separators) {
+  EXPECT_EQ(splitAt("38400,n,8,1", ','), (Pieces{"38400", "n", "8", "1"}));
+  EXPECT_EQ(splitAt(",,", ','), (Pieces{"", "", ""}));
+}
+
+const SplitCase kLineSplits[] = {
+    {"crlf", "a\r\nb", {"a", "b"}},
+    {"lone_cr", "a\rb", {"a", "b"}},
+    {"lone_lf", "a\nb", {"a", "b"}},
+    {"lf_cr_is_two_line_ends", "a\n\rb", {"a", "", "b"}},
+    {"cr_cr_lf_is_two_line_ends", "a\r\r\nb", {"a", "", "b"}},
+    {"final_line_end_opens_an_empty_line", "a\r\n", {"a", ""}},
+    {"mixed", "a\nb\r\nc\rd", {"a", "b", "c", "d"}},
+    {"blanks_kept", " a \n", {" a ", ""}},
+    {"empty_is_one_empty_line", "", {""}},
+};
+class SplitLines : public testing::TestWithParam<SplitCase> {};
+TEST_P(SplitLines, ends_lines_at_crlf_cr_and_lf) {
+  EXPECT_EQ(splitLines(GetParam().text), GetParam().pieces);
+}
+INSTANTIATE_TEST_SUITE_P(text, SplitLines, testing::ValuesIn(kLineSplits),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+struct FoldCase {
+  const char* name;
+  std::string_view text, lower;
+};
+const FoldCase kFolds[] = {
+    {"letters", "Print ABC xyz", "print abc xyz"},
+    {"digits_and_signs_stay", "A1_@[`{", "a1_@[`{"},
+    // Bytes above 127 are never letters: a Latin-1 locale would fold 0xC4 to 0xE4 and break UTF-8.
+    {"utf8_bytes_stay", "\xC4\x80\xE3\x81\x82", "\xC4\x80\xE3\x81\x82"},
+    {"empty", "", ""},
+};
+class Fold : public testing::TestWithParam<FoldCase> {};
+TEST_P(Fold, folds_ascii_letters_only) {
+  EXPECT_EQ(toLowerAscii(GetParam().text), GetParam().lower);
+  std::string appended = "X:";
+  appendLowerAscii(appended, GetParam().text);
+  EXPECT_EQ(appended, "X:" + std::string(GetParam().lower));
+  EXPECT_TRUE(equalsIgnoringCase(GetParam().text, GetParam().lower));
+}
+INSTANTIATE_TEST_SUITE_P(text, Fold, testing::ValuesIn(kFolds),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+struct CompareCase {
+  const char* name;
+  std::string_view text;
+  std::size_t at;
+  std::string_view word;
+  bool matches;
+};
+constexpr CompareCase kCompares[] = {
+    {"same_case", "If A Then", 5, "Then", true},
+    {"other_case", "if a THEN", 5, "then", true},
+    {"differs", "If A Than", 5, "Then", false},
+    {"runs_past_the_end", "If A The", 5, "Then", false},
+    {"at_past_the_end", "If", 3, "", false},
+    {"empty_word_at_the_end", "If", 2, "", true},
+    {"letter_and_sign_differ_by_32", "@", 0, "`", false},
+};
+class MatchAt : public testing::TestWithParam<CompareCase> {};
+TEST_P(MatchAt, compares_without_regard_to_ascii_case) {
+  EXPECT_EQ(matchesIgnoringCaseAt(GetParam().text, GetParam().at, GetParam().word), GetParam().matches);
+}
+INSTANTIATE_TEST_SUITE_P(text, MatchAt, testing::ValuesIn(kCompares),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(CaseCompare, equal_ends_with_and_order) {
+  EXPECT_FALSE(equalsIgnoringCase("Start", "Star"));
+  EXPECT_TRUE(endsWithIgnoringCase("/tmp/Main.TVR", ".tvr"));
+  EXPECT_FALSE(endsWithIgnoringCase("tvr", ".tvr"));
+  EXPECT_TRUE(lessIgnoringCase("apple", "Banana"));
+  EXPECT_FALSE(lessIgnoringCase("APPLE", "apple"));
+  EXPECT_FALSE(lessIgnoringCase("apple", "APPLE"));
+  EXPECT_TRUE(lessIgnoringCase("ab", "ABC"));
+  EXPECT_TRUE(lessIgnoringCase("z", "\xC3\xA4"));  // bytes above 127 sort after every ASCII letter
+}
 
 struct ReplaceCase {
   const char* name;
@@ -112,7 +243,6 @@ TEST(Numbers, formats_hex) {
   EXPECT_EQ(hexUpper(0x1F), "1F");
   EXPECT_EQ(hexUpper(0x11, 4), "0011");
   EXPECT_EQ(hexUpper(0x12345, 4), "2345");
-  EXPECT_EQ(hexLower2(0x0A), "0a");
 }
 
 TEST(PrtLine, writes_items_with_and_without_semicolon) {

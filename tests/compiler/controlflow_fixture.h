@@ -15,17 +15,9 @@ namespace kelmore::testkit {
 
 inline constexpr std::string_view kPreamble = "45 44 45 54 00 00 00 45 50 00 00 30 00 00 00 00 00 00 ";
 
-// The language's statement table with a stand-in for the 32-bit mode statement in front: "Sel32" sets the
-// wide flag and emits MD "1", so the wide forms can be compiled whole.
-inline void sel32StandIn(MacroCompiler& mc, const SourceLine&) {
-  mc.compiler.wideMode = 1;
-  mc.codeout.codeText += "4D 44 31 ";
-}
-
 struct Compiled {
   std::unique_ptr<FakeHost> host = std::make_unique<FakeHost>();
   std::unique_ptr<MacroCompiler> mc;
-  std::vector<StatementRow> rows;
   bool ok = false;
 
   // The code after the preamble, as the code view shows it after a successful compile.
@@ -60,9 +52,12 @@ struct Compiled {
   }
 };
 
-inline Compiled compileLines(std::string_view model, const std::vector<std::string_view>& lines) {
+// `setUp`, when given, prepares the host before the compile (an image list, say).
+inline Compiled compileLines(std::string_view model, const std::vector<std::string_view>& lines,
+                             void (*setUp)(FakeImageList&) = nullptr) {
   Compiled c;
   c.host->model = std::string(model);
+  if (setUp) setUp(c.host->imageList);
   std::string text;
   for (std::size_t k = 0; k < lines.size(); ++k) {
     if (k > 0) text += "\r\n";
@@ -70,10 +65,6 @@ inline Compiled compileLines(std::string_view model, const std::vector<std::stri
   }
   c.host->source = text;
   c.mc = std::make_unique<MacroCompiler>(*c.host);
-  c.rows.push_back({LineForm::Keyword, "Sel32", sel32StandIn});
-  for (const StatementRow& row : statementTable())
-    if (row.keyword != "Sel32") c.rows.push_back(row);
-  c.mc->setStatementTable(c.rows.data(), c.rows.size());
   c.ok = c.mc->Compile();
   return c;
 }
@@ -81,6 +72,10 @@ inline Compiled compileLines(std::string_view model, const std::vector<std::stri
 // The error events of the expression exit on line n.
 inline std::vector<std::string> expressionError(int line) {
   const std::string text = "Expression error Line: " + std::to_string(line);
+  return {"box:" + text, "log:error:" + text, "mark:" + std::to_string(line)};
+}
+// The error events of the error exit with `text` on line n, its line marked after the box and the log.
+inline std::vector<std::string> errorExitAt(const std::string& text, int line) {
   return {"box:" + text, "log:error:" + text, "mark:" + std::to_string(line)};
 }
 // The error events of the unexpected-error exit on line n.

@@ -123,6 +123,14 @@ const CodeCase kCodeCases[] = {
      "4A 50 06 00 "  // Case Else: the body before ends at _selend0_0
      "4C 23 41 3D 06 00 "
      "45 44 42 4B "},
+    {"select_case_in_any_letter_case",
+     "PX-5200",
+     {"Sub Start()", "a = 1", "Select case a", "Case 2", "a = 5", "End Select", "Select CASE a", "Case 3",
+      "End Select", "End Sub"},
+     "4C 23 41 3D 01 00 "
+     "43 23 41 21 02 00 06 00 4C 23 41 3D 05 00 "  // Select case a: Case 2
+     "43 23 41 21 03 00 00 00 "                    // Select CASE a: Case 3
+     "45 44 42 4B "},
     {"select_with_a_constant_selector",
      "PX-5200",
      {"Sub Start()", "Select Case 3", "Case 3", "x = 1", "Case 4", "x = 2", "Case x", "x = 3", "End Select",
@@ -152,7 +160,7 @@ const CodeCase kCodeCases[] = {
      "43 23 41 21 00 00 F0 FF "  // _sleep <> 0: back to WT
      "45 44 42 4B "},
     {"sleep_wide",
-     "PX-5200",
+     "QT-R500",
      {"Sub Start()", "Sel32", "Sleep 3", "End Sub"},
      "4D 44 31 "
      "4C 23 41 3D 03 00 00 00 "

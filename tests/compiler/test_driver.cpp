@@ -401,16 +401,6 @@ TEST(Checks, block_levels_and_image_slots_are_bounded) {
   EXPECT_THROW(images.image(-1), std::out_of_range);
 }
 
-TEST(LineSpan, every_line_end_counts) {
-  const std::string_view text = "ab\r\ncd\ref\ngh";
-  EXPECT_EQ(sourceLineSpan(text, 0), (std::pair<std::size_t, std::size_t>{0, 2}));
-  EXPECT_EQ(sourceLineSpan(text, 1), (std::pair<std::size_t, std::size_t>{4, 6}));
-  EXPECT_EQ(sourceLineSpan(text, 2), (std::pair<std::size_t, std::size_t>{7, 9}));
-  EXPECT_EQ(sourceLineSpan(text, 3), (std::pair<std::size_t, std::size_t>{10, 12}));
-  EXPECT_EQ(sourceLineSpan(text, 4), (std::pair<std::size_t, std::size_t>{0, 12}));
-  EXPECT_EQ(sourceLineSpan("ab\n", 1), (std::pair<std::size_t, std::size_t>{3, 3}));
-}
-
 TEST(Dispatch, rows_match_by_form) {
   FakeHost host;
   MacroCompiler mc{host};

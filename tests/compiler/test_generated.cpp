@@ -1,4 +1,5 @@
-// Generated programs through the whole compile: every jump of the resolved code lands on an instruction.
+// Generated programs through the whole compile: every jump and event skip of the resolved code lands on an
+// instruction.
 // Layer: tests (plain C++).
 //
 // The optimiser shortens code behind labels and the fix-up turns tokens into offsets; a label moved by the
@@ -21,9 +22,11 @@ class ProgramGenerator {
  public:
   explicit ProgramGenerator(unsigned seed) : rng_(seed) {}
 
-  std::string program() {
+  // A program for `model`; QT-R5xxP programs set up the touch event too.
+  std::string program(std::string_view model) {
     lines_.clear();
     labels_ = 0;
+    touch_ = model == "QT-R5xxP";
     for (const char* v : {"a", "b", "c", "i"}) lines_.push_back(std::string(v) + " = " + pick(kNumbers));
     lines_.push_back("Sub Start()");
     body(0);
@@ -31,6 +34,13 @@ class ProgramGenerator {
     lines_.push_back("Sub Foo(p, q)");
     body(0);
     lines_.push_back("End Sub");
+    // The event routines the set-ups bind to; their code runs in the event registers.
+    for (const char* routine : {"Timer_Event", "Port_Event", "Touch_Event"}) {
+      lines_.push_back(std::string("Sub ") + routine + "()");
+      lines_.push_back("e = " + pick(kNumbers));
+      lines_.push_back("Print e, \"E\"");
+      lines_.push_back("End Sub");
+    }
     std::string text;
     for (const auto& l : lines_) text += l + "\r\n";
     return text;
@@ -54,9 +64,44 @@ class ProgramGenerator {
     return roll(4) == 0 ? "( " + e + " )" : e;
   }
 
+  std::string memoryStatement() {
+    switch (roll(6)) {
+      case 0:
+        return "VPoke " + operand() + ", " + operand();
+      case 1:
+        return "Poke " + expression(1) + ", " + operand();
+      case 2:
+        return "Push " + pick(kVariables);
+      case 3:
+        return "Pop " + pick(kVariables);
+      case 4:
+        return "Mem16";
+      default:
+        return "TargetMem GPRam";
+    }
+  }
+  std::string displayStatement() {
+    switch (roll(7)) {
+      case 0:
+        return "Pset " + operand() + ", " + operand();
+      case 1:
+        return "Line " + operand() + "," + operand() + ",1,1,," + (roll(2) ? "BF" : "b");
+      case 2:
+        return "Blink " + operand();
+      case 3:
+        return "SetUsrWin 1," + expression(1) + ",0,8,8";
+      case 4:
+        return "CopyBmp ram," + operand() + "," + operand() + ",8," + operand();
+      case 5:
+        return "PortDirection " + operand();
+      default:
+        return "Random ," + expression(1);
+    }
+  }
+
   void body(int depth) {
     for (int k = 1 + roll(5); k > 0; --k) {
-      switch (roll(9)) {
+      switch (roll(15)) {
         case 0:
         case 1:
           lines_.push_back(pick(kVariables) + " = " + expression(2));
@@ -98,6 +143,41 @@ class ProgramGenerator {
         case 8:
           lines_.push_back("Foo " + operand() + ", " + operand());
           break;
+        case 9:
+          lines_.push_back(memoryStatement());
+          break;
+        case 10:
+          lines_.push_back(displayStatement());
+          break;
+        case 11:
+          // The immediates widen and narrow again between the jumps and labels of the routine.
+          lines_.push_back(roll(2) ? "Sel32" : "Sel16");
+          break;
+        case 12:
+          lines_.push_back(roll(2) ? "Print \"x,y\", " + expression(1) : "Cursor " + operand() + ", 3");
+          if (roll(2)) lines_.push_back("Print " + std::to_string(roll(256)) + ", \"ｱ\"");
+          break;
+        case 13:
+          lines_.push_back("Data \"AB\", " + std::to_string(roll(256)) + ", 7");
+          break;
+        case 14:
+          switch (roll(4)) {
+            case 0:
+              lines_.push_back("EventTimerSet " + std::string(roll(2) ? "enable" : "disable") + ", " +
+                               operand());
+              break;
+            case 1:
+              lines_.push_back("EventPortSet enable, port" + std::to_string(roll(2)) +
+                               " * &HFF = " + std::to_string(roll(256)));
+              break;
+            case 2:
+              if (touch_) lines_.push_back("EventTouchSet enable, " + operand());
+              break;
+            default:
+              lines_.push_back(roll(2) ? "EventEnable" : "KanjiOn");
+              break;
+          }
+          break;
       }
     }
   }
@@ -105,6 +185,7 @@ class ProgramGenerator {
   std::mt19937 rng_;
   std::vector<std::string> lines_;
   int labels_ = 0;
+  bool touch_ = false;
 };
 
 // Byte addresses of every instruction start (and of the end), and the target of every jump.
@@ -123,7 +204,8 @@ Decoded decode(const std::string& code) {
     if (item.kind == ItemKind::Truncated) d.truncated = true;
     if (item.kind != ItemKind::Instruction) continue;
     const Opcode op = item.info->opcode;
-    if (op != Opcode::Jump && op != Opcode::Call && op != Opcode::CompareImm && op != Opcode::CompareReg)
+    if (op != Opcode::Jump && op != Opcode::Call && op != Opcode::CompareImm && op != Opcode::CompareReg &&
+        op != Opcode::EventTouch && op != Opcode::EventTimer && op != Opcode::EventPort)
       continue;
     const std::size_t field = item.offset + 3 * (item.lengthBytes - 2);
     long skip = itemByte(code, field, 0) + 256L * itemByte(code, field, 1);
@@ -140,7 +222,9 @@ TEST(GeneratedPrograms, every_jump_and_label_lands_on_an_instruction) {
   int compiled = 0;
   for (int n = 0; n < kPrograms; ++n) {
     testkit::FakeHost host;
-    host.source = generator.program();
+    // Two models that take every generated statement; QT-R5xxP also has the touch event.
+    host.model = n % 2 ? "QT-R5xxP" : "PX-*";
+    host.source = generator.program(host.model);
     host.caret = n % 40;
     MacroCompiler mc{host};
     if (!mc.Compile()) continue;

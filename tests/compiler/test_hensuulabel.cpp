@@ -179,7 +179,7 @@ TEST_F(Tables, temporaries_resolve_only_in_their_own_scope) {
   EXPECT_EQ(t.getVarReg("global::_sp0"), "A");
 }
 
-TEST_F(Tables, labels_by_name_and_by_value) {
+TEST_F(Tables, labels_by_name) {
   init();
   t.addLabel("Loop");
   EXPECT_EQ(t.getLabelValue("loop"), "");
@@ -188,11 +188,11 @@ TEST_F(Tables, labels_by_name_and_by_value) {
   t.setLabel("Third", "00AB");
   EXPECT_EQ(t.getLabelToken("loop"), "L0000");
   EXPECT_EQ(t.getLabelToken("third"), "L0002");
-  EXPECT_EQ(t.getLabelByValue("0012"), "Loop");  // lowest slot wins
-  EXPECT_EQ(t.getLabelByValue("00ab"), "Third");
+  EXPECT_EQ(t.labelSlot("THIRD"), 2);
+  EXPECT_EQ(t.labelSlot("none"), -1);
   t.setLabelAddressAt(0, "0020");
-  EXPECT_EQ(t.getLabelByValue("0012"), "Other");
-  EXPECT_EQ(t.getLabelByValue("9999"), "no");
+  EXPECT_EQ(t.getLabelValue("loop"), "0020");
+  EXPECT_EQ(t.getLabelValue("other"), "0012");
   EXPECT_THROW(t.setLabelAddressAt(3, "0000"), CompileFault);
 }
 
@@ -202,7 +202,7 @@ TEST_F(Tables, empty_text_is_never_a_name) {
   t.addRoutine("Start");
   EXPECT_EQ(t.getLabelToken(""), "no");
   EXPECT_EQ(t.getLabelValue(""), "no");
-  EXPECT_EQ(t.getLabelByValue(""), "no");
+  EXPECT_EQ(t.labelSlot(""), -1);
   EXPECT_EQ(t.getRoutineName(""), "no");
   EXPECT_EQ(t.getRoutineValue(""), "no");
   EXPECT_EQ(t.getVarReg(""), "no");
@@ -217,13 +217,6 @@ TEST_F(Tables, routines_keep_their_first_spelling_and_parameters) {
   EXPECT_EQ(t.getRoutineValue("draw"), "x,y");
   EXPECT_EQ(t.getRoutineValue("Fresh"), "");
   EXPECT_EQ(t.getRoutineValue("Missing"), "no");
-}
-
-TEST_F(Tables, findIndex_is_case_insensitive) {
-  const std::vector<std::string> table{"Alpha", "", "beta"};
-  EXPECT_EQ(HensuuLabel::findIndex(table, "BETA"), 2);
-  EXPECT_EQ(HensuuLabel::findIndex(table, ""), 1);
-  EXPECT_EQ(HensuuLabel::findIndex(table, "gamma"), -1);
 }
 
 TEST(HexVal, reads_decimal_and_unsigned_hex) {

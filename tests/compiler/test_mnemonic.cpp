@@ -5,15 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "code_builder.h"
 #include "compiler/compiler.h"
 #include "fake_host.h"
+#include "golden.h"
 
 namespace kelmore {
 namespace {
@@ -21,6 +19,8 @@ namespace {
 using mnemonic::buildListing;
 using mnemonic::ListingInput;
 using testkit::CodeBuilder;
+using testkit::golden;
+using testkit::withLf;
 using O = Opcode;
 
 std::string listingOf(const std::string& code, std::string_view model = "PX-5200",
@@ -29,24 +29,6 @@ std::string listingOf(const std::string& code, std::string_view model = "PX-5200
   input.model = model;
   input.labels = labels;
   return buildListing(code, input).text;
-}
-
-// CR LF as LF, so golden files are plain text files.
-std::string withLf(std::string text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-  return out;
-}
-
-std::string golden(const std::string& name) {
-  const char* dir = std::getenv("KELMORE_TEST_SOURCE_DIR");
-  const std::string path = std::string(dir ? dir : ".") + "/listing/" + name;
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << "missing golden file " << path;
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 struct FormCase {

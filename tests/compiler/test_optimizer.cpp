@@ -25,7 +25,7 @@ using O = Opcode;
 // --- the in-place rewrite, step by step, with 1-based positions ---
 
 std::size_t hexAt(const std::string& t, std::size_t pos1) {
-  return cellByte(t, pos1 - 1);
+  return readCodeByte(t, pos1 - 1);
 }
 
 void putHex(std::string& t, std::size_t pos1, unsigned value) {
@@ -157,7 +157,7 @@ void referenceIf(std::string& t, std::vector<std::int32_t>& labels, std::int32_t
         },
         [&](std::size_t p) {
           const std::size_t o = p - 1;
-          const std::string inverted = hexUpper(*invertedCondition(cellByte(t, o + 9)), 2) + " ";
+          const std::string inverted = hexUpper(*invertedCondition(readCodeByte(t, o + 9)), 2) + " ";
           t = t.substr(0, o + 9) + inverted + t.substr(o + 12, skipAt - 12) + t.substr(o + skipAt + 12);
           shorten(p, 12);
         });

@@ -22,6 +22,8 @@ TEST_P(Template, compiles_without_an_error) {
   EXPECT_TRUE(mc.Compile());
   EXPECT_EQ(host.boxes, std::vector<std::string>{});
   EXPECT_NE(host.source.find("Compiler Version :"), std::string::npos);
+  // A new program starts from a template that writes to the display.
+  EXPECT_NE(host.source.find("    Print \""), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(share, Template, ::testing::Values("template1.tvr", "template2.tvr"),

@@ -1,6 +1,9 @@
 // PX5000 on the platform serial port against the simulated module over a real pseudo-terminal: detection,
-// downloads byte for byte with their measured pauses, CTS, a port held elsewhere, a module that stops
-// reading, a hang-up. COM3 reaches the module through ports.map, as a user would set it up.
+// downloads byte for byte with their pauses, CTS, a port held elsewhere, a module that stops reading, a
+// hang-up. COM3 reaches the module through ports.map, as a user would set it up.
+//
+// The exact pauses and their order are checked on virtual time (test_sequences, test_px5000); here they
+// must be real, so the bounds are generous and the program runs alone.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -29,9 +32,14 @@ using testkit::VirtualEnv;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kCom = 3;
-constexpr milliseconds kArrival{3000};
-// The module stamps bytes when its thread reads them, a few milliseconds late at worst.
-constexpr milliseconds kStampJitter{10};
+constexpr milliseconds kArrival{30000};
+// The module stamps bytes when its thread reads them: late on a busy machine, which shortens a measured
+// pause by as much.
+constexpr milliseconds kStampLateness{250};
+// Real time an operation may take beyond the pauses it asked for: its writes, drains and reads on a
+// pseudo-terminal need milliseconds, so this still catches a wait of its own, such as a read that sits
+// out a time-out of seconds.
+constexpr milliseconds kBeyondPauses{2000};
 
 std::vector<std::uint8_t> code(std::size_t n) {
   std::vector<std::uint8_t> bytes(n);
@@ -139,11 +147,11 @@ constexpr milliseconds kRamPauses{10 + 1000};
 
 void expectWithinPauses(const Timing& t, const char* what) {
   EXPECT_GE(t.waited, kRamPauses) << what;
-  EXPECT_LE(t.took, t.waited * 105 / 100)
+  EXPECT_LT(t.took, t.waited + kBeyondPauses)
       << what << " took " << t.took.count() << " ms for " << t.waited.count() << " ms of pauses";
 }
 
-TEST_F(EndToEnd, ram_download_byte_for_byte_with_the_1000_ms_gap_within_5_percent) {
+TEST_F(EndToEnd, ram_download_byte_for_byte_with_a_real_1000_ms_gap) {
   start();
   auto px = device(env);
   const auto bytes = code(16 * 1024);
@@ -157,8 +165,7 @@ TEST_F(EndToEnd, ram_download_byte_for_byte_with_the_1000_ms_gap_within_5_percen
   const auto* out = find(received, "userModeOut");
   const auto* macro = find(received, "ramMacro");
   ASSERT_TRUE(out && macro);
-  EXPECT_GE(gap(*out, *macro), milliseconds(1000) - kStampJitter);
-  EXPECT_LT(gap(*out, *macro), milliseconds(1050));
+  EXPECT_GE(gap(*out, *macro), milliseconds(1000) - kStampLateness);
   expectWithinPauses(timing, "16 KiB RAM download");
 }
 
@@ -226,10 +233,8 @@ TEST_F(EndToEnd, wmr_block_download_of_1025_bytes_with_its_gaps) {
             (std::vector<std::uint8_t>{0x1F, 0x28, 0x65, 0x12, 0x01, 0x01, 0x04, 0x00, 0x00}));
   EXPECT_EQ(received[2].bytes[0], bytes[1024]);
   EXPECT_EQ(std::count(received[2].bytes.begin() + 1, received[2].bytes.end(), 0xFF), 1023);
-  EXPECT_GE(gap(received[0], received[1]), milliseconds(1100) - kStampJitter);
-  EXPECT_LT(gap(received[0], received[1]), milliseconds(1150));
-  EXPECT_GE(gap(received[1], received[2]), milliseconds(500) - kStampJitter);
-  EXPECT_LT(gap(received[1], received[2]), milliseconds(550));
+  EXPECT_GE(gap(received[0], received[1]), milliseconds(1100) - kStampLateness);
+  EXPECT_GE(gap(received[1], received[2]), milliseconds(500) - kStampLateness);
   EXPECT_EQ(sim->memory().flashMacro[0], bytes);
 }
 
@@ -343,7 +348,7 @@ TEST_F(EndToEnd, a_module_that_stops_reading_fails_the_download_within_the_bound
   const auto took = Clock::now() - begin;
   EXPECT_EQ(px->linkError(), LinkError::Stalled);
   EXPECT_LT(sent, 10);
-  EXPECT_LT(took, limit * 3);
+  EXPECT_LT(took, limit + kBeyondPauses);
   EXPECT_FALSE(px->com().isOpen());
   // The port is free again for the next operation.
   sim->setDeafAfter(std::nullopt);
@@ -365,7 +370,8 @@ TEST_F(EndToEnd, a_hang_up_of_the_other_side_fails_the_link_at_once) {
   EXPECT_FALSE(px->IfInStr(reply, 20));
   px->ifClose();
   EXPECT_EQ(px->linkError(), LinkError::HungUp);
-  EXPECT_LT(Clock::now() - begin, milliseconds(1000));
+  // Far below the 20 s the read would otherwise wait.
+  EXPECT_LT(Clock::now() - begin, kBeyondPauses);
   EXPECT_FALSE(px->com().isOpen());
 }
 

@@ -58,8 +58,9 @@ class EndToEnd : public testing::Test {
   }
 
   // The module takes what arrived on its own thread; give it a moment to catch up with the last bytes.
+  // The limit only ends a wait that would never end: a busy machine may take its time.
   bool eventually(const std::function<bool()>& done) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!done()) {
       if (std::chrono::steady_clock::now() > limit) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -85,17 +86,18 @@ class EndToEnd : public testing::Test {
 TEST_F(EndToEnd, rewrite_to_ram_leaves_exactly_the_compiled_bytes) {
   startWith({});
   const auto bytes = compile("PX-5200");
-  // The download pauses a second before the macro definition; the window goes on painting meanwhile.
+  // The download pauses a second between user mode out and the macro definition; the window goes on
+  // processing its timers meanwhile, many times over, not only once the pause is over.
   QTimer tick;
-  std::vector<std::chrono::steady_clock::time_point> ticks;
-  QObject::connect(&tick, &QTimer::timeout, [&] { ticks.push_back(std::chrono::steady_clock::now()); });
+  int ticksInPause = 0;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    const auto received = sim->received();
+    if (!received.empty() && received.back().name == "userModeOut") ++ticksInPause;
+  });
   tick.start(20);
   form->menuRewrite_Click(0);
   tick.stop();
-  ASSERT_GE(ticks.size(), 2u);
-  auto longestGap = std::chrono::steady_clock::duration::zero();
-  for (std::size_t i = 1; i < ticks.size(); ++i) longestGap = std::max(longestGap, ticks[i] - ticks[i - 1]);
-  EXPECT_LT(longestGap, std::chrono::milliseconds(800));
+  EXPECT_GE(ticksInPause, 3);
   EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
   EXPECT_TRUE(textArrived("Completed. [RAM Macro] "));
   const sim::ModuleMemory memory = sim->memory();

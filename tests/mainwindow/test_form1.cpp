@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -375,7 +376,8 @@ TEST_F(Form1Test, a_module_address_no_frame_can_carry_fails_the_check_and_leaves
 
 TEST_F(Form1Test, tcp_check_shows_the_lan_message) {
   auto form = start();
-  form->choice().ipAddressText = "192.0.2.1";
+  // An address of blanks reaches nothing, and the check sends nothing off this machine.
+  form->choice().ipAddressText = "   ";
   form->choice().menuLan_Click();
   form->Start();
   ASSERT_EQ(prompter.boxes.size(), 1u);
@@ -501,6 +503,28 @@ TEST_F(Form1Test, addlog_writes_a_blank_the_text_and_cr_lf) {
   log.CndClose->click();
   EXPECT_FALSE(log.isVisible());
   EXPECT_EQ(log.logText(), " abc\r\n error:x\r\n");
+}
+
+TEST_F(Form1Test, the_bar_follows_the_value_a_few_times_a_second_and_always_shows_the_end) {
+  progressform log;
+  progressform::Clock::time_point now{};
+  log.setClock([&] { return now; });
+  log.setProgressMax(1000);
+  log.setProgressValue(10);  // the first value after a new maximum shows at once
+  EXPECT_EQ(log.ProgressBar1->value(), 10);
+  now += progressform::kBarPeriod / 2;
+  log.setProgressValue(500);
+  EXPECT_EQ(log.ProgressBar1->value(), 10);
+  EXPECT_EQ(log.progressValue(), 500);
+  now += progressform::kBarPeriod / 2;
+  log.setProgressValue(600);
+  EXPECT_EQ(log.ProgressBar1->value(), 600);
+  log.setProgressValue(2000);  // past the maximum: the end, shown however soon it comes
+  EXPECT_EQ(log.ProgressBar1->value(), 1000);
+  EXPECT_EQ(log.progressValue(), 1000);
+  log.setProgressMax(40);
+  log.setProgressValue(3);
+  EXPECT_EQ(log.ProgressBar1->value(), 3);
 }
 
 TEST_F(Form1Test, menus_and_tips_come_from_the_string_table) {

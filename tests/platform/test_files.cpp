@@ -44,6 +44,18 @@ TEST(CodePage, the_encoder_tells_where_characters_were_lost) {
   EXPECT_TRUE(encodeToCodePage("Print \"アイ\"").lost.empty());
 }
 
+TEST(CodePage, exact_conversion_refuses_what_the_code_page_lacks) {
+  EXPECT_EQ(toCodePageExact("A表ｱ"), std::optional<std::string>("A\x95\x5C\xB1"));
+  EXPECT_EQ(toCodePageExact(""), std::optional<std::string>(""));
+  EXPECT_EQ(toCodePageExact("a€b"), std::nullopt);
+  EXPECT_EQ(toCodePageExact("a\xE3\x82"), std::nullopt);  // a character cut short
+  ::setenv("KELMORE_CODEPAGE", "ISO-8859-1", 1);
+  EXPECT_EQ(toCodePageExact("é"), std::optional<std::string>("\xE9"));
+  EXPECT_EQ(toCodePageExact("ア"), std::nullopt);
+  ::unsetenv("KELMORE_CODEPAGE");
+  EXPECT_EQ(toCodePageExact("ア"), std::optional<std::string>("\x83\x41"));
+}
+
 TEST(CodePage, a_lone_lead_byte_does_not_stop_the_conversion) {
   EXPECT_EQ(fromCodePage("\x83"), "\xEF\xBF\xBD");
   EXPECT_EQ(fromCodePage("A\x83"), "A\xEF\xBF\xBD");
@@ -68,6 +80,46 @@ TEST(Paths, follow_the_xdg_variables) {
   EXPECT_TRUE(absolutePath("a/../b.tvr").is_absolute());
   EXPECT_EQ(absolutePath("a/../b.tvr").filename(), "b.tvr");
 }
+
+// Where the assets are looked for, from an executable in <root>/bin: share/ beside it (the build tree), the
+// data folder of the installation it sits in, else the configured installation's.
+enum class AssetPlace { Beside, Installed, Configured };
+struct AssetCase {
+  const char* name;
+  bool beside, installed;
+  AssetPlace found;
+};
+constexpr AssetCase kAssetCases[] = {
+    {"build_tree", true, false, AssetPlace::Beside},
+    {"installation_under_any_prefix", false, true, AssetPlace::Installed},
+    {"build_tree_first", true, true, AssetPlace::Beside},
+    {"neither_gives_the_configured_installation", false, false, AssetPlace::Configured},
+};
+class Assets : public testing::TestWithParam<AssetCase> {};
+TEST_P(Assets, are_found_beside_the_program_or_in_its_installation) {
+  const fs::path root = dataDir() / "assets" / GetParam().name;
+  fs::remove_all(root);
+  const fs::path bin = root / "bin";
+  const fs::path beside = bin / "share";
+  const fs::path installed = (bin / KELMORE_DATA_DIR_FROM_BIN).lexically_normal();
+  fs::create_directories(bin);
+  if (GetParam().beside) fs::create_directories(beside);
+  if (GetParam().installed) fs::create_directories(installed);
+  const fs::path found = assetDirFor(bin);
+  switch (GetParam().found) {
+    case AssetPlace::Beside:
+      EXPECT_EQ(found, beside);
+      break;
+    case AssetPlace::Installed:
+      EXPECT_EQ(found, installed);
+      break;
+    case AssetPlace::Configured:
+      EXPECT_EQ(found, fs::path(KELMORE_INSTALLED_DATA_DIR));
+      break;
+  }
+}
+INSTANTIATE_TEST_SUITE_P(paths, Assets, testing::ValuesIn(kAssetCases),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 class AtomicWrite : public ::testing::Test {
  protected:
@@ -123,15 +175,12 @@ TEST_F(AtomicWrite, a_failure_part_way_leaves_the_old_file) {
 
 TEST_F(AtomicWrite, a_head_read_stops_at_its_limit) {
   const fs::path file = dir_ / "image.bmp";
-  ASSERT_TRUE(writeFileAtomic(file, "BMabcdef").ok);
-  std::string bytes;
-  ASSERT_TRUE(readFileHead(file, 3, bytes));
-  EXPECT_EQ(bytes, "BMa");
-  ASSERT_TRUE(readFileHead(file, 100, bytes));
-  EXPECT_EQ(bytes, "BMabcdef");
-  EXPECT_FALSE(readFileHead(dir_ / "missing.bmp", 3, bytes));
-  // A folder opens as a stream but reads nothing.
-  EXPECT_FALSE(readFileHead(dir_, 3, bytes));
+  ASSERT_TRUE(writeFileAtomic(file, std::string("BM") + std::string(70000, 'x')).ok);
+  EXPECT_EQ(readRegularFileHead(file, 3).bytes, "BMx");
+  EXPECT_EQ(readRegularFileHead(file, 70002).bytes.size(), 70002u);
+  EXPECT_EQ(readRegularFileHead(file, 100000).bytes.size(), 70002u);
+  EXPECT_EQ(readRegularFileHead(dir_ / "missing.bmp", 3).error, ReadError::Missing);
+  EXPECT_EQ(readRegularFileHead(dir_, 3).error, ReadError::NotRegular);
 }
 
 TEST_F(AtomicWrite, a_missing_folder_is_reported) {

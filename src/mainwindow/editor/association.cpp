@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/text.h"
 #include "platform/atomicfile.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
@@ -21,7 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kDesktopFile = "kelmore.desktop";
 constexpr std::size_t kMaxMimeAppsBytes = 1 << 20;
 
 // A value of a desktop entry: backslashes doubled; a line break could end the entry, so none gets in.
@@ -34,7 +34,9 @@ std::string desktopValue(std::string_view s) {
   return out;
 }
 
-std::string mimePackage() {
+}  // namespace
+
+std::string tvrMimePackage() {
   return std::string(
              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
@@ -47,33 +49,42 @@ std::string mimePackage() {
          "</mime-info>\n";
 }
 
+std::string desktopEntry(std::string_view execLine, std::string_view icon) {
+  std::string entry =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Name=Kelmore\n"
+      "Exec=" +
+      desktopValue(execLine) + "\n";
+  if (!icon.empty()) entry += "Icon=" + desktopValue(icon) + "\n";
+  entry += std::string("MimeType=") + kTvrMimeType + ";\nTerminal=false\n";
+  return entry;
+}
+
+namespace {
+
 // mimeapps.list with our default line set in [Default Applications], everything else kept as it was.
 std::string mergedMimeApps(const std::string& old) {
   const std::string key = std::string(kTvrMimeType) + "=";
   const std::string line = key + kDesktopFile;
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < old.size();) {
-    std::size_t end = old.find('\n', start);
-    if (end == std::string::npos) end = old.size();
-    lines.push_back(old.substr(start, end - start));
-    start = end + 1;
-  }
+  std::vector<std::string_view> lines = splitAt(old, '\n');
+  if (lines.back().empty()) lines.pop_back();  // a final line end opens no line
   bool inDefaults = false;
   bool done = false;
   std::vector<std::string> out;
-  for (const std::string& l : lines) {
+  for (std::string_view l : lines) {
     if (!l.empty() && l.front() == '[') {
       if (inDefaults && !done) {
         out.push_back(line);
         done = true;
       }
       inDefaults = l == "[Default Applications]";
-    } else if (inDefaults && l.rfind(key, 0) == 0) {
+    } else if (inDefaults && l.starts_with(key)) {
       if (!done) out.push_back(line);
       done = true;
       continue;
     }
-    out.push_back(l);
+    out.emplace_back(l);
   }
   if (inDefaults && !done) {
     out.push_back(line);
@@ -101,13 +112,12 @@ AssociationResult writeFile(const fs::path& path, const std::string& bytes) {
 AssociationResult refreshMimeDatabase(const fs::path& mimeDir) {
   const char* path = std::getenv("PATH");
   bool found = false;
-  for (std::string_view rest = path ? path : ""; !found;) {
-    const std::size_t colon = rest.find(':');
-    const std::string_view dir = rest.substr(0, colon);
+  for (std::string_view dir : splitAt(path ? path : "", ':')) {
     std::error_code ec;
-    if (!dir.empty() && fs::exists(fs::path(dir) / "update-mime-database", ec)) found = true;
-    if (colon == std::string_view::npos) break;
-    rest.remove_prefix(colon + 1);
+    if (!dir.empty() && fs::exists(fs::path(dir) / "update-mime-database", ec)) {
+      found = true;
+      break;
+    }
   }
   if (!found) return {true, {}};
   std::string tool = "update-mime-database";
@@ -149,21 +159,14 @@ AssociationResult registerTvrAssociation(const AssociationPlaces& places, const 
     return {false, programText + ": not a usable program path"};
 
   const fs::path mimeDir = places.dataHome / "mime";
-  AssociationResult r = writeFile(mimeDir / "packages" / "kelmore-vantelfile.xml", mimePackage());
+  AssociationResult r = writeFile(mimeDir / "packages" / kTvrMimePackageFile, tvrMimePackage());
   if (!r.ok) return r;
 
-  std::string entry =
-      "[Desktop Entry]\n"
-      "Type=Application\n"
-      "Name=Kelmore\n"
-      "Exec=" +
-      desktopValue(desktopExecLine(program)) + "\n";
   std::error_code iconError;
-  if (!icon.empty() && fs::is_regular_file(icon, iconError) &&
-      icon.string().find_first_of("\r\n") == std::string::npos)
-    entry += "Icon=" + desktopValue(icon.string()) + "\n";
-  entry += std::string("MimeType=") + kTvrMimeType + ";\nTerminal=false\n";
-  r = writeFile(places.dataHome / "applications" / kDesktopFile, entry);
+  const bool iconUsable = !icon.empty() && fs::is_regular_file(icon, iconError) &&
+                          icon.string().find_first_of("\r\n") == std::string::npos;
+  r = writeFile(places.dataHome / "applications" / kDesktopFile,
+                desktopEntry(desktopExecLine(program), iconUsable ? icon.string() : std::string()));
   if (!r.ok) return r;
 
   const fs::path mimeApps = places.configHome / "mimeapps.list";

@@ -1,14 +1,23 @@
 // The .tvr file type for the desktop: a per-user MIME type, a desktop entry that opens kelmore "%f", and
-// kelmore as the default program for the type.
+// kelmore as the default program for the type. The installation ships the same MIME package and entry.
 // Layer: main window editor (plain C++, no Qt).
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace kelmore::editor {
 
 inline constexpr const char* kTvrMimeType = "application/x-vantelfile";
+inline constexpr const char* kTvrMimePackageFile = "kelmore-vantelfile.xml";  // in mime/packages/
+inline constexpr const char* kDesktopFile = "kelmore.desktop";                // in applications/
+
+// The shared-mime-info package that gives *.tvr files their type.
+std::string tvrMimePackage();
+// Kelmore's desktop entry for .tvr files: `execLine` as desktopExecLine gives it; `icon` a path or an icon
+// theme's name, left out when empty.
+std::string desktopEntry(std::string_view execLine, std::string_view icon);
 
 struct AssociationPlaces {
   std::filesystem::path dataHome;    // $XDG_DATA_HOME: mime/packages/, applications/

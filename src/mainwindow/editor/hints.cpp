@@ -2,6 +2,7 @@
 // Layer: main window editor (plain C++, no Qt).
 #include "mainwindow/editor/hints.h"
 
+#include "common/text.h"
 #include "mainwindow/editor/linecolour.h"
 #include "mainwindow/keywords.h"
 
@@ -17,13 +18,7 @@ bool isWordChar(char c) {
 
 // A keyword as a word: without its blanks and a closing "(".
 std::string_view bareWord(std::string_view entry) {
-  while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
-  while (!entry.empty() && (entry.back() == ' ' || entry.back() == '(')) entry.remove_suffix(1);
-  return entry;
-}
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && matchesAt(a, 0, b);
+  return trimRight(trimLeft(entry), " (");
 }
 
 }  // namespace
@@ -39,11 +34,11 @@ Hint parseHint(std::string_view hint) {
 std::optional<Hint> hintForWord(std::string_view word) {
   if (word.empty()) return std::nullopt;
   for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i) {
-    if (!sameIgnoringCase(bareWord(mainwindow::kStmtWords[i].word), word)) continue;
+    if (!equalsIgnoringCase(bareWord(mainwindow::kStmtWords[i].word), word)) continue;
     return parseHint(mainwindow::kStmtWords[i].hint);
   }
   for (std::size_t i = 0; i < mainwindow::kFuncWords.size(); ++i) {
-    if (sameIgnoringCase(mainwindow::kFuncWords[i].word, word))
+    if (equalsIgnoringCase(mainwindow::kFuncWords[i].word, word))
       return parseHint(mainwindow::kFuncWords[i].hint);
   }
   return std::nullopt;

@@ -5,14 +5,11 @@
 #include <algorithm>
 #include <array>
 
+#include "common/text.h"
 #include "mainwindow/keywords.h"
 
 namespace kelmore::editor {
 namespace {
-
-unsigned char lower(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
 
 // Letters, digits, "_" and every byte of a non-ASCII character: a keyword glued to any of them is part of
 // a longer name.
@@ -35,7 +32,7 @@ const KeywordIndex& keywordIndex() {
     KeywordIndex built;
     int priority = 0;
     auto add = [&](std::string_view word, ColourClass cls, int i) {
-      built[lower(static_cast<unsigned char>(word.front()))].push_back({word, cls, i, priority++});
+      built[static_cast<unsigned char>(lowerAscii(word.front()))].push_back({word, cls, i, priority++});
     };
     for (std::size_t i = 0; i < mainwindow::kOpWords.size(); ++i)
       add(mainwindow::kOpWords[i].word, ColourClass::Operator, static_cast<int>(i));
@@ -74,14 +71,6 @@ std::string_view canonicalWord(ColourClass cls, int index) {
 }
 
 }  // namespace
-
-bool matchesAt(std::string_view line, std::size_t at, std::string_view word) {
-  if (at + word.size() > line.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i)
-    if (lower(static_cast<unsigned char>(line[at + i])) != lower(static_cast<unsigned char>(word[i])))
-      return false;
-  return true;
-}
 
 Rgb colourOf(ColourClass cls) {
   switch (cls) {
@@ -137,8 +126,9 @@ std::vector<ColourSpan> colourLine(std::string_view line) {
   const KeywordIndex& index = keywordIndex();
   for (std::size_t at = 0; at < comment; ++at) {
     if (claimed[at]) continue;
-    for (const Keyword& k : index[lower(static_cast<unsigned char>(line[at]))])
-      if (matchesAt(line, at, k.word) && wholeWordAt(line, at, k.word)) candidates.push_back({at, &k});
+    for (const Keyword& k : index[static_cast<unsigned char>(lowerAscii(line[at]))])
+      if (matchesIgnoringCaseAt(line, at, k.word) && wholeWordAt(line, at, k.word))
+        candidates.push_back({at, &k});
   }
   std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
     return a.keyword->priority < b.keyword->priority;

@@ -57,7 +57,4 @@ std::string respell(std::string_view line, const std::vector<ColourSpan>& spans)
 // Where the comment of a line begins (the line's length when it has none).
 std::size_t commentStart(std::string_view line);
 
-// Whether `word` stands at byte `at` of `line`, ignoring ASCII case (the keyword comparison).
-bool matchesAt(std::string_view line, std::size_t at, std::string_view word);
-
 }  // namespace kelmore::editor

@@ -5,32 +5,21 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/text.h"
 #include "mainwindow/editor/linecolour.h"
 #include "mainwindow/keywords.h"
 
 namespace kelmore::editor {
 namespace {
 
-std::string_view rtrim(std::string_view s) {
-  const std::size_t end = s.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view{} : s.substr(0, end + 1);
-}
-std::string_view ltrim(std::string_view s) {
-  const std::size_t begin = s.find_first_not_of(' ');
-  return begin == std::string_view::npos ? std::string_view{} : s.substr(begin);
-}
-std::string_view trim(std::string_view s) {
-  return ltrim(rtrim(s));
-}
-
 bool containsIgnoringCase(std::string_view line, std::string_view word) {
   for (std::size_t at = 0; at + word.size() <= line.size(); ++at)
-    if (matchesAt(line, at, word)) return true;
+    if (matchesIgnoringCaseAt(line, at, word)) return true;
   return false;
 }
 
 bool isCommentLine(std::string_view line) {
-  const std::string_view rest = ltrim(line);
+  const std::string_view rest = trimLeft(line);
   return !rest.empty() && rest.front() == '\'';
 }
 
@@ -75,14 +64,14 @@ std::string spaceOperator(std::string_view line, std::string_view op, const std:
   };
 
   const std::string_view first = line.substr(0, at[0]);
-  std::string out(spaced[0] ? rtrim(first) : first);
+  std::string out(spaced[0] ? trimRight(first) : first);
   for (std::size_t k = 0; k < n; ++k) {
     const std::size_t p = at[k];
     if (!spaced[k]) {
       // Blanks right before a spaced occurrence are code whatever stands before them (a string, a unary
       // minus): they become its one blank, so checking a line again never widens it.
       out += op;
-      out += k + 1 < n && spaced[k + 1] ? rtrim(partAfter(k)) : partAfter(k);
+      out += k + 1 < n && spaced[k + 1] ? trimRight(partAfter(k)) : partAfter(k);
       continue;
     }
     if (p > 0 && line[p - 1] != '<' && line[p - 1] != '>') out += ' ';
@@ -90,8 +79,8 @@ std::string spaceOperator(std::string_view line, std::string_view op, const std:
     const bool joined = (op == "<" || op == ">") && p + 1 < line.size() &&
                         std::string_view("=><").find(line[p + 1]) != std::string_view::npos;
     if (!joined) out += ' ';
-    std::string_view following = ltrim(partAfter(k));
-    if (k + 1 == n || spaced[k + 1]) following = rtrim(following);
+    std::string_view following = trimLeft(partAfter(k));
+    if (k + 1 == n || spaced[k + 1]) following = trimRight(following);
     out += following;
   }
   return out;
@@ -101,7 +90,7 @@ std::string spaceOperator(std::string_view line, std::string_view op, const std:
 bool isStatementWord(const std::vector<ColourSpan>& spans, std::size_t start, std::size_t length, int word) {
   const std::string_view entry = mainwindow::kStmtWords[static_cast<std::size_t>(word)].word;
   const std::size_t lead = entry.find_first_not_of(' ');
-  if (start < lead || trim(entry).size() != length) return false;
+  if (start < lead || trimBlanks(entry).size() != length) return false;
   const auto it = std::lower_bound(spans.begin(), spans.end(), start - lead,
                                    [](const ColourSpan& s, std::size_t at) { return s.start < at; });
   return it != spans.end() && it->start == start - lead && it->cls == ColourClass::Statement &&
@@ -116,8 +105,8 @@ bool isStatementWord(const std::vector<ColourSpan>& spans, std::size_t start, st
 // colours found at the start still hold for the rest, and a long line costs no more than its length.
 std::string spaceStatementWord(std::string line, int word) {
   const mainwindow::StmtWord& entry = mainwindow::kStmtWords[static_cast<std::size_t>(word)];
-  const std::string_view canon = trim(entry.word);
-  const std::string_view core = trim(entry.padded);
+  const std::string_view canon = trimBlanks(entry.word);
+  const std::string_view core = trimBlanks(entry.padded);
   const std::size_t lead = entry.padded.find_first_not_of(' ');
   if (!containsIgnoringCase(line, entry.padded)) return line;
 
@@ -127,7 +116,8 @@ std::string spaceStatementWord(std::string line, int word) {
   std::size_t copied = 0;  // view[0, copied) is in out, rewritten
   bool rewritten = false;
   for (std::size_t m = 0; m < view.size();) {
-    if (!matchesAt(view, m, entry.padded) || !isStatementWord(spans, m + lead, core.size(), word)) {
+    if (!matchesIgnoringCaseAt(view, m, entry.padded) ||
+        !isStatementWord(spans, m + lead, core.size(), word)) {
       ++m;
       continue;
     }
@@ -141,14 +131,14 @@ std::string spaceStatementWord(std::string line, int word) {
       // entry (" Poke ") takes its own blank from the text before it, so for it the blanks between the
       // Tab and the match go as well: a second check then finds the line as the first one left it.
       const bool tabBefore = out.back() == '\t';
-      out.resize(rtrim(out).size());
+      out.resize(trimRight(out).size());
       const bool afterTab = tabBefore || (lead > 0 && out.back() == '\t');
       if (!afterTab || entry.word.front() == ' ') out += ' ';
     }
     out += canon;
     if (canon.back() != '(') out += ' ';
     if (!rewritten) {
-      view = rtrim(view);
+      view = trimRight(view);
       rewritten = true;
     }
     std::size_t next = std::min(m + entry.padded.size(), view.size());
@@ -174,21 +164,18 @@ std::string respaceLine(std::string_view input) {
   for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i)
     line = spaceStatementWord(std::move(line), static_cast<int>(i));
 
-  line.resize(rtrim(line).size());
+  line.resize(trimRight(line).size());
   return respell(line, colourLine(line));
 }
 
 std::optional<std::string> checkSourceText(std::string_view text, const std::function<bool()>& cancelled) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
-  for (std::size_t start = 0;;) {
-    const std::size_t end = text.find('\n', start);
-    const std::string_view line = text.substr(start, end == std::string_view::npos ? end : end - start);
-    out += respaceLine(line);
+  const auto lines = splitAt(text, '\n');
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    out += respaceLine(lines[k]);
     if (cancelled && cancelled()) return std::nullopt;
-    if (end == std::string_view::npos) break;
-    out += '\n';
-    start = end + 1;
+    if (k + 1 < lines.size()) out += '\n';
   }
   return out;
 }
@@ -196,17 +183,16 @@ std::optional<std::string> checkSourceText(std::string_view text, const std::fun
 ColouredText colourSourceText(std::string_view text) {
   ColouredText result;
   result.text.reserve(text.size());
-  for (std::size_t start = 0;;) {
-    const std::size_t end = text.find('\n', start);
-    const std::string_view line = text.substr(start, end == std::string_view::npos ? end : end - start);
+  const auto lines = splitAt(text, '\n');
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const std::string_view line = lines[k];
     result.text += respell(line, colourLine(line));
-    if (end == std::string_view::npos) {
-      if (!line.empty()) ++result.lines;
-      break;
+    if (k + 1 == lines.size()) {
+      if (!line.empty()) ++result.lines;  // a last line without its line end
+    } else {
+      ++result.lines;
+      result.text += '\n';
     }
-    ++result.lines;
-    result.text += '\n';
-    start = end + 1;
   }
   return result;
 }

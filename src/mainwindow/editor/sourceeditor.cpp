@@ -7,7 +7,7 @@
 #include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QFontDatabase>
-#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPalette>
@@ -277,11 +277,20 @@ void SourceEditor::setTab(int characters) {
   setTabStopDistance(characters * fontMetrics().horizontalAdvance(QLatin1Char(' ')));
 }
 
+namespace {
+// Whether the font the system gives for `font` has one width for every character. QFontInfo's flag misses
+// some monospace families (those fontconfig calls dual-spaced), so the widths decide.
+bool isFixedPitch(const QFont& font) {
+  const QFontMetricsF metrics(font);
+  return metrics.horizontalAdvance(QLatin1Char('i')) == metrics.horizontalAdvance(QLatin1Char('W'));
+}
+}  // namespace
+
 void SourceEditor::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange) {
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     // The family test ends the round where the system has no fixed-pitch font to offer at all.
-    if (!QFontInfo(font()).fixedPitch() && font().family() != fixed.family()) {
+    if (!isFixedPitch(font()) && font().family() != fixed.family()) {
       if (font().pointSizeF() > 0) fixed.setPointSizeF(font().pointSizeF());
       setFont(fixed);  // comes back here once more with the fixed font
       return;
@@ -294,10 +303,6 @@ void SourceEditor::changeEvent(QEvent* event) {
 void SourceEditor::scrollToLine(int n) {
   QScrollBar* bar = verticalScrollBar();
   bar->setValue(std::clamp(n, 0, bar->maximum()));
-}
-
-int SourceEditor::curposa() const {
-  return textCursor().block().position();
 }
 
 void SourceEditor::setHintDisplay(ShowHint show, HideHint hide) {

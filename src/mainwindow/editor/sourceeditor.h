@@ -55,13 +55,11 @@ class SourceEditor : public QPlainTextEdit {
   // The grammar check of the whole text as one edit (one undo step). Esc stops it and leaves the text as
   // it was; so does any change made to the text while it runs. True when it completed.
   bool checkSource();
-  bool checkRunning() const { return checking_; }
 
   // Tab stops every `characters` blanks of the pane's font; they follow a change of the font.
   void setTab(int characters);
   // Scrolls so that line n (0-based) is the first visible one, as far as the text allows.
   void scrollToLine(int n);
-  int curposa() const;  // where the caret's line begins
 
   // The pop-up hints (Help > Pop-up Help) and the help context of the last one shown.
   void setPopupHints(bool on) { popupHints_ = on; }
@@ -69,7 +67,6 @@ class SourceEditor : public QPlainTextEdit {
   int helpContext() const { return helpContext_; }
   void dispHint();
   void hideHint();
-  QString shownHint() const { return hintText_; }
   // Where hints go; by default Qt's tool tip.
   using ShowHint = std::function<void(const QString& text, const QPoint& globalPos)>;
   using HideHint = std::function<void()>;

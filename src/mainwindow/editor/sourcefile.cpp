@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "common/text.h"
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/fileread.h"
@@ -70,15 +71,7 @@ std::filesystem::path tmpSourcePath() {
 }
 
 bool hasTvrExtension(std::string_view name) {
-  if (name.size() < 4) return false;
-  const std::string_view tail = name.substr(name.size() - 4);
-  static constexpr std::string_view kExt = ".tvr";
-  for (std::size_t i = 0; i < 4; ++i) {
-    char c = tail[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kExt[i]) return false;
-  }
-  return true;
+  return endsWithIgnoringCase(name, ".tvr");
 }
 
 std::string withTvrExtension(std::string_view name) {

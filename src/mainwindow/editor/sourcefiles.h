@@ -94,7 +94,6 @@ class SourceFiles {
   bool isUntitled() const;
   const std::string& savedText() const { return savedText_; }
   bool isChanged() const;
-  const std::string& currentDir() const { return currentDir_; }
 
  private:
   bool promptToSave();  // true: go on with the command

@@ -34,7 +34,6 @@ class clsTextHistoryMng {
   // Attaches the control; its present text and selection become the first entry, so whatever put the
   // text there (a load, a new text) is no undoable step. nullptr detaches.
   void setTextBox(HistoryTextControl* box);
-  HistoryTextControl* TextBox() const { return box_; }
 
   // The control's content changed: discards the undone steps and records the new state. A change the
   // history itself writes during Undo or Redo is not recorded; neither is a change that left the text as

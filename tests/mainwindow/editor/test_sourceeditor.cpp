@@ -92,9 +92,10 @@ TEST_F(Pane, the_pane_keeps_a_fixed_pitch_font_and_its_tab_stops_follow_it) {
     QFont wanted(QString::fromLatin1(family));
     wanted.setPointSize(13);
     editor->setFont(wanted);
-    const QFontInfo shown(editor->font());
-    EXPECT_TRUE(shown.fixedPitch()) << family << " shows as " << shown.family().toStdString();
-    EXPECT_EQ(shown.pointSize(), 13) << family;
+    const QFontMetrics shown = editor->fontMetrics();
+    EXPECT_EQ(shown.horizontalAdvance(QLatin1Char('i')), shown.horizontalAdvance(QLatin1Char('W')))
+        << family << " shows as " << QFontInfo(editor->font()).family().toStdString();
+    EXPECT_EQ(editor->font().pointSize(), 13) << family;
     EXPECT_EQ(editor->tabStopDistance(), 4 * editor->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
   }
   EXPECT_EQ(editor->font().family(), "DejaVu Sans Mono");  // an installed fixed font is kept as it is
