@@ -30,6 +30,22 @@ enum class IncrementForm : std::uint8_t {
   Increment,     // L# var "i", the one-byte increment
 };
 
+// Image memory: the areas an image of the list may name. "VRAM" lies in display memory at a typed address;
+// "RAM" is the image RAM; "F 0".."F 7" are the flash pages; "FROM" takes the first page with room, "F 1-4"
+// and "F any" the first of pages 1..4 with room.
+inline constexpr int kImageFlashPages = 8;
+inline constexpr std::string_view kImageMemoryAreas[] = {"VRAM", "RAM", "FROM", "F 0", "F 1",   "F 2",  "F 3",
+                                                         "F 4",  "F 5", "F 6",  "F 7", "F 1-4", "F any"};
+// What a preview frame offers, by the model's pages.
+inline constexpr std::string_view kFivePageImageChoices[] = {"VRAM", "RAM", "FROM", "F 0", "F 1-4",
+                                                             "F 1",  "F 2", "F 3",  "F 4"};
+inline constexpr std::string_view kEightPageImageChoices[] = {"VRAM", "RAM", "FROM", "F 0", "F 1", "F 2",
+                                                              "F 3",  "F 4", "F 5",  "F 6", "F 7"};
+inline constexpr std::string_view kNoRamImageChoices[] = {"VRAM", "FROM", "F 0", "F 1", "F 2",
+                                                          "F 3",  "F 4",  "F 5", "F 6", "F 7"};
+using ImagePageBytes = std::array<int, kImageFlashPages>;
+inline constexpr ImagePageBytes kEightImagePages{65536, 65536, 65536, 65536, 65536, 65536, 65536, 65536};
+inline constexpr ImagePageBytes kFiveImagePages{32768, 65536, 65536, 65536, 65536, 0, 0, 0};
 // The font sizes a SetFont statement names, and the code the module takes for each.
 struct FontSize {
   std::string_view name;
@@ -85,6 +101,12 @@ struct ModelInfo {
   // Text: the display command byte that selects the double-byte character set, and the SetFont sizes.
   std::uint8_t characterSetCommand = 0x03;
   FontSet fontSizes = 0;
+
+  // Image tool: the image RAM and the flash pages "F 0".."F 7" in bytes (0: the model has no such page),
+  // and the memory areas a preview frame offers.
+  int imageRamBytes = 4096;
+  ImagePageBytes imageFlashPageBytes = kEightImagePages;
+  std::span<const std::string_view> imageMemoryChoices = kEightPageImageChoices;
 };
 
 inline constexpr FontSet kPx5200Fonts = fontSet({"6x8", "5x7", "8x16", "16x32"});
@@ -139,14 +161,20 @@ inline constexpr ModelInfo kModels[] = {
      .chainedFlash = false,
      .systemVariables = kPx5200Variables,
      .registerStack = false,
-     .fontSizes = kPx5200Fonts},
+     .fontSizes = kPx5200Fonts,
+     .imageRamBytes = 1024,
+     .imageFlashPageBytes = kFiveImagePages,
+     .imageMemoryChoices = kFivePageImageChoices},
     {.name = "PX-5200",
      .ramMacroBytes = 256,
      .flashMacroBytes = 4096,
      .chainedFlash = false,
      .systemVariables = kPx5200Variables,
      .registerStack = false,
-     .fontSizes = kPx5200Fonts},
+     .fontSizes = kPx5200Fonts,
+     .imageRamBytes = 1024,
+     .imageFlashPageBytes = kFiveImagePages,
+     .imageMemoryChoices = kFivePageImageChoices},
     {.name = "PX-5200B",
      .ramMacroBytes = 16384,
      .flashMacroBytes = 4096,
@@ -156,7 +184,9 @@ inline constexpr ModelInfo kModels[] = {
      .widthAndTargetMemory = true,
      .gpfRomArea = true,
      .poke = true,
-     .fontSizes = kPx5200Fonts},
+     .fontSizes = kPx5200Fonts,
+     .imageFlashPageBytes = kFiveImagePages,
+     .imageMemoryChoices = kFivePageImageChoices},
     {.name = "PX-6203",
      .ramMacroBytes = 16384,
      .flashMacroBytes = 0,
@@ -182,7 +212,9 @@ inline constexpr ModelInfo kModels[] = {
      .chainedFlash = true,
      .systemVariables = kPxDVariables,
      .drawing = false,
-     .fontSizes = kSmallFonts},
+     .fontSizes = kSmallFonts,
+     .imageRamBytes = 0,
+     .imageMemoryChoices = kNoRamImageChoices},
     {.name = "QT-R500",
      .ramMacroBytes = 1024,
      .flashMacroBytes = 8192,

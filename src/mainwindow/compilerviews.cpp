@@ -23,7 +23,7 @@ QColor toColour(Rgb rgb) {
   return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
-// The image list until the image tool fills one: no images.
+// The image list while there is no image tool: no images.
 class NoImages : public ImageListView {
  public:
   std::int16_t imgCount() const override { return 0; }
@@ -41,7 +41,7 @@ CompilerViews::CompilerViews(QWidget* window, editor::SourceEditor& source, cons
       model_(model),
       target_(target),
       prompter_(prompter),
-      images_(std::make_unique<NoImages>()) {
+      noImages_(std::make_unique<NoImages>()) {
   createPanes();
 }
 
@@ -339,7 +339,8 @@ int CompilerViews::targetArea() {
 }
 
 const ImageListView& CompilerViews::images() {
-  return *images_;
+  const ImageListView* list = imageSource_ ? imageSource_() : nullptr;
+  return list ? *list : *noImages_;
 }
 
 void CompilerViews::activateLog() {

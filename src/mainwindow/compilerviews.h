@@ -15,6 +15,7 @@
 
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +104,8 @@ class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
   std::string modelName() override;
   int targetArea() override;
   const ImageListView& images() override;
+  // Where the image list comes from (the image tool, once it exists); no list reads as no images.
+  void setImageSource(std::function<const ImageListView*()> source) { imageSource_ = std::move(source); }
   void activateLog() override;
   // The code pane's text, every line break a LF; the commands read it here rather than from the widget.
   std::string codePaneText() override;
@@ -133,7 +136,8 @@ class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
   Prompter& prompter_;
   QWidget* panes_ = nullptr;
   QPointer<progressform> logWindow_;
-  std::unique_ptr<ImageListView> images_;
+  std::unique_ptr<ImageListView> noImages_;
+  std::function<const ImageListView*()> imageSource_;
   PaneText codeText_;  // what the code and listing panes were given
   PaneText mnemonicText_;
   Held codeHeld_ = Held::Nothing;

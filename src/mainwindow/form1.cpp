@@ -121,6 +121,7 @@ void Form1::createActions() {
   tbRewrite = toolBar_->button("rewrite");
   tbStart = toolBar_->button("start");
   tbAutoExec = toolBar_->button("autoExec");
+  tbImage = toolBar_->button("Image");
 
   menuCompilego = newAction(this, "&Compile", 2220);
   menuCompilego->setShortcut(Qt::Key_F5);
@@ -158,6 +159,13 @@ void Form1::createActions() {
 
   menuVersion = newAction(this, "&About", 2245);
   connect(menuVersion, &QAction::triggered, this, &Form1::menuVersion_Click);
+
+  ImageTool = newAction(this, "BMP Image List", 3201);
+  ImageTool->setEnabled(bool(options_.imageTool));
+  connect(ImageTool, &QAction::triggered, this, &Form1::ImageTool_Click);
+  tbImage->setEnabled(ImageTool->isEnabled());
+  views_->setImageSource(
+      [this]() -> const ImageListView* { return imageTool_ ? &imageTool_->imageList() : nullptr; });
 }
 
 void Form1::createMenus() {
@@ -172,6 +180,9 @@ void Form1::createMenus() {
   setResCaption(view, 2216);
   view->addAction(toolBar_->menuViewN);
   view->addAction(toolBar_->menuViewD);
+  menuTool = menuBar()->addMenu(QStringLiteral("Tool"));
+  setResCaption(menuTool, 3200);
+  menuTool->addAction(ImageTool);
   menuCompile = menuBar()->addMenu(QStringLiteral("&Compile"));
   setResCaption(menuCompile, 2219);
   menuCompile->addAction(menuCompilego);
@@ -269,6 +280,10 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (imageTool_ && !imageTool_->queryQuit()) {
+    event->ignore();
+    return;
+  }
   if (!fileMenu->Form_QueryUnload()) {
     event->ignore();
     return;
@@ -283,6 +298,12 @@ void Form1::Form_Unload() {
   SaveConfig();
   commands_->closeWindows();
   views_->hideLogWindow();
+}
+
+void Form1::ImageTool_Click() {
+  if (!options_.imageTool) return;
+  if (!imageTool_) imageTool_ = options_.imageTool({this, choice_->cmbSeries, prompter_});
+  imageTool_->showTool();
 }
 
 void Form1::LoadConfig() {

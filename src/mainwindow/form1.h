@@ -19,6 +19,7 @@
 #include "mainwindow/clstooltip.h"
 #include "mainwindow/editor/filemenu.h"
 #include "mainwindow/editor/sourceeditor.h"
+#include "mainwindow/imagetoolwindow.h"
 #include "mainwindow/prompter.h"
 
 class QAction;
@@ -49,6 +50,7 @@ struct Form1Options {
   Prompter* prompter = nullptr;  // nullptr: the real boxes and dialogs
   int splashMs = 3000;           // how long the start-up about box stays
   bool splash = true;
+  ImageToolFactory imageTool;  // makes the image tool window; empty: no image tool
 };
 
 class Form1 : public QMainWindow {
@@ -86,12 +88,15 @@ class Form1 : public QMainWindow {
   QAction* tbRewrite = nullptr;
   QAction* tbStart = nullptr;
   QAction* tbAutoExec = nullptr;
+  QAction* tbImage = nullptr;
 
   // --- menus ---
   QAction* menuExport = nullptr;
   QMenu* menuCompile = nullptr;
   QMenu* MenuComm = nullptr;
   QMenu* menuHelp = nullptr;
+  QMenu* menuTool = nullptr;
+  QAction* ImageTool = nullptr;
   QAction* menuCompilego = nullptr;
   std::array<QAction*, 5> menuRewrite{};
   std::array<QAction*, 5> menuStart{};
@@ -112,6 +117,9 @@ class Form1 : public QMainWindow {
   void addlog(const QString& message);
   void MenuPortCheck_Click();
   void menuExport_Click();
+  // The Tool menu's "BMP Image List" and the Image key: the image tool, made on first use, shown with the
+  // current model.
+  void ImageTool_Click();
 
   void LoadConfig();
   void SaveConfig();
@@ -159,6 +167,7 @@ class Form1 : public QMainWindow {
   std::unique_ptr<ExportCommand> exportCommand_;
   std::unique_ptr<Commands> commands_;
   ToolBar* toolBar_ = nullptr;  // a child of the window
+  std::unique_ptr<ImageToolWindow> imageTool_;
   clsTooltip tooltip_;
   QString helpFile_;
   QString programFolder_;

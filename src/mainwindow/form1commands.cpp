@@ -69,6 +69,9 @@ void Form1::Commands::Start() {
 void Form1::Commands::AutoExec() {
   form_.AutoExec();
 }
+void Form1::Commands::ImageTool_Click() {
+  form_.ImageTool_Click();
+}
 
 HelpWindow& Form1::Commands::help() {
   if (!help_) help_ = new HelpWindow(platform::assetDir() / kHelpFolderName, &form_);

@@ -33,6 +33,7 @@ class Form1::Commands : public ToolHandlers {
   void Rewrite() override;
   void Start() override;
   void AutoExec() override;
+  void ImageTool_Click() override;
   void menuMan_Click() override;
   void menuTopics_Click() override;
   void menuKeyword_Click() override;

@@ -2,6 +2,7 @@
 // Layer: main window (Qt).
 #include <QApplication>
 
+#include "imagetool/frmimage.h"
 #include "mainwindow/form1.h"
 
 int main(int argc, char* argv[]) {
@@ -9,6 +10,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Kelmore"));
   kelmore::mainwindow::Form1::Options options;
   options.arguments = QApplication::arguments();
+  options.imageTool = kelmore::imagetool::FrmImage::factory();
   kelmore::mainwindow::Form1 window(options);
   window.Form_Load();
   return QApplication::exec();

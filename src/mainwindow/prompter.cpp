@@ -17,6 +17,13 @@ QString QtPrompter::openFileName(QWidget* parent, const QString& caption, const 
   return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
+QStringList QtPrompter::openFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                                      const QString& filter, const QString& selectedFilter) {
+  QString selected = selectedFilter;
+  return QFileDialog::getOpenFileNames(parent, caption, dir, filter,
+                                       selected.isEmpty() ? nullptr : &selected);
+}
+
 QString QtPrompter::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                  const QString& filter, const QString& selectedFilter) {
   QString selected = selectedFilter;

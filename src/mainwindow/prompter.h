@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -24,6 +25,14 @@ class Prompter {
                                const QString& filter) = 0;
   virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                const QString& filter, const QString& selectedFilter = {}) = 0;
+  // The open dialog with several files allowed; `selectedFilter` as for the save dialog. A prompter that
+  // offers one file at a time answers with that one.
+  virtual QStringList openFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                                    const QString& filter, const QString& selectedFilter = {}) {
+    (void)selectedFilter;
+    const QString name = openFileName(parent, caption, dir, filter);
+    return name.isEmpty() ? QStringList() : QStringList{name};
+  }
 
   // An OK box.
   void message(QWidget* parent, const QString& text, const QString& title = {},
@@ -41,6 +50,8 @@ class QtPrompter : public Prompter {
                        const QString& filter) override;
   QString saveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
                        const QString& selectedFilter = {}) override;
+  QStringList openFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                            const QString& filter, const QString& selectedFilter = {}) override;
 };
 
 }  // namespace kelmore::mainwindow

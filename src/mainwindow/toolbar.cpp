@@ -41,9 +41,6 @@ ToolBar::ToolBar(QMainWindow* window, ToolHandlers& handlers) : QObject(window),
     // triggered comes from a click only; a state set in code never comes back here.
     connect(action, &QAction::triggered, this, [this, key] { tbX_ButtonClick(key); });
   }
-  // The image tool is not part of this program yet.
-  button("Image")->setEnabled(false);
-
   menuViewN = menuAction(this, 2217);
   menuViewD = menuAction(this, 2218);
   for (QAction* action : {menuViewN, menuViewD}) action->setCheckable(true);
@@ -96,7 +93,7 @@ void ToolBar::tbX_ButtonClick(const QString& key) {
     case ToolCommand::Redo:
       return handlers_.textRedo();
     case ToolCommand::Image:
-      return;  // disabled until the image tool is part of the program
+      return handlers_.ImageTool_Click();
     case ToolCommand::Search:
       return handlers_.showSearch();
     case ToolCommand::Check:

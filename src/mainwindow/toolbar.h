@@ -29,6 +29,7 @@ class ToolHandlers {
   virtual void textPaste() = 0;
   virtual void textUndo() = 0;
   virtual void textRedo() = 0;
+  virtual void ImageTool_Click() = 0;
   virtual void showSearch() = 0;
   virtual void checkSource() = 0;
   virtual void menuCompilego_Click() = 0;

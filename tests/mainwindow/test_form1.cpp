@@ -609,7 +609,7 @@ TEST_F(Form1Commands, menus_stand_in_their_order_with_their_captions) {
   auto form = start();
   QStringList titles;
   for (QAction* menu : form->menuBar()->actions()) titles << menu->text();
-  EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Compile", "&Port", "&Help"}));
+  EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "Tool", "&Compile", "&Port", "&Help"}));
   QStringList help;
   for (QAction* entry : form->menuHelp->actions()) help << entry->text();
   EXPECT_EQ(help, (QStringList{"&Manual", "&Topics", "&Keyword", "&Pop-up Help", "", "&File Association",

@@ -1,0 +1,26 @@
+// The texts of the parameter dialog to an entry's address, size and memory area.
+// Layer: image tool (plain C++, no Qt).
+//
+// A number is read as the system reads typed numbers (leading numeric part, "&H" and "&O", halves to even).
+// A number outside its field (the address 0..2147483647, a side 0..32767), an image beyond 32767 bytes or a
+// memory text that names no area is refused with a message and nothing is stored.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "imagetool/imagelist.h"
+
+namespace kelmore::imagetool {
+
+struct ParameterTexts {
+  std::string address;
+  std::string widthDots;
+  std::string heightDots;
+  std::string memory;
+};
+
+// Stores the fields in entry `index` (0..count(); count() is the append slot); the refusal otherwise.
+std::optional<std::string> setParameters(ImageList& list, int index, const ParameterTexts& texts);
+
+}  // namespace kelmore::imagetool
