@@ -260,7 +260,10 @@ IoResult TcpSocket::read(std::span<std::uint8_t> into, milliseconds timeout) {
 
 PortError TcpSocket::drain(milliseconds limit) {
   if (!connected()) return PortError::Io;
-  const auto deadline = Clock::now() + limit;
+  // Like a write, the limit counts from the last byte that left: a slow module that keeps taking a long
+  // download is no stall.
+  auto deadline = Clock::now() + limit;
+  int lastUnsent = -1;
   for (;;) {
     // A reset leaves the count of unsent bytes standing: the connection's state says it is over.
     pollfd pfd{fd_, 0, 0};
@@ -269,6 +272,8 @@ PortError TcpSocket::drain(milliseconds limit) {
     int unsent = 0;
     if (calls_.ioctl(fd_, SIOCOUTQNSD, &unsent) != 0) return PortError::Io;
     if (unsent == 0) return PortError::None;
+    if (lastUnsent >= 0 && unsent < lastUnsent) deadline = Clock::now() + limit;
+    lastUnsent = unsent;
     if (Clock::now() >= deadline) return PortError::Stalled;
     std::this_thread::sleep_for(kDrainStep);
   }

@@ -82,7 +82,7 @@ class TcpSocket {
   // Takes at most into.size() bytes, waiting at most `timeout` for the first; more that arrived stays for
   // the next read. HungUp once the peer closed and everything it sent was taken.
   IoResult read(std::span<std::uint8_t> into, std::chrono::milliseconds timeout);
-  // Waits until everything written has left this machine, at most `limit`.
+  // Waits until everything written has left this machine; Stalled when nothing left for `limit`.
   PortError drain(std::chrono::milliseconds limit = kStallLimit);
 
  private:
