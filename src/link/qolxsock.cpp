@@ -93,6 +93,14 @@ platform::IoResult qolxSock::portWrite(std::span<const std::uint8_t> bytes, std:
   }
 }
 
+platform::PortError qolxSock::portDrain(std::chrono::milliseconds limit) {
+  // A module that takes a long download slowly, or nothing more, would otherwise hold the window here.
+  return device_->drain(limit, [this] {
+    env_.doEvents();
+    return device_->isOpen();
+  });
+}
+
 void qolxSock::sockClose() {
   // What was sent reaches the module before the close; a connection that cannot drain is dropped.
   if (device_->isOpen() && sockFlush()) device_->close();

@@ -80,7 +80,7 @@ class qolxSock : public ByteLink {
   platform::IoResult portRead(std::span<std::uint8_t> into, std::chrono::milliseconds wait) override {
     return device_->read(into, wait);
   }
-  platform::PortError portDrain(std::chrono::milliseconds limit) override { return device_->drain(limit); }
+  platform::PortError portDrain(std::chrono::milliseconds limit) override;
   void portDrop() override { device_->close(); }
   std::size_t rawPiece() const override { return SIZE_MAX; }  // the socket takes the whole array
   std::size_t pollChunk() const override { return kRecvChunk; }

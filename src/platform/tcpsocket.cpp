@@ -258,7 +258,7 @@ IoResult TcpSocket::read(std::span<std::uint8_t> into, milliseconds timeout) {
   return result;
 }
 
-PortError TcpSocket::drain(milliseconds limit) {
+PortError TcpSocket::drain(milliseconds limit, const Between& between) {
   if (!connected()) return PortError::Io;
   // Like a write, the limit counts from the last byte that left: a slow module that keeps taking a long
   // download is no stall.
@@ -276,6 +276,8 @@ PortError TcpSocket::drain(milliseconds limit) {
     lastUnsent = unsent;
     if (Clock::now() >= deadline) return PortError::Stalled;
     std::this_thread::sleep_for(kDrainStep);
+    if (between && !between()) return PortError::Io;
+    if (!connected()) return PortError::Io;
   }
 }
 

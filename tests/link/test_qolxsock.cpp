@@ -214,6 +214,25 @@ TEST(Tcp, a_handler_that_closes_the_link_during_a_stalled_send_ends_it) {
   EXPECT_FALSE(rig.px->sock().isOpen());
 }
 
+TEST(Tcp, a_drain_lets_the_window_breathe_between_its_steps) {
+  TcpRig rig;
+  rig.socket->drainSteps = 5;
+  ASSERT_EQ(rig.px->ifOpen(), 0);
+  rig.px->userModeOut();
+  const int before = rig.env.events;
+  rig.px->pause(10);
+  EXPECT_EQ(rig.env.events - before, 5);
+  EXPECT_EQ(rig.px->linkError(), LinkError::None);
+  // A handler that closes the link while it drains ends the drain.
+  rig.px->userModeOut();
+  const int sent = rig.env.events;
+  rig.env.onEvents = [&] { rig.px->ifClose(); };
+  rig.px->pause(10);
+  EXPECT_EQ(rig.env.events - sent, 1);
+  EXPECT_EQ(rig.px->linkError(), LinkError::Io);
+  EXPECT_FALSE(rig.px->sock().isOpen());
+}
+
 struct OpenCase {
   const char* name;
   const char* address;

@@ -379,7 +379,7 @@ TEST(TcpFaults, a_send_without_progress_stalls_after_its_limit_and_a_reset_is_a_
   EXPECT_EQ(socket.write(bytes).error, PortError::HungUp);
 }
 
-TEST(TcpFaults, a_drain_gives_up_only_when_nothing_left_for_its_limit) {
+TEST(TcpFaults, a_drain_gives_up_only_when_nothing_left_for_its_limit_and_lets_the_caller_breathe) {
   Listener listener;
   ScriptedCalls calls;
   TcpSocket socket(calls);
@@ -388,11 +388,17 @@ TEST(TcpFaults, a_drain_gives_up_only_when_nothing_left_for_its_limit) {
   // A slow module: a byte leaves every step, 400 steps of at least 1 ms, far beyond the 100 ms limit.
   for (int unsent = 400; unsent >= 0; --unsent) calls.unsentScript.push_back(unsent);
   EXPECT_EQ(socket.drain(milliseconds(100)), PortError::None);
-  // A module that takes nothing more.
+  // A module that takes nothing more; the caller's events run between the steps all the while.
   calls.unsentScript = {40};
+  int steps = 0;
   const auto begin = Clock::now();
-  EXPECT_EQ(socket.drain(milliseconds(50)), PortError::Stalled);
+  EXPECT_EQ(socket.drain(milliseconds(50), [&] { return ++steps > 0; }), PortError::Stalled);
   EXPECT_GE(Clock::now() - begin, milliseconds(50));
+  EXPECT_GE(steps, 1);
+  // A caller whose events closed the link ends the drain at once.
+  steps = 0;
+  EXPECT_EQ(socket.drain(milliseconds(5000), [&] { return ++steps < 3; }), PortError::Io);
+  EXPECT_EQ(steps, 3);
 }
 
 TEST(TcpFaults, the_descriptor_is_closed_once_and_invalid_afterwards) {
