@@ -128,7 +128,8 @@ PortError TcpSocket::start(std::uint32_t addressNet, std::uint16_t port) {
   do {
     result = calls_.connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
   } while (result != 0 && errno == EINTR);
-  if (result == 0) {
+  // A retry after an interrupt may find the connect already done.
+  if (result == 0 || errno == EISCONN) {
     connected_ = true;
     return PortError::None;
   }

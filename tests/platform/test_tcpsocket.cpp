@@ -335,6 +335,14 @@ TEST(TcpFaults, a_connect_that_never_completes_gives_up_at_its_bound) {
   EXPECT_EQ(calls.closed, calls.owned);
 }
 
+TEST(TcpFaults, a_connect_that_completed_during_an_interrupt_is_connected) {
+  ScriptedCalls calls;
+  calls.connectErrors = {EINTR, EISCONN};
+  TcpSocket socket(calls);
+  EXPECT_EQ(socket.start(loopback(), 9), PortError::None);
+  EXPECT_TRUE(socket.connected());
+}
+
 TEST(TcpFaults, no_socket_at_all_is_an_io_failure_and_closes_nothing) {
   ScriptedCalls calls;
   calls.refuseSockets = true;
