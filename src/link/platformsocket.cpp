@@ -25,7 +25,10 @@ class PlatformSocketDevice final : public SocketDevice {
   platform::IoResult read(std::span<std::uint8_t> into, std::chrono::milliseconds timeout) override {
     return socket_.read(into, timeout);
   }
-  platform::PortError drain(std::chrono::milliseconds limit) override { return socket_.drain(limit); }
+  platform::PortError drain(std::chrono::milliseconds limit,
+                            const platform::TcpSocket::Between& between) override {
+    return socket_.drain(limit, between);
+  }
   platform::PortError startProbe(std::uint32_t address, std::uint16_t port) override {
     return probe_.start(address, port);
   }

@@ -28,7 +28,8 @@ constexpr std::int64_t kMaxCheckedDots = 0x40000;
 
 constexpr std::string_view kNotBmp = "Not BMP File!";
 constexpr std::string_view kZeroSize = "File size 0 error!";
-constexpr std::string_view kReadError = "File read error!\n not monochrome File?";
+// The system joins the lines of its messages with CR LF.
+constexpr std::string_view kReadError = "File read error!\r\n not monochrome File?";
 constexpr std::string_view kMonochromeOnly = "monochrome File only!";
 constexpr std::string_view kSpecifyBmp = "拡張子.bmpのファイルを指定してください。";
 constexpr std::string_view kSpecifySize = "画像サイズを&H40000バイトで納まる大きさに指定してください。";

@@ -68,6 +68,39 @@ int qolxSock::sockOpen(std::string_view ip, std::int64_t port) {
   return 0;
 }
 
+platform::IoResult qolxSock::portWrite(std::span<const std::uint8_t> bytes, std::chrono::milliseconds stall) {
+  // One attempt at a time, the window's events after each, so a module that takes nothing never freezes
+  // it; the stall limit counts from the last byte taken.
+  platform::IoResult done;
+  auto progress = env_.now();
+  for (;;) {
+    const platform::IoResult attempt =
+        device_->write(bytes.subspan(done.count), std::chrono::milliseconds(0));
+    done.count += attempt.count;
+    if (attempt.count > 0) progress = env_.now();
+    if (attempt.error != PortError::Stalled) {
+      done.error = attempt.error;
+      return done;
+    }
+    if (env_.now() - progress >= stall) {
+      done.error = PortError::Stalled;
+      return done;
+    }
+    env_.sleepMs(static_cast<int>(kStep.count()));
+    env_.doEvents();
+    // A handler run by the events closed the link: the caller finds it closed.
+    if (!device_->isOpen()) return done;
+  }
+}
+
+platform::PortError qolxSock::portDrain(std::chrono::milliseconds limit) {
+  // A module that takes a long download slowly, or nothing more, would otherwise hold the window here.
+  return device_->drain(limit, [this] {
+    env_.doEvents();
+    return device_->isOpen();
+  });
+}
+
 void qolxSock::sockClose() {
   // What was sent reaches the module before the close; a connection that cannot drain is dropped.
   if (device_->isOpen() && sockFlush()) device_->close();

@@ -36,7 +36,8 @@ inline constexpr std::string_view kLanMessage =
 class qolxSock : public ByteLink {
  public:
   static constexpr std::chrono::milliseconds kConnectLimit{5000};
-  // The connect and the echo are looked at this often.
+  // The connect and the echo are looked at this often, and a send the socket has no room for is tried
+  // again after this long.
   static constexpr std::chrono::milliseconds kStep{10};
   static constexpr std::size_t kRecvChunk = 100;
 
@@ -75,14 +76,11 @@ class qolxSock : public ByteLink {
 
  protected:
   bool portOpen() const override { return device_->isOpen(); }
-  platform::IoResult portWrite(std::span<const std::uint8_t> bytes,
-                               std::chrono::milliseconds stall) override {
-    return device_->write(bytes, stall);
-  }
+  platform::IoResult portWrite(std::span<const std::uint8_t> bytes, std::chrono::milliseconds stall) override;
   platform::IoResult portRead(std::span<std::uint8_t> into, std::chrono::milliseconds wait) override {
     return device_->read(into, wait);
   }
-  platform::PortError portDrain(std::chrono::milliseconds limit) override { return device_->drain(limit); }
+  platform::PortError portDrain(std::chrono::milliseconds limit) override;
   void portDrop() override { device_->close(); }
   std::size_t rawPiece() const override { return SIZE_MAX; }  // the socket takes the whole array
   std::size_t pollChunk() const override { return kRecvChunk; }

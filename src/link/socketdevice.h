@@ -34,7 +34,9 @@ class SocketDevice {
   virtual platform::IoResult write(std::span<const std::uint8_t> bytes,
                                    std::chrono::milliseconds stallLimit) = 0;
   virtual platform::IoResult read(std::span<std::uint8_t> into, std::chrono::milliseconds timeout) = 0;
-  virtual platform::PortError drain(std::chrono::milliseconds limit) = 0;
+  // As platform::TcpSocket::drain: `between` runs between its steps, and false ends it.
+  virtual platform::PortError drain(std::chrono::milliseconds limit,
+                                    const platform::TcpSocket::Between& between) = 0;
 
   // A connection of the reachability check's own, closed again by the next start or endProbe.
   virtual platform::PortError startProbe(std::uint32_t address, std::uint16_t port) = 0;

@@ -128,7 +128,8 @@ PortError TcpSocket::start(std::uint32_t addressNet, std::uint16_t port) {
   do {
     result = calls_.connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
   } while (result != 0 && errno == EINTR);
-  if (result == 0) {
+  // A retry after an interrupt may find the connect already done.
+  if (result == 0 || errno == EISCONN) {
     connected_ = true;
     return PortError::None;
   }
@@ -258,9 +259,12 @@ IoResult TcpSocket::read(std::span<std::uint8_t> into, milliseconds timeout) {
   return result;
 }
 
-PortError TcpSocket::drain(milliseconds limit) {
+PortError TcpSocket::drain(milliseconds limit, const Between& between) {
   if (!connected()) return PortError::Io;
-  const auto deadline = Clock::now() + limit;
+  // Like a write, the limit counts from the last byte that left: a slow module that keeps taking a long
+  // download is no stall.
+  auto deadline = Clock::now() + limit;
+  int lastUnsent = -1;
   for (;;) {
     // A reset leaves the count of unsent bytes standing: the connection's state says it is over.
     pollfd pfd{fd_, 0, 0};
@@ -269,8 +273,12 @@ PortError TcpSocket::drain(milliseconds limit) {
     int unsent = 0;
     if (calls_.ioctl(fd_, SIOCOUTQNSD, &unsent) != 0) return PortError::Io;
     if (unsent == 0) return PortError::None;
+    if (lastUnsent >= 0 && unsent < lastUnsent) deadline = Clock::now() + limit;
+    lastUnsent = unsent;
     if (Clock::now() >= deadline) return PortError::Stalled;
     std::this_thread::sleep_for(kDrainStep);
+    if (between && !between()) return PortError::Io;
+    if (!connected()) return PortError::Io;
   }
 }
 

@@ -82,8 +82,11 @@ class TcpSocket {
   // Takes at most into.size() bytes, waiting at most `timeout` for the first; more that arrived stays for
   // the next read. HungUp once the peer closed and everything it sent was taken.
   IoResult read(std::span<std::uint8_t> into, std::chrono::milliseconds timeout);
-  // Waits until everything written has left this machine, at most `limit`.
-  PortError drain(std::chrono::milliseconds limit = kStallLimit);
+  // Waits until everything written has left this machine; Stalled when nothing left for `limit`. Between
+  // its steps it calls `between` (the window's events); when that returns false the socket may be gone,
+  // and the drain ends with Io.
+  using Between = std::function<bool()>;
+  PortError drain(std::chrono::milliseconds limit = kStallLimit, const Between& between = nullptr);
 
  private:
   SocketCalls& calls_;

@@ -18,24 +18,30 @@ namespace {
 
 constexpr int kPollMs = 5;
 
-// A socket whose link went away must not raise SIGPIPE in the module.
-void writeAll(int fd, const std::vector<std::uint8_t>& bytes, bool socket) {
+}  // namespace
+
+void SimModule::answer(const std::vector<std::uint8_t>& bytes) {
+  // A socket whose link went away must not raise SIGPIPE in the module.
+  const bool socket = listener_ >= 0;
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = socket ? ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL)
-                             : ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = socket ? ::send(master_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL)
+                             : ::write(master_, bytes.data() + done, bytes.size() - done);
     if (n > 0) {
       done += static_cast<std::size_t>(n);
     } else if (n < 0 && errno == EAGAIN) {
-      pollfd pfd{fd, POLLOUT, 0};
+      // A link that reads none of the answers must not keep the module from being stopped.
+      {
+        std::lock_guard lock(mutex_);
+        if (stop_) return;
+      }
+      pollfd pfd{master_, POLLOUT, 0};
       ::poll(&pfd, 1, kPollMs);
     } else if (n < 0 && errno != EINTR) {
       return;
     }
   }
 }
-
-}  // namespace
 
 SimModule::SimModule(ModuleConfig config, Observer observer) : core_(config), observer_(std::move(observer)) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -218,7 +224,7 @@ void SimModule::run() {
     for (const Received& r : taken) observer_(r);
     if (reply.empty()) continue;
     if (delay.count() > 0) std::this_thread::sleep_for(delay);
-    writeAll(master_, reply, listener_ >= 0);
+    answer(reply);
   }
 }
 

@@ -61,6 +61,8 @@ class SimModule {
 
  private:
   void run();
+  // Writes the module's answer to the link, for as long as the module is not being stopped.
+  void answer(const std::vector<std::uint8_t>& bytes);
   void closeMaster();
   // TCP: takes a waiting connection as the module's line; false when none came.
   bool accept();

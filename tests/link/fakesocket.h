@@ -86,8 +86,11 @@ class FakeSocketDevice : public SocketDevice {
     if (n == 0 && closedByModule) return {0, platform::PortError::HungUp};
     return {n, platform::PortError::None};
   }
-  platform::PortError drain(std::chrono::milliseconds) override {
+  platform::PortError drain(std::chrono::milliseconds, const platform::TcpSocket::Between& between) override {
     ++drains;
+    for (int step = 0; step < drainSteps && open_; ++step) {
+      if (between && !between()) return platform::PortError::Io;
+    }
     return open_ ? platform::PortError::None : platform::PortError::Io;
   }
 
@@ -138,6 +141,7 @@ class FakeSocketDevice : public SocketDevice {
   std::optional<std::size_t> stallAfter;   // wire bytes taken before writes stop moving
   std::optional<std::size_t> hangUpAfter;  // wire bytes taken before the module closes the connection
   bool closedByModule = false;             // reads find the connection closed
+  int drainSteps = 0;                      // steps a drain takes before the bytes have left
   std::vector<std::string> lookups;
   std::vector<std::uint32_t> echoes;
   std::vector<Endpoint> probes;

@@ -417,5 +417,32 @@ TEST_F(EndToEnd, an_image_read_from_a_file_arrives_in_image_ram_and_flash_byte_f
   }
 }
 
+// A link that sends queries and never reads the answers fills the terminal; the module still stops.
+TEST(Simulator, stops_while_its_answers_are_never_read) {
+  auto module = std::make_unique<sim::SimModule>();
+  ASSERT_FALSE(module->path().empty());
+  const int fd = ::open(module->path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  std::vector<std::uint8_t> queries;
+  for (int i = 0; i < 1000; ++i) append(queries, std::vector<std::uint8_t>{0x1F, 0x28, 0x65, 0x40, 0x40});
+  std::size_t written = 0;
+  bool full = false;
+  for (const auto giveUp = Clock::now() + milliseconds(20000); !full && Clock::now() < giveUp;) {
+    const ssize_t n =
+        ::write(fd, queries.data() + written % queries.size(), queries.size() - written % queries.size());
+    if (n > 0) {
+      written += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EAGAIN) {
+      // The module stopped taking queries: it waits for room for its answers.
+      full = !module->waitForWire(written, milliseconds(500));
+    } else if (!(n < 0 && errno == EINTR)) {
+      break;
+    }
+  }
+  EXPECT_TRUE(full);
+  module.reset();  // would wait for ever for room for its answers
+  ::close(fd);
+}
+
 }  // namespace
 }  // namespace kelmore::link

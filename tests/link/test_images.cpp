@@ -707,7 +707,7 @@ TEST_F(Files, the_accumulating_operations_append_each_image_and_say_why_they_fai
   EXPECT_FALSE(rig.px->printBmpFileFrombufP(0, missing, width, height));
   EXPECT_FALSE(rig.px->printBmpFileFrombufXY(missing, width, height));
   EXPECT_FALSE(rig.px->printBmpFileFrombufEx(missing, width, height));
-  EXPECT_EQ(rig.env.boxes, (std::vector<Box>{box("File read error!\n not monochrome File?"),
+  EXPECT_EQ(rig.env.boxes, (std::vector<Box>{box("File read error!\r\n not monochrome File?"),
                                              box("monochrome File only!"), box("monochrome File only!")}));
   EXPECT_EQ(rig.px->bmpFrombufP, 1006);
 }

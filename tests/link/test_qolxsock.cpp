@@ -185,14 +185,52 @@ TEST(Tcp, a_connection_closed_by_the_module_while_reading_fails_the_link) {
   rig.px->ifClose();
 }
 
-TEST(Tcp, a_send_without_progress_fails_the_link) {
+TEST(Tcp, a_send_without_progress_fails_the_link_after_10_s_of_retries_that_keep_the_window_painting) {
   TcpRig rig;
   rig.socket->stallAfter = 100;
   ASSERT_EQ(rig.px->ifOpen(), 0);
+  const int eventsBefore = rig.env.events;
   EXPECT_FALSE(rig.px->ifOut(code(300)));
   EXPECT_EQ(rig.px->linkError(), LinkError::Stalled);
   EXPECT_FALSE(rig.px->sock().isOpen());
+  // A send with no room is tried again every 10 ms, with the window's events after each attempt.
+  EXPECT_EQ(rig.env.elapsed(), milliseconds(10000));
+  EXPECT_EQ(rig.env.sleeps, std::vector<int>(1000, 10));
+  EXPECT_GE(rig.env.events - eventsBefore, 1000);
+  EXPECT_EQ(rig.socket->wire().size(), 100u);
   rig.px->ifClose();
+}
+
+TEST(Tcp, a_handler_that_closes_the_link_during_a_stalled_send_ends_it) {
+  TcpRig rig;
+  rig.socket->stallAfter = 100;
+  ASSERT_EQ(rig.px->ifOpen(), 0);
+  rig.env.onSleep = [&](int) {
+    if (rig.env.elapsed() >= milliseconds(50)) rig.px->ifClose();
+  };
+  EXPECT_FALSE(rig.px->ifOut(code(300)));
+  EXPECT_EQ(rig.env.elapsed(), milliseconds(50));
+  EXPECT_EQ(rig.px->linkError(), LinkError::NotOpen);
+  EXPECT_FALSE(rig.px->sock().isOpen());
+}
+
+TEST(Tcp, a_drain_lets_the_window_breathe_between_its_steps) {
+  TcpRig rig;
+  rig.socket->drainSteps = 5;
+  ASSERT_EQ(rig.px->ifOpen(), 0);
+  rig.px->userModeOut();
+  const int before = rig.env.events;
+  rig.px->pause(10);
+  EXPECT_EQ(rig.env.events - before, 5);
+  EXPECT_EQ(rig.px->linkError(), LinkError::None);
+  // A handler that closes the link while it drains ends the drain.
+  rig.px->userModeOut();
+  const int sent = rig.env.events;
+  rig.env.onEvents = [&] { rig.px->ifClose(); };
+  rig.px->pause(10);
+  EXPECT_EQ(rig.env.events - sent, 1);
+  EXPECT_EQ(rig.px->linkError(), LinkError::Io);
+  EXPECT_FALSE(rig.px->sock().isOpen());
 }
 
 struct OpenCase {

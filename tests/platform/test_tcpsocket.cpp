@@ -293,6 +293,12 @@ class ScriptedCalls : public SocketCalls {
     }
     return result;
   }
+  int ioctl(int fd, unsigned long request, int* value) override {
+    if (unsentScript.empty()) return SocketCalls::ioctl(fd, request, value);
+    *value = unsentScript.front();
+    if (unsentScript.size() > 1) unsentScript.erase(unsentScript.begin());
+    return 0;
+  }
   int close(int fd) override {
     closed.push_back(fd);
     return SocketCalls::close(fd);
@@ -304,6 +310,7 @@ class ScriptedCalls : public SocketCalls {
   std::vector<int> connectErrors;
   std::vector<int> sendScript;  // bytes the next sends take; a negative value fails with that errno
   std::vector<int> sendFlags;
+  std::vector<int> unsentScript;  // what the next drain steps see as not yet sent; the last one stays
   std::vector<std::uint8_t> request;
   std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> replies;
   std::optional<std::uint16_t> kernelIdentifier;
@@ -326,6 +333,14 @@ TEST(TcpFaults, a_connect_that_never_completes_gives_up_at_its_bound) {
   EXPECT_FALSE(socket.connected());
   socket.close();
   EXPECT_EQ(calls.closed, calls.owned);
+}
+
+TEST(TcpFaults, a_connect_that_completed_during_an_interrupt_is_connected) {
+  ScriptedCalls calls;
+  calls.connectErrors = {EINTR, EISCONN};
+  TcpSocket socket(calls);
+  EXPECT_EQ(socket.start(loopback(), 9), PortError::None);
+  EXPECT_TRUE(socket.connected());
 }
 
 TEST(TcpFaults, no_socket_at_all_is_an_io_failure_and_closes_nothing) {
@@ -370,6 +385,28 @@ TEST(TcpFaults, a_send_without_progress_stalls_after_its_limit_and_a_reset_is_a_
   calls.stallSends = false;
   calls.sendScript = {-ECONNRESET};
   EXPECT_EQ(socket.write(bytes).error, PortError::HungUp);
+}
+
+TEST(TcpFaults, a_drain_gives_up_only_when_nothing_left_for_its_limit_and_lets_the_caller_breathe) {
+  Listener listener;
+  ScriptedCalls calls;
+  TcpSocket socket(calls);
+  ASSERT_TRUE(connectTo(socket, listener.port()));
+  listener.accept();
+  // A slow module: a byte leaves every step, 400 steps of at least 1 ms, far beyond the 100 ms limit.
+  for (int unsent = 400; unsent >= 0; --unsent) calls.unsentScript.push_back(unsent);
+  EXPECT_EQ(socket.drain(milliseconds(100)), PortError::None);
+  // A module that takes nothing more; the caller's events run between the steps all the while.
+  calls.unsentScript = {40};
+  int steps = 0;
+  const auto begin = Clock::now();
+  EXPECT_EQ(socket.drain(milliseconds(50), [&] { return ++steps > 0; }), PortError::Stalled);
+  EXPECT_GE(Clock::now() - begin, milliseconds(50));
+  EXPECT_GE(steps, 1);
+  // A caller whose events closed the link ends the drain at once.
+  steps = 0;
+  EXPECT_EQ(socket.drain(milliseconds(5000), [&] { return ++steps < 3; }), PortError::Io);
+  EXPECT_EQ(steps, 3);
 }
 
 TEST(TcpFaults, the_descriptor_is_closed_once_and_invalid_afterwards) {
