@@ -103,6 +103,7 @@ bool ByteLink::poll(int wanted, int timeoutSec, Store store) {
   checkTimeoutSec(timeoutSec);
   if (!ready() || !flush()) return false;
   int counter = timeoutSec * 10;
+  ShownWait shown(env_, LinkWait::Reply, std::max(counter, 0) * kPollWait);
   int count = 0;
   std::uint8_t chunk[256];
   const std::size_t most = std::min(pollChunk(), sizeof chunk);
@@ -120,6 +121,7 @@ bool ByteLink::poll(int wanted, int timeoutSec, Store store) {
       // Arriving bytes never restart the countdown: only empty polls count, 100 ms each.
       env_.sleepMs(static_cast<int>(kPollWait.count()));
       if (--counter <= 0) return false;
+      shown.moveOn(counter * kPollWait);
       continue;
     }
     for (std::size_t i = 0; i < result.count; ++i) store(count++, chunk[i]);
