@@ -19,6 +19,8 @@ std::string_view waitText(LinkWait wait) {
       return "Waiting for the address to answer";
     case LinkWait::Cts:
       return "Waiting for CTS";
+    case LinkWait::Send:
+      return "Waiting for the module to take the data";
   }
   return {};
 }

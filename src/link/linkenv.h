@@ -22,6 +22,7 @@ enum class LinkWait {
   Connect,  // the TCP connect
   Echo,     // the reachability check
   Cts,      // CTS before a frame
+  Send,     // bytes the port does not take or cannot get out
 };
 // What the window says for a wait.
 std::string_view waitText(LinkWait wait);

@@ -104,5 +104,36 @@ TEST_P(Shown, with_the_deadline_the_link_gives_up_at) {
 INSTANTIATE_TEST_SUITE_P(link, Shown, testing::ValuesIn(waitCases()),
                          [](const auto& i) { return std::string(i.param.name); });
 
+// A port that stops taking bytes is given the stall limit in slices, the events taken between them; the
+// wait shows the time left of the limit and ends with the failure.
+TEST(ShownSend, counts_the_stall_limit_down_and_ends_with_the_failure) {
+  testkit::Rig rig;
+  ASSERT_EQ(rig.px->ifOpen(), 0);
+  rig.device->stallAfter = 10;
+  const int eventsBefore = rig.env.events;
+  EXPECT_FALSE(rig.px->ifOut(code(100)));
+  EXPECT_EQ(rig.px->linkError(), LinkError::Stalled);
+  ASSERT_FALSE(rig.env.waits.empty());
+  // The open settled 10 ms; no virtual time passes in the fake's slices, the limit counts down by them.
+  EXPECT_EQ(rig.env.waits.front(), (ShownWaitRecord{W::Send, 10 + 10000 - 100}));
+  EXPECT_EQ(rig.env.waits.back(), (ShownWaitRecord{W::Send, 10 + 100}));
+  EXPECT_EQ(rig.env.waits.size(), 99u);
+  EXPECT_EQ(rig.env.events - eventsBefore, 100);
+  EXPECT_EQ(rig.env.waitsOpen, 0);
+  EXPECT_EQ(rig.device->wire().size(), 10u);
+}
+
+TEST(ShownSend, a_drain_that_never_ends_fails_after_the_stall_limit) {
+  testkit::Rig rig;
+  ASSERT_EQ(rig.px->ifOpen(), 0);
+  ASSERT_TRUE(rig.px->ifOut(code(4)));
+  rig.device->drainResult = platform::PortError::Stalled;
+  rig.px->pause(50);
+  EXPECT_EQ(rig.px->linkError(), LinkError::Stalled);
+  EXPECT_EQ(rig.device->count(testkit::DeviceCall::Kind::Drain), 100);
+  EXPECT_EQ(rig.env.waits.front(), (ShownWaitRecord{W::Send, 10 + 10000 - 100}));
+  EXPECT_EQ(rig.env.waitsOpen, 0);
+}
+
 }  // namespace
 }  // namespace kelmore::link
