@@ -82,12 +82,10 @@ Form1::Form1(Options options) : options_(std::move(options)) {
   }
 
   createPanes();
-  operations_ = new OperationGuard(this, source);
-  linkEnv_ = std::make_unique<WindowLinkEnv>(this, *prompter_, *operations_);
   createActions();
   createMenus();
   createToolBar();
-  createProgress();
+  createOperationGuard();
   setWindowTitle(resOr(kResCaption, "Macro-Editor") + resOr(kResNewName, "New.tvr"));
   const std::filesystem::path icon = platform::assetDir() / "kelmore.png";
   if (std::error_code ec; std::filesystem::is_regular_file(icon, ec))
@@ -235,7 +233,9 @@ void Form1::createToolBar() {
 // What must wait for a device operation: everything that reaches the device or changes what it would
 // reach, the compile (it rewrites the code pane) and the commands that replace the source. Editing,
 // scrolling, Save, the export and the menus that change nothing stay.
-void Form1::createProgress() {
+void Form1::createOperationGuard() {
+  operations_ = new OperationGuard(this, source);
+  linkEnv_ = std::make_unique<WindowLinkEnv>(this, *prompter_, *operations_);
   progress_ = new OperationProgress(this);
   statusBar()->addWidget(progress_, 1);
 
@@ -385,7 +385,7 @@ MacroCompiler& Form1::compiler() {
 // Compile, download, start and auto-exec
 
 void Form1::menuCompilego_Click() {
-  // The compile rewrites the code pane a download may be reading from.
+  // A compile would change the code pane and the model box under the command that runs.
   if (operations_->running()) return;
   source->dq_check();
   source->iro_check();

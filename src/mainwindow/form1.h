@@ -135,7 +135,8 @@ class Form1 : public QMainWindow {
   void createMenus();
   void createToolBar();
   void createPanes();
-  void createProgress();
+  // The operation guard, the link's environment and the progress display, and what waits for an operation.
+  void createOperationGuard();
   editor::SourceEditor* createSourcePane();
   void Form_Unload();
 
