@@ -3,6 +3,7 @@
 #include "link/bytelink.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "link/framebcc.h"
 
@@ -14,6 +15,9 @@ namespace {
 
 // An empty poll asks the port for about a millisecond before the 100 ms wait.
 constexpr std::chrono::milliseconds kPollRead{1};
+// A write or a drain waits on the port in slices this long, the window taking its events between them;
+// slices without progress add up to the stall limit.
+constexpr std::chrono::milliseconds kStallSlice{100};
 
 }  // namespace
 
@@ -54,13 +58,30 @@ bool ByteLink::out(std::string_view moduleAdd, std::span<const std::uint8_t> dat
 
 bool ByteLink::writeAll(std::span<const std::uint8_t> bytes) {
   std::size_t written = 0;
+  std::chrono::milliseconds stalled{0};  // since the last byte that left
+  std::optional<ShownWait> shown;
   while (written < bytes.size()) {
-    const platform::IoResult result = portWrite(bytes.subspan(written), stallLimit_);
+    const auto slice = std::min(kStallSlice, stallLimit_ - stalled);
+    const platform::IoResult result = portWrite(bytes.subspan(written), slice);
     written += result.count;
     env_.doEvents();
-    if (result.error != PortError::None) {
+    if (result.error == PortError::Stalled) {
+      // The port gave up `slice` after its last byte; the stall clock restarts on every byte that leaves.
+      stalled = (result.count > 0 ? std::chrono::milliseconds(0) : stalled) + slice;
+      if (stalled >= stallLimit_) {
+        fail(LinkError::Stalled);
+        return false;
+      }
+      if (shown)
+        shown->moveOn(stallLimit_ - stalled);
+      else
+        shown.emplace(env_, LinkWait::Send, stallLimit_ - stalled);
+    } else if (result.error != PortError::None) {
       fail(linkErrorOf(result.error));
       return false;
+    } else {
+      stalled = std::chrono::milliseconds(0);
+      shown.reset();
     }
     // A handler run by the events may have closed the link.
     if (!ready()) return false;
@@ -90,12 +111,25 @@ bool ByteLink::flush() {
   if (!pending_) return true;
   pending_ = false;
   if (!ready()) return false;
-  const PortError drained = portDrain(stallLimit_);
-  if (drained != PortError::None) {
-    fail(linkErrorOf(drained));
-    return false;
+  std::chrono::milliseconds waited{0};
+  std::optional<ShownWait> shown;
+  for (;;) {
+    const auto slice = std::min(kStallSlice, stallLimit_ - waited);
+    const PortError drained = portDrain(slice);
+    if (drained == PortError::None) return true;
+    waited += slice;
+    if (drained != PortError::Stalled || waited >= stallLimit_) {
+      fail(linkErrorOf(drained));
+      return false;
+    }
+    if (shown)
+      shown->moveOn(stallLimit_ - waited);
+    else
+      shown.emplace(env_, LinkWait::Send, stallLimit_ - waited);
+    env_.doEvents();
+    // A handler run by the events may have closed the link.
+    if (!ready()) return false;
   }
-  return true;
 }
 
 template <typename Store>
@@ -103,6 +137,7 @@ bool ByteLink::poll(int wanted, int timeoutSec, Store store) {
   checkTimeoutSec(timeoutSec);
   if (!ready() || !flush()) return false;
   int counter = timeoutSec * 10;
+  ShownWait shown(env_, LinkWait::Reply, std::max(counter, 0) * kPollWait);
   int count = 0;
   std::uint8_t chunk[256];
   const std::size_t most = std::min(pollChunk(), sizeof chunk);
@@ -120,6 +155,7 @@ bool ByteLink::poll(int wanted, int timeoutSec, Store store) {
       // Arriving bytes never restart the countdown: only empty polls count, 100 ms each.
       env_.sleepMs(static_cast<int>(kPollWait.count()));
       if (--counter <= 0) return false;
+      shown.moveOn(counter * kPollWait);
       continue;
     }
     for (std::size_t i = 0; i < result.count; ++i) store(count++, chunk[i]);

@@ -5,7 +5,8 @@
 // A unit (serial or TCP) supplies the port calls; everything a module sees of the timing and the bytes is
 // decided here, once. A failed write, drain or read error keeps the first failure (lastError) and drops
 // the port: until the next open, sends return false at once and reads fail at once. A read time-out is no
-// link error and leaves the port open.
+// link error and leaves the port open. Writes and drains wait on the port in short slices, letting the
+// window take its events between them, and a send held up shows as a wait (LinkWait::Send).
 #pragma once
 
 #include <chrono>

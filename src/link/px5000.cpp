@@ -148,6 +148,7 @@ bool PX5000::IfIn(std::span<std::uint8_t> data, int timeOutSec) {
 
 void PX5000::pause(int ms) {
   unit().flush();
+  const ShownWait shown(env_, LinkWait::Pause, std::chrono::milliseconds(ms));
   env_.sleepMs(ms);
 }
 

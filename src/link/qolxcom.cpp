@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "common/numbers.h"
@@ -107,12 +108,14 @@ void qolxCom::portDrop() {
 bool qolxCom::beforeFrame() {
   // CTS before each frame, looked at every 30 ms without events, for at most the stall limit.
   const auto start = env_.now();
+  std::optional<ShownWait> shown;  // only a wait that happens is shown
   while (!device_->cts()) {
     if (!ready()) return false;
     if (env_.now() - start >= stallLimit_) {
       fail(LinkError::Stalled);
       return false;
     }
+    if (!shown) shown.emplace(env_, LinkWait::Cts, stallLimit_);
     env_.sleepMs(static_cast<int>(kCtsPoll.count()));
   }
   return true;

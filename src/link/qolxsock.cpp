@@ -29,7 +29,8 @@ qolxSock::~qolxSock() {
 }
 
 template <typename Done>
-bool qolxSock::waitFor(std::chrono::milliseconds limit, Done done) {
+bool qolxSock::waitFor(LinkWait wait, std::chrono::milliseconds limit, Done done) {
+  const ShownWait shown(env_, wait, limit);
   const auto start = env_.now();
   for (;;) {
     if (done()) return true;
@@ -48,7 +49,7 @@ int qolxSock::sockOpen(std::string_view ip, std::int64_t port) {
     return 1;
   }
   PortError state = PortError::Stalled;
-  const bool connected = waitFor(kConnectLimit, [&] {
+  const bool connected = waitFor(LinkWait::Connect, kConnectLimit, [&] {
     state = device_->awaitConnect(std::chrono::milliseconds(0));
     return state != PortError::Stalled;
   });
@@ -112,8 +113,9 @@ qolxSock::Reach qolxSock::reach(std::string_view host, std::int64_t port, int ti
   if (!address) return Reach::Unresolved;
   const std::chrono::milliseconds limit(std::max(timeoutMs, 0));
   if (device_->sendEcho(*address) != EchoResult::Unavailable) {
-    const bool answered =
-        waitFor(limit, [&] { return device_->awaitEcho(std::chrono::milliseconds(0)) == EchoResult::Reply; });
+    const bool answered = waitFor(LinkWait::Echo, limit, [&] {
+      return device_->awaitEcho(std::chrono::milliseconds(0)) == EchoResult::Reply;
+    });
     return answered ? Reach::Answered : Reach::Silent;
   }
   // No ICMP socket here: the module's own port stands in for the echo.
@@ -122,7 +124,7 @@ qolxSock::Reach qolxSock::reach(std::string_view host, std::int64_t port, int ti
   PortError state = device_->startProbe(*address, *number);
   if (state == PortError::None) {
     state = PortError::Stalled;
-    waitFor(limit, [&] {
+    waitFor(LinkWait::Echo, limit, [&] {
       state = device_->awaitProbe(std::chrono::milliseconds(0));
       return state != PortError::Stalled;
     });

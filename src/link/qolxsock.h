@@ -88,9 +88,10 @@ class qolxSock : public ByteLink {
  private:
   enum class Reach { Unresolved, Answered, Silent };
   Reach reach(std::string_view host, std::int64_t port, int timeoutMs);
-  // Looks at `done` every kStep until it is true or `limit` has passed; false when it never was.
+  // Looks at `done` every kStep until it is true or `limit` has passed; false when it never was. The wait
+  // is shown as `wait`.
   template <typename Done>
-  bool waitFor(std::chrono::milliseconds limit, Done done);
+  bool waitFor(LinkWait wait, std::chrono::milliseconds limit, Done done);
 
   std::unique_ptr<SocketDevice> device_;
 };

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolTip>
 
@@ -27,6 +28,7 @@
 #include "mainwindow/keywords.h"
 #include "mainwindow/macrocommands.h"
 #include "mainwindow/modulechoice.h"
+#include "mainwindow/operationguard.h"
 #include "mainwindow/portcheck.h"
 #include "mainwindow/progressform.h"
 #include "mainwindow/qtstrings.h"
@@ -51,6 +53,21 @@ QString resOr(int id, const char* design) {
   return text.isEmpty() ? QString::fromUtf8(design) : text;
 }
 
+// The captions that also name the device operations they start.
+struct Caption {
+  int id;
+  const char* design;
+};
+constexpr Caption kRewriteMenu{2221, "Re&Write"};
+constexpr Caption kRunMenu{2227, "&Run"};
+constexpr Caption kAutoMenu{2228, "&Auto Execute"};
+constexpr Caption kPortCheckItem{2261, "Port Check"};
+
+// A caption as the name of the operation it starts: "Re&Write" is "ReWrite".
+QString operationName(Caption caption) {
+  return resOr(caption.id, caption.design).remove(QLatin1Char('&'));
+}
+
 QAction* newAction(QObject* parent, const char* design, int id) {
   auto* action = new QAction(QString::fromUtf8(design), parent);
   setResCaption(action, id);
@@ -66,12 +83,12 @@ Form1::Form1(Options options) : options_(std::move(options)) {
     ownPrompter_ = std::make_unique<QtPrompter>();
     prompter_ = ownPrompter_.get();
   }
-  linkEnv_ = std::make_unique<WindowLinkEnv>(this, *prompter_);
 
   createPanes();
   createActions();
   createMenus();
   createToolBar();
+  createOperationGuard();
   setWindowTitle(resOr(kResCaption, "Macro-Editor") + resOr(kResNewName, "New.tvr"));
   const std::filesystem::path icon = platform::assetDir() / "kelmore.png";
   if (std::error_code ec; std::filesystem::is_regular_file(icon, ec))
@@ -154,7 +171,7 @@ void Form1::createActions() {
                     },
                     [this](const QString& line) { addlog(line); }});
 
-  MenuPortCheck = newAction(this, "Port Check", 2261);
+  MenuPortCheck = newAction(this, kPortCheckItem.design, kPortCheckItem.id);
   connect(MenuPortCheck, &QAction::triggered, this, &Form1::MenuPortCheck_Click);
 
   menuVersion = newAction(this, "&About", 2245);
@@ -186,14 +203,14 @@ void Form1::createMenus() {
   menuCompile = menuBar()->addMenu(QStringLiteral("&Compile"));
   setResCaption(menuCompile, 2219);
   menuCompile->addAction(menuCompilego);
-  const auto submenu = [this](const char* design, int id, const std::array<QAction*, 5>& actions) {
-    QMenu* menu = menuCompile->addMenu(QString::fromUtf8(design));
-    setResCaption(menu, id);
+  const auto submenu = [this](Caption caption, const std::array<QAction*, 5>& actions) {
+    QMenu* menu = menuCompile->addMenu(QString::fromUtf8(caption.design));
+    setResCaption(menu, caption.id);
     for (QAction* action : actions) menu->addAction(action);
   };
-  submenu("Re&Write", 2221, menuRewrite);
-  submenu("&Run", 2227, menuStart);
-  submenu("&Auto Execute", 2228, menuAuto);
+  submenu(kRewriteMenu, menuRewrite);
+  submenu(kRunMenu, menuStart);
+  submenu(kAutoMenu, menuAuto);
 
   MenuComm = menuBar()->addMenu(QStringLiteral("&Port"));
   setResCaption(MenuComm, 2230);
@@ -222,6 +239,35 @@ void Form1::createToolBar() {
   tbX->addWidget(views_->addText);
   tbX->addWidget(views_->raddText);
   tbX->addWidget(keywordText);
+}
+
+// What must wait for a device operation: everything that reaches the device or changes what it would
+// reach, the compile (it rewrites the code pane) and the commands that replace the source. Editing,
+// scrolling, Save, the export and the menus that change nothing stay.
+void Form1::createOperationGuard() {
+  operations_ = new OperationGuard(this, source);
+  linkEnv_ = std::make_unique<WindowLinkEnv>(this, *prompter_, *operations_);
+  progress_ = new OperationProgress(this);
+  statusBar()->addWidget(progress_, 1);
+
+  for (QAction* action : {menuCompilego, tbCompile, tbRewrite, tbStart, tbAutoExec, MenuPortCheck})
+    operations_->guard(action);
+  for (const auto* family : {&menuRewrite, &menuStart, &menuAuto})
+    for (QAction* action : *family) operations_->guard(action);
+  for (QAction* action : choice_->menuComm) operations_->guard(action);
+  for (QAction* action : {choice_->menuLan, choice_->MenuSearchPort, choice_->MenuCommSetting})
+    operations_->guard(action);
+  for (QWidget* box : std::initializer_list<QWidget*>{choice_->cmbSeries, choice_->targetList,
+                                                      choice_->commList, choice_->modAddList})
+    operations_->guard(box);
+  for (QAction* action :
+       {fileMenu->menuWhite, fileMenu->menuTemplate1, fileMenu->menuTemplate2, fileMenu->menuOpen,
+        fileMenu->menuClose, toolBar_->button("new"), toolBar_->button("open")})
+    operations_->guard(action);
+  // The image tool hides this window and reaches the same device.
+  for (QAction* action : {ImageTool, tbImage}) operations_->guard(action);
+  operations_->refuseFileDrops(this);
+  operations_->refuseFileDrops(source->viewport());
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -274,7 +320,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  if (deviceBusy_) {
+  if (operations_->running()) {
     // The command in progress ends first; the window closes after it.
     closePending_ = true;
     event->ignore();
@@ -368,6 +414,8 @@ MacroCompiler& Form1::compiler() {
 // Compile, download, start and auto-exec
 
 void Form1::menuCompilego_Click() {
+  // A compile would change the code pane and the model box under the command that runs.
+  if (operations_->running()) return;
   source->dq_check();
   source->iro_check();
   checkSeries();
@@ -452,22 +500,25 @@ bool Form1::isMacroFitInMem(std::int32_t lastIndex) {
   return false;
 }
 
-void Form1::runDeviceCommand(const std::function<void()>& command) {
-  deviceBusy_ = true;
-  setDeviceCommandsEnabled(false);
-  command();
-  setDeviceCommandsEnabled(true);
-  deviceBusy_ = false;
+bool Form1::deviceBusy() const {
+  return operations_->running();
+}
+
+bool Form1::deviceFree() {
+  // Another device command is under way and the user came back in through the link's waits.
+  return !PX().isOpen() && !operations_->running();
+}
+
+void Form1::runDeviceCommand(const QString& what, const std::function<void()>& command) {
+  {
+    const OperationGuard::Scope operation(*operations_, what, *progress_);
+    if (!operation) return;
+    command();
+  }
   if (closePending_) {
     closePending_ = false;
     close();
   }
-}
-
-void Form1::setDeviceCommandsEnabled(bool enabled) {
-  for (int k = 0; k < 5; ++k)
-    for (QAction* action : {menuRewrite[k], menuStart[k], menuAuto[k]}) action->setEnabled(enabled);
-  for (QAction* action : {tbRewrite, tbStart, tbAutoExec, MenuPortCheck}) action->setEnabled(enabled);
 }
 
 void Form1::Rewrite() {
@@ -478,14 +529,13 @@ void Form1::Rewrite() {
   }
   const auto lastIndex = static_cast<std::int32_t>((codeText.size() - 1) / kCellChars);
   if (!isMacroFitInMem(lastIndex)) return;
-  // Another device command is under way and the user came back in through the link's waits.
-  if (PX().isOpen()) return;
+  if (!deviceFree()) return;
 
   tbRewrite->setChecked(true);
   compiler().codeout.codeText = codeText;
   const std::vector<std::uint8_t> bytes = codeTextToBytes(codeText);
   const int k = choice_->targetList->currentIndex();
-  runDeviceCommand([&] {
+  runDeviceCommand(operationName(kRewriteMenu), [&] {
     if (choice_->commCheck()) {
       const CommandResult result =
           rewriteSequence(deviceAdapter(), k, choice_->cmbSeries->currentText().toStdString(), bytes);
@@ -497,14 +547,14 @@ void Form1::Rewrite() {
 }
 
 void Form1::Start() {
-  if (PX().isOpen()) return;
+  if (!deviceFree()) return;
   const int k = choice_->targetList->currentIndex();
   if (k < 0) {
     showError(fromStd(kNoTarget));  // a target text that names no area: nothing is sent
     return;
   }
   tbStart->setChecked(true);
-  runDeviceCommand([&] {
+  runDeviceCommand(operationName(kRunMenu), [&] {
     if (choice_->commCheck()) {
       const CommandResult result = startSequence(deviceAdapter(), k);
       if (!result.ok) showError(QString::fromStdString(result.error));
@@ -515,14 +565,14 @@ void Form1::Start() {
 }
 
 void Form1::AutoExec() {
-  if (PX().isOpen()) return;
+  if (!deviceFree()) return;
   const int k = choice_->targetList->currentIndex();
   if (k < 0) {
     showError(fromStd(kNoTarget));  // a target text that names no area: nothing is sent
     return;
   }
   tbAutoExec->setChecked(true);
-  runDeviceCommand([&] {
+  runDeviceCommand(operationName(kAutoMenu), [&] {
     if (choice_->commCheck()) {
       const CommandResult result = autoExecSequence(deviceAdapter(), k);
       if (!result.ok) showError(QString::fromStdString(result.error));
@@ -544,8 +594,8 @@ void Form1::menuExport_Click() {
 // Port check
 
 void Form1::MenuPortCheck_Click() {
-  if (PX().isOpen()) return;
-  runDeviceCommand([this] {
+  if (!deviceFree()) return;
+  runDeviceCommand(operationName(kPortCheckItem), [this] {
     if (choice_->commCheck()) {
       const QString text = QString::fromStdString(portCheckText(
           comboText(choice_->commList).toStdString(), choice_->commList->toolTip().toStdString(),

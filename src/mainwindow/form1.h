@@ -4,9 +4,10 @@
 //
 // Form1 owns the compile views that serve as the compiler's host (views), the module choice with its boxes,
 // the Port menu's port items and the module check (choice), and the one device object (PX, created on
-// first use). Every device command runs on the window's thread; while one runs, the device commands are
-// disabled and closing the window waits for it to end. Message boxes and file dialogs go through the
-// Prompter given at construction.
+// first use). Every device command runs on the window's thread as one operation of the window's
+// OperationGuard: while it runs, what must wait for it is disabled, its progress shows in the status bar,
+// the window takes input, and closing the window waits for it to end. Message boxes and file dialogs go
+// through the Prompter given at construction.
 #pragma once
 
 #include <QMainWindow>
@@ -41,6 +42,8 @@ class CompilerViews;
 class ExportCommand;
 class HelpWindow;
 class ModuleChoice;
+class OperationGuard;
+class OperationProgress;
 class progressform;
 class Px5000Device;
 class ToolBar;
@@ -77,6 +80,9 @@ class Form1 : public QMainWindow {
   // The toolbar with the View and help entries, and the help viewer (made on first use).
   ToolBar& toolBar() { return *toolBar_; }
   HelpWindow& help();
+  // One device operation at a time, for every window that reaches the device.
+  OperationGuard& operations() { return *operations_; }
+  OperationProgress& progress() { return *progress_; }
 
   // --- controls ---
   editor::SourceEditor* source = nullptr;
@@ -132,7 +138,7 @@ class Form1 : public QMainWindow {
   bool isMacroFitInMem(std::int32_t lastIndex);
 
   // True while a device command runs.
-  bool deviceBusy() const { return deviceBusy_; }
+  bool deviceBusy() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -142,14 +148,17 @@ class Form1 : public QMainWindow {
   void createMenus();
   void createToolBar();
   void createPanes();
+  // The operation guard, the link's environment and the progress display, and what waits for an operation.
+  void createOperationGuard();
   editor::SourceEditor* createSourcePane();
   void Form_Unload();
 
   void selectTarget(int k);
   void showError(const QString& text);
-  // Runs one device command with the device commands disabled; a close asked meanwhile happens after it.
-  void runDeviceCommand(const std::function<void()>& command);
-  void setDeviceCommandsEnabled(bool enabled);
+  // Runs one device command, named `what`, as an operation; a close asked meanwhile happens after it.
+  void runDeviceCommand(const QString& what, const std::function<void()>& command);
+  // True when a device command may start now.
+  bool deviceFree();
   MacroCompiler& compiler();
   Px5000Device& deviceAdapter();
 
@@ -158,6 +167,8 @@ class Form1 : public QMainWindow {
   Options options_;
   std::unique_ptr<Prompter> ownPrompter_;
   Prompter* prompter_ = nullptr;
+  OperationGuard* operations_ = nullptr;  // a child of the window
+  OperationProgress* progress_ = nullptr;
   std::unique_ptr<link::LinkEnv> linkEnv_;
   std::unique_ptr<link::PX5000> PX_;
   std::unique_ptr<Px5000Device> adapter_;
@@ -172,7 +183,6 @@ class Form1 : public QMainWindow {
   QString helpFile_;
   QString programFolder_;
   std::array<std::string, 8> memWords_;
-  bool deviceBusy_ = false;
   bool closePending_ = false;
 };
 

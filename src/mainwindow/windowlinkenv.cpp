@@ -3,17 +3,13 @@
 #include "mainwindow/windowlinkenv.h"
 
 #include <QCoreApplication>
-#include <QThread>
+#include <QTimer>
 #include <chrono>
 
+#include "mainwindow/operationguard.h"
 #include "mainwindow/qtstrings.h"
 
 namespace kelmore::mainwindow {
-namespace {
-
-constexpr std::chrono::milliseconds kSleepSlice{50};
-
-}  // namespace
 
 void WindowLinkEnv::messageBox(std::string_view text, std::string_view title, link::BoxIcon icon) {
   const QMessageBox::Icon qicon = icon == link::BoxIcon::Critical      ? QMessageBox::Critical
@@ -24,16 +20,27 @@ void WindowLinkEnv::messageBox(std::string_view text, std::string_view title, li
 
 void WindowLinkEnv::sleepMs(int ms) {
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  // The loop sleeps in the event dispatcher: an event wakes it at once, the timer at the end.
+  QTimer wake;
+  wake.setTimerType(Qt::PreciseTimer);
+  wake.setSingleShot(true);
   for (auto left = end - Clock::now(); left > Clock::duration::zero(); left = end - Clock::now()) {
-    QThread::usleep(static_cast<unsigned long>(
-        std::chrono::duration_cast<std::chrono::microseconds>(std::min<Clock::duration>(left, kSleepSlice))
-            .count()));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    wake.start(static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   }
+  QCoreApplication::processEvents();
 }
 
 void WindowLinkEnv::doEvents() {
   QCoreApplication::processEvents();
+}
+
+void WindowLinkEnv::waitBegins(link::LinkWait wait, Clock::time_point deadline) {
+  operations_.waitBegins(wait, deadline);
+}
+
+void WindowLinkEnv::waitEnds() {
+  operations_.waitEnds();
 }
 
 }  // namespace kelmore::mainwindow

@@ -1,9 +1,12 @@
 // End to end: the real main window and device object against the simulated module on a pseudo-terminal
-// mapped to COM1. Compile, ReWrite to RAM and flash, Run, Auto Execute, Port Check and the failure paths.
+// mapped to COM1. Compile, ReWrite to RAM and flash, Run, Auto Execute, Port Check, the failure paths, and
+// what the window does while an operation waits.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -15,11 +18,13 @@
 #include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"
+#include "mainwindow/operationguard.h"
 #include "mainwindow/progressform.h"
 #include "platform/paths.h"
 #include "qtprint.h"
 #include "scriptedprompter.h"
 #include "sim/simmodule.h"
+#include "typing.h"
 
 namespace kelmore::mainwindow {
 namespace {
@@ -179,6 +184,98 @@ TEST_F(EndToEnd, a_silent_module_gives_the_response_error_and_a_red_box_until_th
   EXPECT_EQ(form->choice().modAddList->toolTip(), "");
   EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
   EXPECT_FALSE(sim->memory().lastStarted.has_value());
+}
+
+// What must wait for a device operation, and what stays usable meanwhile.
+struct Guarded {
+  const char* name;
+  std::function<bool(Form1&)> enabled;
+  bool duringOperation;
+};
+
+const std::vector<Guarded>& guardedControls() {
+  static const std::vector<Guarded> controls = {
+      {"run_menu", [](Form1& f) { return f.menuStart[0]->isEnabled(); }, false},
+      {"rewrite_button", [](Form1& f) { return f.tbRewrite->isEnabled(); }, false},
+      {"port_check", [](Form1& f) { return f.MenuPortCheck->isEnabled(); }, false},
+      {"compile", [](Form1& f) { return f.menuCompilego->isEnabled() || f.tbCompile->isEnabled(); }, false},
+      {"port_box", [](Form1& f) { return f.choice().commList->isEnabled(); }, false},
+      {"model_box", [](Form1& f) { return f.choice().cmbSeries->isEnabled(); }, false},
+      {"target_box", [](Form1& f) { return f.choice().targetList->isEnabled(); }, false},
+      {"port_items",
+       [](Form1& f) { return f.choice().menuComm[3]->isEnabled() || f.choice().menuLan->isEnabled(); },
+       false},
+      {"port_search", [](Form1& f) { return f.choice().MenuSearchPort->isEnabled(); }, false},
+      {"open", [](Form1& f) { return f.fileMenu->menuOpen->isEnabled(); }, false},
+      {"new", [](Form1& f) { return f.fileMenu->menuWhite->isEnabled(); }, false},
+      {"close", [](Form1& f) { return f.fileMenu->menuClose->isEnabled(); }, false},
+      {"editor", [](Form1& f) { return f.source->isEnabled() && !f.source->isReadOnly(); }, true},
+      {"save", [](Form1& f) { return f.fileMenu->menuSave->isEnabled(); }, true},
+      {"about", [](Form1& f) { return f.menuVersion->isEnabled(); }, true},
+  };
+  return controls;
+}
+
+TEST_F(EndToEnd, a_silent_module_check_shows_its_progress_takes_typing_and_refuses_a_second_command) {
+  startWith({});
+  sim->setSilent(true);
+  form->source->setPlainText("");
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  form->choice().commList->setFocus();  // the port box, disabled for the operation, gives the focus back
+  QString typed;
+  std::vector<QString> shown;
+  std::vector<int> bars;
+  std::vector<std::string> stillEnabled, disabled;
+  int ticks = 0;
+  bool lagging = false;
+  QTimer typist;
+  QObject::connect(&typist, &QTimer::timeout, [&] {
+    ++ticks;
+    // Every letter typed before the last tick has landed by now.
+    if (!form->source->toPlainText().startsWith(typed.left(typed.size() - 1))) lagging = true;
+    const QChar letter = QChar('a' + ticks % 26);
+    test::typeLetter(form->source, letter);
+    typed += letter;
+    shown.push_back(form->progress().text());
+    bars.push_back(form->progress().barValue());
+    if (ticks == 3) {
+      for (const Guarded& control : guardedControls())
+        if (control.enabled(*form) != control.duringOperation)
+          (control.duringOperation ? disabled : stillEnabled).push_back(control.name);
+      form->menuStart[0]->trigger();
+      form->Start();
+      form->MenuPortCheck_Click();
+    }
+  });
+  typist.start(200);
+  form->Start();
+  typist.stop();
+  QCoreApplication::processEvents();
+
+  EXPECT_GE(ticks, 10);
+  EXPECT_FALSE(lagging) << "typed " << typed.toStdString() << ", editor "
+                        << form->source->toPlainText().toStdString();
+  EXPECT_EQ(form->source->toPlainText(), typed);
+  EXPECT_TRUE(stillEnabled.empty()) << testing::PrintToString(stillEnabled);
+  EXPECT_TRUE(disabled.empty()) << testing::PrintToString(disabled);
+  // The second commands were turned away: one check, one box.
+  ASSERT_EQ(prompter.boxes.size(), 1u) << prompter.texts().join("|").toStdString();
+  EXPECT_TRUE(prompter.boxes[0].text.startsWith("Responce Error!"));
+  EXPECT_EQ(sim->received().size(), 2u);
+  // The display names the command and the wait, and counts the time-out down.
+  ASSERT_GE(shown.size(), 4u);
+  EXPECT_EQ(shown[1].left(shown[1].indexOf('(')), "Run: Waiting for the module's answer ");
+  bool countedDown = false;
+  for (std::size_t i = 1; i < shown.size(); ++i)
+    if (shown[i - 1].left(shown[i - 1].indexOf('(')) == shown[i].left(shown[i].indexOf('(')) &&
+        shown[i] < shown[i - 1] && bars[i] > bars[i - 1])
+      countedDown = true;
+  EXPECT_TRUE(countedDown) << qPrintable(QStringList(shown.begin(), shown.end()).join("|"));
+  // Afterwards everything is back and nothing is shown.
+  for (const Guarded& control : guardedControls()) EXPECT_TRUE(control.enabled(*form)) << control.name;
+  EXPECT_FALSE(form->progress().isVisible());
+  EXPECT_FALSE(form->deviceBusy());
 }
 
 TEST_F(EndToEnd, a_transfer_that_fails_is_reported_and_never_completed) {

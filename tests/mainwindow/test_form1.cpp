@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -32,6 +33,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <utility>
 
 #include "common/codetext.h"
 #include "common/numbers.h"
@@ -417,6 +419,49 @@ TEST_F(Form1Test, device_commands_are_disabled_while_one_runs_and_close_waits_fo
   EXPECT_FALSE(form->isVisible());  // closed once the command ended
   EXPECT_TRUE(form->menuAuto[1]->isEnabled());
   EXPECT_FALSE(form->deviceBusy());
+}
+
+TEST_F(Form1Test, a_dropped_file_and_a_compile_wait_for_the_operation_to_end) {
+  writeFile(portsMap(), "COM1=/nonexistent/tty-kelmore\n");
+  const fs::path dropped = platform::dataDir() / "dropped.tvr";
+  writeFile(dropped, "Sub Dropped()\r\nEnd Sub\r\n");
+  auto form = start();
+  form->choice().menuComm_Click(1);
+  const QString before = form->source->toPlainText();
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped.string()))});
+  // A drop goes to the widget that took the drag as it entered.
+  const auto enter = [&] {
+    QDragEnterEvent event(QPoint(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &event);
+    return event.isAccepted();
+  };
+  const auto drop = [&] {
+    QDropEvent event(QPointF(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &event);
+  };
+  ASSERT_TRUE(enter());  // a drag that began before the operation
+  bool enteredDuringOperation = true;
+  QString duringOperation;
+  bool acted = false;
+  prompter.onBox = [&](const test::Box&) {
+    if (std::exchange(acted, true)) return;  // the check's box only
+    enteredDuringOperation = enter();
+    drop();
+    form->menuCompilego_Click();
+    duringOperation = form->source->toPlainText();
+  };
+  form->Start();
+  ASSERT_EQ(prompter.boxes.size(), 1u) << prompter.texts().join("|").toStdString();
+  EXPECT_FALSE(enteredDuringOperation);
+  EXPECT_EQ(duringOperation, before);
+  EXPECT_TRUE(form->logWindow()->logText().isEmpty()) << form->logWindow()->logText().toStdString();
+  prompter.onBox = nullptr;
+  ASSERT_TRUE(enter());
+  drop();
+  EXPECT_EQ(form->source->toPlainText(), "Sub Dropped()\nEnd Sub\n")
+      << prompter.texts().join("|").toStdString();
+  fs::remove(dropped);
 }
 
 TEST_F(Form1Test, commands_return_at_once_while_the_link_is_open) {
