@@ -251,6 +251,17 @@ TEST_F(ToolWindow, other_area_on_a_bitmap_takes_it_without_the_dialog) {
   EXPECT_EQ(window->ram.text->text(), "1024");
 }
 
+// A click toggles posi and nega; the greyed state once came between them, a third click away from posi.
+TEST_F(ToolWindow, a_click_on_the_check_box_toggles_posi_and_nega) {
+  drop(window.get(), bitmaps(1));
+  const std::int16_t after[] = {0, 1, 0};
+  for (std::int16_t value : after) {
+    frame(0).Check1->click();
+    EXPECT_EQ(window->list().at(0).imgCheck, value);
+    EXPECT_EQ(frame(0).Check1->checkState(), value == 1 ? Qt::Checked : Qt::Unchecked);
+  }
+}
+
 TEST_F(ToolWindow, duplicate_labels_are_marked) {
   drop(window.get(), bitmaps(3));
   frame(2).txtLabel->setText("Image0000");
