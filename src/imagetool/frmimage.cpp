@@ -556,9 +556,12 @@ void FrmImage::txtLabel_Change(int i) {
 }
 
 void FrmImage::Check1_Click(int i) {
+  QCheckBox* box = frames[static_cast<std::size_t>(i)].Check1;
+  // The greyed state is the redraw's alone: a click toggles posi and nega.
+  if (box->checkState() == Qt::PartiallyChecked) box->setCheckState(Qt::Checked);
   const int n = list_.imgTop + i;
   if (n > list_.count()) return;
-  list_.setCheck(n, checkValue(frames[static_cast<std::size_t>(i)].Check1->checkState()));
+  list_.setCheck(n, checkValue(box->checkState()));
 }
 
 void FrmImage::VScroll1_Change(int value) {

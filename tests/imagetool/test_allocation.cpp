@@ -179,6 +179,33 @@ TEST(UsageBars, show_percent_and_hide_over_capacity) {
   EXPECT_FALSE(ramBar(a, capacitiesOf(modelInfo("PX-D"))).present);
 }
 
+// An empty list uses nothing: "0" beside every bar, "" where the model has no such memory.
+struct EmptyTextsCase {
+  const char* model;
+  const char* ram;
+  std::array<const char*, 8> pages;
+};
+const EmptyTextsCase kEmptyTexts[] = {
+    {"PX-5200", "0", {"0", "0", "0", "0", "0", "", "", ""}},
+    {"PX-D", "", {"0", "0", "0", "0", "0", "0", "0", "0"}},
+    {"PX-B", "0", {"0", "0", "0", "0", "0", "0", "0", "0"}},
+};
+
+TEST(UsageBars, empty_list_texts) {
+  for (const auto& c : kEmptyTexts) {
+    ImageList list;
+    const Capacities caps = capacitiesOf(modelInfo(c.model));
+    const Allocation a = allocateMemory(list, caps);
+    EXPECT_EQ(a.result, "OK") << c.model;
+    EXPECT_EQ(ramBar(a, caps).text, c.ram) << c.model;
+    for (int p = 0; p < 8; ++p) {
+      const UsageBar bar = flashBar(a, caps, p);
+      EXPECT_EQ(bar.text, c.pages[static_cast<std::size_t>(p)]) << c.model << " page " << p;
+      if (bar.present) EXPECT_TRUE(bar.shown && bar.percent == 0) << c.model << " page " << p;
+    }
+  }
+}
+
 struct PreviewCase {
   const char* name;
   int x;

@@ -65,6 +65,12 @@ TEST_F(ParamDialog, ram_greys_the_address_which_is_stored_all_the_same) {
   EXPECT_EQ(list.at(0).imgAddress, 100);
 }
 
+TEST_F(ParamDialog, focus_starts_in_the_first_enabled_box) {
+  run([this] { EXPECT_EQ(dialog.focusWidget(), dialog.txtAdrs); });
+  list.setMemory(0, "RAM");
+  run([this] { EXPECT_EQ(dialog.focusWidget(), dialog.txtX); });
+}
+
 TEST_F(ParamDialog, cancel_and_close_box_leave_the_entry) {
   dialog.Flag = "1";
   EXPECT_EQ(run([this] {

@@ -118,6 +118,30 @@ TEST_F(ToolWindow, nine_images_by_drop_on_the_window) {
   EXPECT_EQ(frame(0).txtAdrs->text(), "1024");
 }
 
+struct ScrollCase {
+  const char* name;
+  int images;
+  int maximum;
+};
+const ScrollCase kScrolls[] = {
+    {"empty", 0, 0},
+    {"seven_fit_the_frames", 7, 0},
+    {"eight_scroll_by_one", 8, 1},
+    {"nine_scroll_by_two", 9, 2},
+};
+
+TEST_F(ToolWindow, scroll_range_follows_the_count) {
+  for (const ScrollCase& c : kScrolls) {
+    std::vector<ImageRecord> records(static_cast<std::size_t>(c.images), testkit::record("L", "VRAM", 8, 8));
+    window->list().assign(records);
+    window->updateViewer();
+    EXPECT_EQ(window->VScroll1->minimum(), 0) << c.name;
+    EXPECT_EQ(window->VScroll1->maximum(), c.maximum) << c.name;
+    EXPECT_EQ(window->VScroll1->pageStep(), 8) << c.name;
+    EXPECT_EQ(window->Text1->text(), QString::number(c.images)) << c.name;
+  }
+}
+
 TEST_F(ToolWindow, scrolling_moves_the_frames_and_keeps_unchanged_pictures) {
   drop(window.get(), bitmaps(9));
   window->VScroll1->setValue(0);
@@ -171,6 +195,53 @@ TEST_F(ToolWindow, vram_on_the_append_slot_appends_after_set) {
   EXPECT_EQ(window->list().at(0).imgMemory, "FROM");
 }
 
+TEST_F(ToolWindow, vram_on_a_bitmap_hides_its_file_picture_and_page) {
+  drop(window.get(), bitmaps(1));
+  frame(0).CmbPage->setCurrentIndex(frame(0).CmbPage->findText("VRAM"));
+  answerDialog([](FrmEnterParam& dialog) { dialog.cmdOK->click(); });
+  window->CmbPage_Click(0);
+  EXPECT_EQ(window->list().at(0).imgMemory, "VRAM");
+  EXPECT_EQ(window->list().at(0).imgFileName, "b0.bmp") << "the entry keeps its file";
+  EXPECT_EQ(frame(0).FileName->text(), "");
+  EXPECT_EQ(frame(0).Path->text(), "");
+  EXPECT_EQ(frame(0).txtPage->text(), "");
+  EXPECT_FALSE(frame(0).Image->isVisibleTo(frame(0).Frame));
+  EXPECT_EQ(frame(0).Check1->checkState(), Qt::PartiallyChecked);
+}
+
+// Without a bitmap behind it, any area opens the dialog; its Cancel keeps the new area unless it was VRAM.
+TEST_F(ToolWindow, cancel_keeps_a_new_area_other_than_vram) {
+  window->list().assign({testkit::record("V", "VRAM", 16, 8, 300)});
+  window->updateViewer();
+  frame(0).CmbPage->setCurrentIndex(frame(0).CmbPage->findText("RAM"));
+  answerDialog([](FrmEnterParam& dialog) {
+    EXPECT_EQ(dialog.Flag, "0");
+    EXPECT_EQ(dialog.Combo1->currentText(), "RAM");
+    dialog.txtX->setText("99");
+    dialog.cmdCancel->click();
+  });
+  window->CmbPage_Click(0);
+  EXPECT_EQ(window->list().at(0).imgMemory, "RAM");
+  EXPECT_EQ(window->list().at(0).imgX, 16);
+
+  // A click on the size of a VRAM entry opens the dialog; Cancel leaves address and size.
+  window->list().setMemory(0, "VRAM");
+  window->list().setAddress(0, 300);  // RAM took the address of its place
+  window->updateViewer();
+  answerDialog([](FrmEnterParam& dialog) {
+    EXPECT_EQ(dialog.txtAdrs->text(), "300");
+    dialog.txtAdrs->setText("5");
+    dialog.cmdCancel->click();
+  });
+  window->Resolution_Click(0);
+  EXPECT_EQ(window->list().at(0).imgAddress, 300);
+  EXPECT_EQ(frame(0).txtAdrs->text(), "300");
+  // Not for an entry in another area.
+  window->list().setMemory(0, "RAM");
+  window->Resolution_Click(0);
+  EXPECT_EQ(window->findChild<FrmEnterParam*>()->isVisible(), false);
+}
+
 TEST_F(ToolWindow, other_area_on_a_bitmap_takes_it_without_the_dialog) {
   drop(window.get(), bitmaps(1));
   frame(0).CmbPage->setCurrentIndex(frame(0).CmbPage->findText("RAM"));
@@ -178,6 +249,17 @@ TEST_F(ToolWindow, other_area_on_a_bitmap_takes_it_without_the_dialog) {
   EXPECT_EQ(window->list().at(0).imgMemory, "RAM");
   EXPECT_EQ(window->findChild<FrmEnterParam*>(), nullptr);
   EXPECT_EQ(window->ram.text->text(), "1024");
+}
+
+// A click toggles posi and nega; the greyed state once came between them, a third click away from posi.
+TEST_F(ToolWindow, a_click_on_the_check_box_toggles_posi_and_nega) {
+  drop(window.get(), bitmaps(1));
+  const std::int16_t after[] = {0, 1, 0};
+  for (std::int16_t value : after) {
+    frame(0).Check1->click();
+    EXPECT_EQ(window->list().at(0).imgCheck, value);
+    EXPECT_EQ(frame(0).Check1->checkState(), value == 1 ? Qt::Checked : Qt::Unchecked);
+  }
 }
 
 TEST_F(ToolWindow, duplicate_labels_are_marked) {
