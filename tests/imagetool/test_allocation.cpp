@@ -201,7 +201,9 @@ TEST(UsageBars, empty_list_texts) {
     for (int p = 0; p < 8; ++p) {
       const UsageBar bar = flashBar(a, caps, p);
       EXPECT_EQ(bar.text, c.pages[static_cast<std::size_t>(p)]) << c.model << " page " << p;
-      if (bar.present) EXPECT_TRUE(bar.shown && bar.percent == 0) << c.model << " page " << p;
+      if (bar.present) {
+        EXPECT_TRUE(bar.shown && bar.percent == 0) << c.model << " page " << p;
+      }
     }
   }
 }
