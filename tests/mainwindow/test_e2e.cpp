@@ -3,6 +3,7 @@
 // what the window does while an operation waits.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QPlainTextEdit>
@@ -20,6 +21,7 @@
 #include "mainwindow/modulechoice.h"
 #include "mainwindow/operationguard.h"
 #include "mainwindow/progressform.h"
+#include "mainwindow/toolbar.h"
 #include "platform/paths.h"
 #include "qtprint.h"
 #include "scriptedprompter.h"
@@ -209,6 +211,33 @@ const std::vector<Guarded>& guardedControls() {
       {"open", [](Form1& f) { return f.fileMenu->menuOpen->isEnabled(); }, false},
       {"new", [](Form1& f) { return f.fileMenu->menuWhite->isEnabled(); }, false},
       {"close", [](Form1& f) { return f.fileMenu->menuClose->isEnabled(); }, false},
+      {"templates",
+       [](Form1& f) {
+         return f.fileMenu->menuTemplate1->isEnabled() || f.fileMenu->menuTemplate2->isEnabled();
+       },
+       false},
+      {"new_and_open_buttons",
+       [](Form1& f) {
+         return f.toolBar().button("new")->isEnabled() || f.toolBar().button("open")->isEnabled();
+       },
+       false},
+      {"start_and_auto_buttons", [](Form1& f) { return f.tbStart->isEnabled() || f.tbAutoExec->isEnabled(); },
+       false},
+      {"rewrite_and_auto_menus",
+       [](Form1& f) { return f.menuRewrite[2]->isEnabled() || f.menuAuto[0]->isEnabled(); }, false},
+      {"address_box", [](Form1& f) { return f.choice().modAddList->isEnabled(); }, false},
+      {"port_settings", [](Form1& f) { return f.choice().MenuCommSetting->isEnabled(); }, false},
+      {"save_as_and_export",
+       [](Form1& f) { return f.fileMenu->menuAdd->isEnabled() && f.menuExport->isEnabled(); }, true},
+      {"search_check_and_help",
+       [](Form1& f) {
+         return f.toolBar().button("search")->isEnabled() && f.toolBar().button("check")->isEnabled() &&
+                f.toolBar().menuMan->isEnabled() && f.toolBar().menuKeyword->isEnabled();
+       },
+       true},
+      {"view",
+       [](Form1& f) { return f.toolBar().button("view")->isEnabled() && f.toolBar().menuViewD->isEnabled(); },
+       true},
       {"editor", [](Form1& f) { return f.source->isEnabled() && !f.source->isReadOnly(); }, true},
       {"save", [](Form1& f) { return f.fileMenu->menuSave->isEnabled(); }, true},
       {"about", [](Form1& f) { return f.menuVersion->isEnabled(); }, true},

@@ -664,6 +664,64 @@ TEST_F(Form1Commands, menus_stand_in_their_order_with_their_captions) {
   EXPECT_FALSE(form->toolBar().menuViewD->isChecked());
 }
 
+// Each menu's entries as "caption", "caption [shortcut]" or "caption *" (checked after start-up without a
+// Config.dat: COM1 and FROM Macro1); "-" a separator.
+struct MenuCase {
+  const char* name;
+  const char* title;
+  QStringList entries;
+};
+
+const MenuCase kMenus[] = {
+    {"file", "&File", {"&New", "&Open", "&Save", "Save &As", "Exp&ort", "-", "&Close"}},
+    {"file_new", "&New", {"&New", "Template &1", "Template &2"}},
+    {"edit",
+     "&Edit",
+     {"&Undo [Ctrl+Z]", "&Redo [Ctrl+Y]", "-", "Cu&t [Ctrl+X]", "&Copy [Ctrl+C]", "&Paste [Ctrl+V]",
+      "Select &All [Ctrl+A]"}},
+    {"view", "&View", {"&Normal screen *", "&Detailed Screen"}},
+    {"tool", "Tool", {"BMP Image List"}},
+    {"compile", "&Compile", {"&Compile [F5]", "Re&Write", "&Run", "&Auto Execute"}},
+    {"rewrite",
+     "Re&Write",
+     {"RAM MACRO (&A)", "FROM MACRO1 (&1) *", "FROM MACRO2 (&2)", "FROM MACRO3 (&3)", "FROM MACRO4 (&4)"}},
+    {"auto",
+     "&Auto Execute",
+     {"&None", "FROM MACRO1 (&1) *", "FROM MACRO2 (&2)", "FROM MACRO3 (&3)", "FROM MACRO4 (&4)"}},
+    {"port", "&Port", {"COMM &1 *",      "COMM &2",  "COMM &3",   "COMM &4", "COMM &5",  "COMM &6",
+                       "COMM &7",        "COMM &8",  "COMM &9",   "COMM 10", "COMM 11",  "COMM 12",
+                       "COMM 13",        "COMM 14",  "COMM 15",   "COMM 16", "TCP(LAN)", "-",
+                       "ComPort Search", "Advanced", "Port Check"}},
+    {"help",
+     "&Help",
+     {"&Manual", "&Topics", "&Keyword [F1]", "&Pop-up Help *", "-", "&File Association", "&About"}},
+};
+
+class MenuEntries : public Form1Commands, public testing::WithParamInterface<MenuCase> {};
+
+TEST_P(MenuEntries, stand_with_their_captions_shortcuts_and_marks) {
+  auto form = start();
+  // Two menus may share a title (File's New and its New entry): one of them holds the entries.
+  QStringList shown;
+  bool found = false;
+  for (QMenu* menu : form->menuBar()->findChildren<QMenu*>()) {
+    if (menu->title() != QString::fromUtf8(GetParam().title)) continue;
+    QStringList entries;
+    for (QAction* action : menu->actions()) {
+      QString entry = action->isSeparator() ? QStringLiteral("-") : action->text();
+      if (!action->shortcut().isEmpty()) entry += " [" + action->shortcut().toString() + "]";
+      if (action->isChecked()) entry += QStringLiteral(" *");
+      entries << entry;
+    }
+    if (entries == GetParam().entries) found = true;
+    shown << "(" + entries.join(", ") + ")";
+  }
+  EXPECT_TRUE(found) << shown.join(" ").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(form1, MenuEntries, testing::ValuesIn(kMenus),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 TEST_F(Form1Commands, f5_and_the_compile_button_both_compile) {
   auto form = startActive();
   const QString good = "Sub Start()\nSleep 10\nEnd Sub";

@@ -40,28 +40,46 @@ std::string unescape(std::string text) {
 struct Example {
   std::string name;  // page and number, for the test's name
   std::string source;
+  std::string says;  // a refused example: the log line the compile ends with
 };
 
-// The source of each <pre class="example"> block of each statement page, in page order.
-std::vector<Example> referenceExamples() {
-  std::vector<Example> examples;
+std::vector<std::string> statementPages() {
   std::vector<std::string> pages;
   for (const HelpTopic& topic : helpTopics())
     if (std::find(pages.begin(), pages.end(), topic.page) == pages.end()) pages.emplace_back(topic.page);
-  for (const std::string& page : pages) {
+  return pages;
+}
+
+// The source of each <pre class="`kind`"> block of each statement page, in page order. A refused block is
+// followed by <p class="says"><code>the log line</code></p>.
+std::vector<Example> referenceBlocks(std::string_view kind) {
+  std::vector<Example> examples;
+  for (const std::string& page : statementPages()) {
     const std::string html = readPage(page);
-    constexpr std::string_view kOpen = "<pre class=\"example\">", kClose = "</pre>";
+    const std::string open = "<pre class=\"" + std::string(kind) + "\">";
+    constexpr std::string_view kClose = "</pre>", kSays = "<p class=\"says\"><code>", kSaysEnd = "</code>";
     int number = 0;
-    for (std::size_t at = html.find(kOpen); at != std::string::npos; at = html.find(kOpen, at)) {
-      at += kOpen.size();
+    for (std::size_t at = html.find(open); at != std::string::npos; at = html.find(open, at)) {
+      at += open.size();
       const std::size_t end = html.find(kClose, at);
       if (end == std::string::npos) break;
-      std::string name = page.substr(0, page.find('.')) + "_" + std::to_string(++number);
-      examples.push_back({name, unescape(html.substr(at, end - at))});
-      at = end;
+      Example example{page.substr(0, page.find('.')) + "_" + std::to_string(++number),
+                      unescape(html.substr(at, end - at)),
+                      {}};
+      at = end + kClose.size();
+      const std::size_t next = html.find_first_not_of(" \n", at);
+      if (next != std::string::npos && html.compare(next, kSays.size(), kSays) == 0) {
+        const std::size_t from = next + kSays.size();
+        example.says = unescape(html.substr(from, html.find(kSaysEnd, from) - from));
+      }
+      examples.push_back(std::move(example));
     }
   }
   return examples;
+}
+
+std::vector<Example> referenceExamples() {
+  return referenceBlocks("example");
 }
 
 void PrintTo(const Example& example, std::ostream* out) {
@@ -86,6 +104,28 @@ TEST_P(ReferenceExample, compiles_for_the_model_it_names) {
 }
 
 INSTANTIATE_TEST_SUITE_P(help, ReferenceExample, testing::ValuesIn(referenceExamples()),
+                         [](const auto& i) { return i.param.name; });
+
+// What a page says the compile refuses, it refuses, with the message the page quotes.
+class RefusedExample : public testing::TestWithParam<Example> {};
+
+TEST_P(RefusedExample, fails_with_the_message_the_page_quotes) {
+  const Example& example = GetParam();
+  ASSERT_FALSE(example.says.empty()) << example.source;
+  const SeriesDirective directive = checkSeries(example.source);
+  ASSERT_EQ(directive.kind, SeriesDirective::Kind::Set) << example.source;
+
+  testkit::FakeHost host;
+  host.source = example.source;
+  host.model = directive.model;
+  MacroCompiler compiler{host};
+  EXPECT_FALSE(compiler.Compile()) << example.source;
+  const std::vector<std::string> errors = host.logOf(LogKind::Error);
+  ASSERT_FALSE(errors.empty()) << example.source;
+  EXPECT_EQ(errors.back(), example.says) << example.source;
+}
+
+INSTANTIATE_TEST_SUITE_P(help, RefusedExample, testing::ValuesIn(referenceBlocks("refused")),
                          [](const auto& i) { return i.param.name; });
 
 TEST(Reference, every_statement_page_has_examples_and_every_topic_its_place) {

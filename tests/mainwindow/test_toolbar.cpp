@@ -65,19 +65,28 @@ class Bar : public testing::Test {
 
 struct KeyCase {
   const char* key;
+  const char* tip;
   std::vector<std::string> calls;
 };
 
 const KeyCase kKeys[] = {
-    {"new", {"menuWhite_Click"}},     {"open", {"menuOpen_Click"}},
-    {"save", {"menuSave_Click"}},     {"cut", {"textCut"}},
-    {"copy", {"textCopy"}},           {"paste", {"textPaste"}},
-    {"undo", {"textUndo"}},           {"redo", {"textRedo"}},
-    {"search", {"showSearch"}},       {"check", {"checkSource pressed"}},
-    {"view", {"Form_Resize detail"}}, {"compile", {"menuCompilego_Click"}},
-    {"rewrite", {"Rewrite"}},         {"start", {"Start"}},
-    {"autoExec", {"AutoExec"}},       {"topics", {"menuTopics_Click"}},
-    {"Image", {"ImageTool_Click"}},
+    {"new", "Create new macro from scratch.", {"menuWhite_Click"}},
+    {"open", "Open existing source file.", {"menuOpen_Click"}},
+    {"save", "Save souce code", {"menuSave_Click"}},
+    {"cut", "Cut selected code", {"textCut"}},
+    {"copy", "Copy selected code", {"textCopy"}},
+    {"paste", "Paste code at cursor location", {"textPaste"}},
+    {"undo", "Undo", {"textUndo"}},
+    {"redo", "Redo", {"textRedo"}},
+    {"Image", "Open Image Tool.", {"ImageTool_Click"}},
+    {"search", "Find word", {"showSearch"}},
+    {"check", "Grammar check", {"checkSource pressed"}},
+    {"view", "Change screen view", {"Form_Resize detail"}},
+    {"compile", "Compile", {"menuCompilego_Click"}},
+    {"rewrite", "Write object code to target", {"Rewrite"}},
+    {"start", "Execute target code on module", {"Start"}},
+    {"autoExec", "Set up Auto-start", {"AutoExec"}},
+    {"topics", "Topics", {"menuTopics_Click"}},
 };
 
 class ButtonKey : public Bar, public testing::WithParamInterface<KeyCase> {};
@@ -89,6 +98,10 @@ TEST_P(ButtonKey, a_click_reaches_its_handler_once) {
   EXPECT_EQ(handlers.calls, GetParam().calls);
   // Only the view button keeps its state after a click.
   EXPECT_EQ(button->isChecked(), std::string(GetParam().key) == "view");
+}
+
+TEST_P(ButtonKey, carries_its_tip_from_the_string_table) {
+  EXPECT_EQ(bar->button(GetParam().key)->toolTip(), QString::fromUtf8(GetParam().tip));
 }
 
 INSTANTIATE_TEST_SUITE_P(toolbar, ButtonKey, testing::ValuesIn(kKeys),
