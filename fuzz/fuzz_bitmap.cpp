@@ -13,21 +13,13 @@
 
 #include "common/bitmap.h"
 #include "link/px5000.h"
+#include "virtualenv.h"
 
 namespace {
 
 void require(bool condition) {
   if (!condition) __builtin_trap();
 }
-
-// Boxes and waits go nowhere; nothing here reaches a port.
-class QuietEnv : public kelmore::link::LinkEnv {
- public:
-  void messageBox(std::string_view, std::string_view, kelmore::link::BoxIcon) override {}
-  void sleepMs(int) override {}
-  void doEvents() override {}
-  Clock::time_point now() override { return Clock::time_point{}; }
-};
 
 // One ".bmp" file for the run, removed at exit, refilled for each input.
 class BmpFile {
@@ -47,8 +39,9 @@ class BmpFile {
 
 void checkDeviceReaders(std::span<const std::uint8_t> file, const kelmore::bitmap::Decoded& decoded) {
   using namespace kelmore;
-  static QuietEnv env;
+  static link::testkit::VirtualEnv env;
   static link::PX5000 px(env);  // its 1.8 MB of buffers once, not once an input
+  env.boxes.clear();            // the readers' messages, kept by the environment
   static BmpFile bmp;
   const char* name = bmp.fill(file);
   const bool plainOneBit = decoded.error == bitmap::BmpError::None && decoded.header.bitCount == 1;
