@@ -1,0 +1,49 @@
+// Fuzz target of the image list reader: whatever a .cbl file holds, the reader keeps at most the list's
+// 1000 images, each within the ranges the tool allows, and what it kept is written and read back the same.
+// Layer: fuzz (plain C++, no Qt).
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "imagetool/cblfile.h"
+
+namespace {
+
+void require(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+bool sameRecords(const std::vector<kelmore::imagetool::ImageRecord>& a,
+                 const std::vector<kelmore::imagetool::ImageRecord>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].imgLabel != b[i].imgLabel || a[i].imgPath != b[i].imgPath || a[i].imgX != b[i].imgX ||
+        a[i].imgY != b[i].imgY || a[i].imgCheck != b[i].imgCheck || a[i].imgMemory != b[i].imgMemory ||
+        a[i].imgAddress != b[i].imgAddress)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace kelmore::imagetool;
+  const std::filesystem::path folder = "/fuzz/list";
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const CblRead read = readCblText(text, folder);
+  require(read.records.size() <= 1000);
+  for (const ImageRecord& r : read.records) require(r.imgX >= 0 && r.imgY >= 0 && r.imgAddress >= 0);
+  // A clean read survives its own writing; values the writer cannot carry (line breaks) are its concern.
+  if (read.isList && read.messages.empty()) {
+    bool writable = true;
+    for (const ImageRecord& r : read.records)
+      for (std::string_view value : {std::string_view(r.imgLabel), std::string_view(r.imgPath)})
+        writable = writable && value.find_first_of("\r\n") == std::string_view::npos;
+    if (writable) {
+      const CblRead again = readCblText(cblText(read.records, folder, false), folder);
+      require(again.messages.empty() && sameRecords(read.records, again.records));
+    }
+  }
+  return 0;
+}
