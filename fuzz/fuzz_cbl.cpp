@@ -19,11 +19,13 @@ bool sameRecords(const std::vector<kelmore::imagetool::ImageRecord>& a,
                  const std::vector<kelmore::imagetool::ImageRecord>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    // A path is kept relative to the list's folder, so "/a//b" comes back as "/a/b": the same file.
-    const auto samePath = [](const std::string& x, const std::string& y) {
-      return x == y ||
-             std::filesystem::path(x).lexically_normal() == std::filesystem::path(y).lexically_normal();
+    // A path is kept relative to the list's folder, so "/a//b/" comes back as "/a/b": the same file.
+    const auto normal = [](const std::string& path) {
+      std::string n = std::filesystem::path(path).lexically_normal().string();
+      while (n.size() > 1 && n.back() == '/') n.pop_back();
+      return n;
     };
+    const auto samePath = [&](const std::string& x, const std::string& y) { return normal(x) == normal(y); };
     if (a[i].imgLabel != b[i].imgLabel || !samePath(a[i].imgPath, b[i].imgPath) || a[i].imgX != b[i].imgX ||
         a[i].imgY != b[i].imgY || a[i].imgCheck != b[i].imgCheck || a[i].imgMemory != b[i].imgMemory ||
         a[i].imgAddress != b[i].imgAddress)
