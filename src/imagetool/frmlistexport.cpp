@@ -206,7 +206,8 @@ void frmListExport::cmdExport2File_Click() {
 }
 
 void frmListExport::cmdWrite_Click() {
-  if (!host_.device) return;
+  // A press that reaches here while a device operation runs (its controls are disabled) does nothing.
+  if (!host_.device || host_.device->operations().running()) return;
   enableButtons(false);
   const ExportAreas areas = checkedAreas();
   if (!areas.any()) {
