@@ -107,6 +107,9 @@ struct ModelInfo {
   int imageRamBytes = 4096;
   ImagePageBytes imageFlashPageBytes = kEightImagePages;
   std::span<const std::string_view> imageMemoryChoices = kEightPageImageChoices;
+  // The image command file writes a flash page as 4096-byte blocks with their own addresses, without the
+  // page header that announces the whole page.
+  bool blockImageFlash = false;
 };
 
 inline constexpr FontSet kPx5200Fonts = fontSet({"6x8", "5x7", "8x16", "16x32"});
@@ -205,7 +208,8 @@ inline constexpr ModelInfo kModels[] = {
      .registerStack = false,
      .portEvents = false,
      .characterSetCommand = 0x0F,
-     .fontSizes = kSmallFonts},
+     .fontSizes = kSmallFonts,
+     .blockImageFlash = true},
     {.name = "PX-D",
      .ramMacroBytes = 256,
      .flashMacroBytes = 8192,
@@ -255,6 +259,8 @@ inline constexpr ModelInfo kModels[] = {
      .systemVariables = kWmrStdVariables},
     // Not in the list; its flash areas stand alone.
     {.name = "PX-6901", .listed = false, .chainedFlash = false},
+    // Not in the list; its image flash pages go out in blocks, as on PX-B.
+    {.name = "LN-B", .listed = false, .blockImageFlash = true},
 };
 
 // What a model name outside the table reads as.

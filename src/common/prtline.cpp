@@ -55,4 +55,26 @@ std::optional<std::uint8_t> parsePrtItem(std::string_view item) {
   return static_cast<std::uint8_t>(high * 16 + low);
 }
 
+std::optional<std::uint8_t> parseSendItem(std::string_view item) {
+  item = withoutSemicolon(item);
+  if (item.size() == 2) return parsePrtItem(std::string(item) + "h");
+  return parsePrtItem(item);
+}
+
+PrtLineBytes readPrtLine(std::string_view line) {
+  PrtLineBytes result;
+  const auto rest = prtLineRest(line);
+  if (!rest) return result;
+  result.kind = PrtLineBytes::Kind::Bytes;
+  for (std::string_view item : splitPrtItems(*rest, kPrtSendDelimiters)) {
+    const auto value = parseSendItem(item);
+    if (!value) {
+      result.kind = PrtLineBytes::Kind::DataError;
+      return result;
+    }
+    result.bytes.push_back(*value);
+  }
+  return result;
+}
+
 }  // namespace kelmore

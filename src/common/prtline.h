@@ -36,5 +36,20 @@ std::string_view withoutSemicolon(std::string_view item);
 
 // A written item: exactly two hex digits and "h" (either case of digit), with or without the final ";".
 std::optional<std::uint8_t> parsePrtItem(std::string_view item);
+// An item to send: two hex digits, with or without "h" (either case), with or without the final ";".
+std::optional<std::uint8_t> parseSendItem(std::string_view item);
+
+// The strict reading of a command file line, for sending it: a line is a PRT line when it begins "PRT" after
+// blanks; its items, split at blanks, commas, tabs and line-end characters, are each two hex digits with or
+// without "h" and one final ";". Any other item is a data error, which stops the send: the bytes of the
+// items before it on the line are kept for the caller.
+struct PrtLineBytes {
+  enum class Kind { Skipped, Bytes, DataError };
+  Kind kind = Kind::Skipped;
+  std::vector<std::uint8_t> bytes;
+};
+PrtLineBytes readPrtLine(std::string_view line);
+inline constexpr std::string_view kPrtSendDelimiters = " ,\t\r\n";
+inline constexpr std::string_view kPrtDataError = "File data error.";
 
 }  // namespace kelmore

@@ -29,6 +29,7 @@
 #include "common/models.h"
 #include "imagetool/cblfile.h"
 #include "imagetool/frmenterparam.h"
+#include "imagetool/frmlistexport.h"
 #include "imagetool/imagefile.h"
 #include "mainwindow/resstrings.h"
 #include "platform/paths.h"
@@ -161,6 +162,7 @@ void FrmImage::createActions() {
   menuOpen = action("&Open...", &FrmImage::menuOpen_Click);
   menuSave = action("&Save", &FrmImage::menuSave_Click);
   menuSaveAs = action("Save &As...", &FrmImage::menuSaveAs_Click);
+  Export2 = action("&Export...", &FrmImage::convertList);
   menuClose = action("&Close", &FrmImage::menuClose_Click);
   InsertiMAGE = action("&Insert Image", &FrmImage::InsertiMAGE_Click);
   InsBlank = action("Insert &Blank", &FrmImage::InsBlank_Click);
@@ -175,6 +177,8 @@ void FrmImage::createMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->addActions({menuNew, menuOpen, menuSave, menuSaveAs});
   file->addSeparator();
+  file->addAction(Export2);
+  file->addSeparator();
   file->addAction(menuClose);
   QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
   edit->addActions({InsertiMAGE, InsBlank, Exchange, Remove, Add2End});
@@ -187,9 +191,9 @@ void FrmImage::createToolBar() {
   bar->setObjectName(QStringLiteral("Toolbar1"));
   bar->setMovable(false);
   const std::pair<const char*, QAction*> keys[] = {
-      {"New", menuNew},        {"Open", menuOpen},      {"Save", menuSave},
-      {"Insert", InsertiMAGE}, {"Ins_Blank", InsBlank}, {"Exchange", Exchange},
-      {"DEL", Remove},         {"Add", Add2End},        {"Door", menuClose},
+      {"New", menuNew},        {"Open", menuOpen},     {"Save", menuSave}, {"Insert", InsertiMAGE},
+      {"Ins_Blank", InsBlank}, {"Exchange", Exchange}, {"DEL", Remove},    {"Add", Add2End},
+      {"Convert", Export2},    {"Door", menuClose},
   };
   for (const auto& [key, target] : keys) {
     QAction* button = bar->addAction(QString::fromUtf8(key));
@@ -366,6 +370,15 @@ void FrmImage::updateSelection() {
   for (int p = 1; p < kImageFlashPages; ++p)
     from[static_cast<std::size_t>(p)].stack->setFixedWidth(pixels(4000));
   ram.stack->setFixedWidth(pixels(4000));
+}
+
+void FrmImage::convertList() {
+  allocation_ = allocateMemory(list_, capacities_);
+  if (!export_) export_ = new frmListExport(this, host_, list_, allocation_, capacities_);
+  export_->setModel(modelInfo(host_.modelBox ? host_.modelBox->currentText().toStdString() : std::string()));
+  export_->hide();
+  export_->exec();
+  updateViewer();
 }
 
 void FrmImage::updateViewer() {

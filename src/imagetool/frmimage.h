@@ -33,6 +33,7 @@ class QStackedWidget;
 namespace kelmore::imagetool {
 
 class FrmEnterParam;
+class frmListExport;
 
 // The controls of one preview frame.
 struct FrameControls {
@@ -77,6 +78,7 @@ class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
   const Capacities& capacities() const { return capacities_; }
   const Allocation& allocation() const { return allocation_; }
   const QString& listFileName() const { return fileName_; }
+  frmListExport* exportWindow() const { return export_; }
 
   // --- controls ---
   std::array<FrameControls, ImageList::kFrames> frames{};
@@ -88,6 +90,7 @@ class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
   QAction* menuOpen = nullptr;
   QAction* menuSave = nullptr;
   QAction* menuSaveAs = nullptr;
+  QAction* Export2 = nullptr;
   QAction* menuClose = nullptr;
   QAction* InsertiMAGE = nullptr;
   QAction* InsBlank = nullptr;
@@ -104,6 +107,8 @@ class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
   void menuSave_Click();
   void menuSaveAs_Click();
   void menuClose_Click();
+  // Allocation, the export window (modal), then the redraw.
+  void convertList();
   void InsertiMAGE_Click();
   void InsBlank_Click();
   void Exchange_Click();
@@ -152,7 +157,8 @@ class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
   Capacities capacities_;
   Allocation allocation_;
   FrmEnterParam* dialog_ = nullptr;
-  QString fileName_;  // the list file; empty while untitled
+  frmListExport* export_ = nullptr;  // made on first use; its checks stay between showings
+  QString fileName_;                 // the list file; empty while untitled
   // What each frame's picture shows, so an unchanged frame is not reloaded.
   struct Shown {
     std::string path;

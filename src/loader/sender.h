@@ -11,13 +11,15 @@
 #include <string>
 #include <string_view>
 
+#include "common/prtline.h"
+
 namespace kelmore::loader {
 
 inline constexpr std::string_view kMessageTitle = "Ferrant";
 inline constexpr std::string_view kJobCompleted = "Job completed.";
 inline constexpr std::string_view kFailOpenFile = "Fail to open the file.";
 inline constexpr std::string_view kFailOpenPort = "Fail to open Comport.";
-inline constexpr std::string_view kFileDataError = "File data error.";
+inline constexpr std::string_view kFileDataError = kPrtDataError;
 // The file opened but a read failed part way; the job is not complete.
 inline constexpr std::string_view kFailReadFile = "Fail to read the file.";
 // The port took the open but refused 38400 8N1 with CTS flow.

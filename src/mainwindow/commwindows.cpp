@@ -112,6 +112,9 @@ void CommScan::scanPorts() {
     Bar1->repaint();
   }
   if (optCOM[0]->isEnabled()) optCOM[0]->setChecked(true);
+  const int preselect = commPortNumber(preselectPort.toStdString());
+  if (preselect >= 1 && preselect <= kPorts && optCOM[preselect - 1]->isEnabled())
+    optCOM[preselect - 1]->setChecked(true);
 
   frmScan->hide();
   cmdClose->setEnabled(true);

@@ -26,6 +26,8 @@ class CommScan : public QDialog {
   explicit CommScan(QWidget* parent = nullptr);
 
   QString selectedPort;
+  // The port the image export window's port box names ("COM3"): preselected after a scan when it is there.
+  QString preselectPort;
 
   std::array<QRadioButton*, kPorts> optCOM{};
   std::array<QLabel*, kPorts> pathLabel{};  // the device path behind each name

@@ -96,6 +96,27 @@ Form1::Form1(Options options) : options_(std::move(options)) {
   resize(1100, 720);
 }
 
+// The image download's view of this window: the device, the guard, the port box, its check and the scan.
+class Form1::ImageDevice : public ImageToolDevice {
+ public:
+  explicit ImageDevice(Form1& form) : form_(form) {}
+  link::PX5000& device() override { return form_.PX(); }
+  OperationGuard& operations() override { return form_.operations(); }
+  QComboBox* portBox() override { return form_.choice().commList; }
+  bool commCheck() override { return form_.choice().commCheck(); }
+  void commCoda() override { form_.choice().commCoda(); }
+  QString scanPorts(const QString& preselect) override {
+    CommScan scan(QApplication::activeWindow());
+    loadResStrings(&scan);
+    scan.preselectPort = preselect;
+    scan.exec();
+    return scan.selectedPort;
+  }
+
+ private:
+  Form1& form_;
+};
+
 Form1::~Form1() = default;
 
 // ---------------------------------------------------------------------------------------------------------
@@ -348,7 +369,10 @@ void Form1::Form_Unload() {
 
 void Form1::ImageTool_Click() {
   if (!options_.imageTool) return;
-  if (!imageTool_) imageTool_ = options_.imageTool({this, choice_->cmbSeries, prompter_});
+  if (!imageTool_) {
+    imageDevice_ = std::make_unique<ImageDevice>(*this);
+    imageTool_ = options_.imageTool({this, choice_->cmbSeries, prompter_, imageDevice_.get()});
+  }
   imageTool_->showTool();
 }
 

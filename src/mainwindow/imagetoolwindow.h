@@ -11,9 +11,16 @@
 #include "mainwindow/prompter.h"
 
 class QComboBox;
+class QString;
 class QWidget;
 
+namespace kelmore::link {
+class PX5000;
+}
+
 namespace kelmore::mainwindow {
+
+class OperationGuard;
 
 class ImageToolWindow {
  public:
@@ -25,10 +32,26 @@ class ImageToolWindow {
   virtual bool queryQuit() = 0;
 };
 
+// What the image download uses of the main window: its one device object, the guard that keeps a second
+// device operation out, the port box, the module check and its end, and the port scan.
+class ImageToolDevice {
+ public:
+  virtual ~ImageToolDevice() = default;
+  virtual link::PX5000& device() = 0;
+  virtual OperationGuard& operations() = 0;
+  virtual QComboBox* portBox() = 0;
+  virtual bool commCheck() = 0;
+  virtual void commCoda() = 0;
+  // The port scan window, preselecting `preselect` ("COM3") when it is there; "COM1".."COM16", or "" when
+  // it was closed without a choice.
+  virtual QString scanPorts(const QString& preselect) = 0;
+};
+
 struct ImageToolHost {
   QWidget* mainWindow = nullptr;        // hidden while the tool is up, shown when it closes
   const QComboBox* modelBox = nullptr;  // the model list the tool follows
   Prompter* prompter = nullptr;
+  ImageToolDevice* device = nullptr;  // absent: the export window offers no download
 };
 
 using ImageToolFactory = std::function<std::unique_ptr<ImageToolWindow>(const ImageToolHost&)>;

@@ -48,7 +48,7 @@ struct UnknownCase {
   std::string_view model;
 };
 constexpr UnknownCase kUnknowns[] = {
-    {"typed_name", "LN-B"},
+    {"typed_name", "LN-C"},
     {"other_letter_case", "px-5200"},
     {"trailing_blank", "PX-5200 "},
     {"empty", ""},
