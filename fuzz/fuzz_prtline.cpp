@@ -57,6 +57,18 @@ loader::LineBytes checkLoaderLine(std::string_view line) {
   return read;
 }
 
+// The image download's strict rule on one line: what it sends of a line reads back the same from the writer's
+// line.
+void checkSendLine(std::string_view line) {
+  const PrtLineBytes read = readPrtLine(line);
+  if (read.kind == PrtLineBytes::Kind::Skipped) require(read.bytes.empty());
+  // A line of no bytes is written "PRT;", whose ";" the grammar takes as an item: nothing to compare.
+  if (read.kind == PrtLineBytes::Kind::Bytes && !read.bytes.empty()) {
+    const PrtLineBytes again = readPrtLine(prtLine(read.bytes, true));
+    require(again.kind == PrtLineBytes::Kind::Bytes && again.bytes == read.bytes);
+  }
+}
+
 // Takes every byte; the bytes written are kept for the check.
 class RecordingPort : public loader::BytePort {
  public:
@@ -89,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (end == std::string_view::npos) end = text.size();
     const std::string_view line = text.substr(start, end - start);
     checkSharedGrammar(line);
+    checkSendLine(line);
     const loader::LineBytes read = checkLoaderLine(line);
     expected.insert(expected.end(), read.bytes.begin(), read.bytes.end());
     stopped = read.kind == loader::LineBytes::Kind::DataError;
