@@ -11,6 +11,7 @@
 #include "link/serialdevice.h"
 #include "sim/modulecore.h"
 #include "virtualenv.h"
+#include "writefaults.h"
 
 namespace kelmore::link::testkit {
 
@@ -49,16 +50,8 @@ class FakeSerialDevice : public SerialDevice {
   platform::IoResult write(std::span<const std::uint8_t> bytes, std::chrono::milliseconds) override {
     log(DeviceCall::Kind::Write, bytes.size());
     if (!open_) return {0, platform::PortError::Io};
-    std::size_t take = bytes.size();
-    if (stallAfter) take = std::min(take, *stallAfter > written ? *stallAfter - written : 0);
-    if (hangUpAfter && written + take >= *hangUpAfter) {
-      take = *hangUpAfter > written ? *hangUpAfter - written : 0;
-      feed(bytes.first(take));
-      return {take, platform::PortError::HungUp};
-    }
-    feed(bytes.first(take));
-    if (take < bytes.size()) return {take, platform::PortError::Stalled};
-    return {take, platform::PortError::None};
+    return faultyWrite(bytes, written, stallAfter, hangUpAfter,
+                       [this](std::span<const std::uint8_t> taken) { feed(taken); });
   }
   platform::IoResult read(std::span<std::uint8_t> into, std::chrono::milliseconds) override {
     log(DeviceCall::Kind::Read, into.size());

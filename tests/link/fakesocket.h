@@ -14,6 +14,7 @@
 #include "link/socketdevice.h"
 #include "sim/modulecore.h"
 #include "virtualenv.h"
+#include "writefaults.h"
 
 namespace kelmore::link::testkit {
 
@@ -64,16 +65,8 @@ class FakeSocketDevice : public SocketDevice {
   platform::IoResult write(std::span<const std::uint8_t> bytes, std::chrono::milliseconds) override {
     writeSizes.push_back(bytes.size());
     if (!open_) return {0, platform::PortError::Io};
-    std::size_t take = bytes.size();
-    if (stallAfter) take = std::min(take, *stallAfter > written_ ? *stallAfter - written_ : 0);
-    if (hangUpAfter && written_ + take >= *hangUpAfter) {
-      take = *hangUpAfter > written_ ? *hangUpAfter - written_ : 0;
-      feed(bytes.first(take));
-      return {take, platform::PortError::HungUp};
-    }
-    feed(bytes.first(take));
-    if (take < bytes.size()) return {take, platform::PortError::Stalled};
-    return {take, platform::PortError::None};
+    return faultyWrite(bytes, written_, stallAfter, hangUpAfter,
+                       [this](std::span<const std::uint8_t> taken) { feed(taken); });
   }
   platform::IoResult read(std::span<std::uint8_t> into, std::chrono::milliseconds) override {
     readSizes.push_back(into.size());
