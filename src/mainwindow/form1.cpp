@@ -250,16 +250,17 @@ void Form1::createMenus() {
 }
 
 void Form1::createToolBar() {
-  // The buttons came with the toolbar's actions; the boxes follow them.
-  tbX->addSeparator();
-  tbX->addWidget(rowText);
-  tbX->addWidget(choice_->cmbSeries);
-  tbX->addWidget(choice_->targetList);
-  tbX->addWidget(choice_->commList);
-  tbX->addWidget(choice_->modAddList);
-  tbX->addWidget(views_->addText);
-  tbX->addWidget(views_->raddText);
-  tbX->addWidget(keywordText);
+  // The buttons came with the toolbar's actions. The boxes follow them on a row of their own: on one row
+  // they would not fit beside the keys, and the port, target and address boxes would stand in the
+  // toolbar's overflow, out of sight.
+  addToolBarBreak(Qt::TopToolBarArea);
+  tbBoxes = addToolBar(QStringLiteral("tbBoxes"));
+  tbBoxes->setObjectName(QStringLiteral("tbBoxes"));
+  tbBoxes->setMovable(false);
+  for (QWidget* box :
+       std::initializer_list<QWidget*>{rowText, choice_->cmbSeries, choice_->targetList, choice_->commList,
+                                       choice_->modAddList, views_->addText, views_->raddText, keywordText})
+    tbBoxes->addWidget(box);
 }
 
 // What must wait for a device operation: everything that reaches the device or changes what it would
@@ -357,6 +358,12 @@ void Form1::closeEvent(QCloseEvent* event) {
   }
   Form_Unload();
   event->accept();
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // The layout has given the panes their new room already; a split of Qt's own would be neither view.
+  if (commands_) commands_->Form_Resize();
 }
 
 void Form1::Form_Unload() {

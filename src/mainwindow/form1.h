@@ -90,6 +90,7 @@ class Form1 : public QMainWindow {
   QLineEdit* rowText = nullptr;
   QLineEdit* keywordText = nullptr;
   QToolBar* tbX = nullptr;
+  QToolBar* tbBoxes = nullptr;  // the toolbar's boxes, on the row below its keys
   QAction* tbCompile = nullptr;
   QAction* tbRewrite = nullptr;
   QAction* tbStart = nullptr;
@@ -142,6 +143,8 @@ class Form1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Lays the panes out by the state of the "view" button, at start-up too.
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void createActions();

@@ -790,6 +790,67 @@ TEST_F(Form1Commands, the_detailed_screen_widens_the_compile_panes) {
   EXPECT_GT(split->sizes().at(0), split->sizes().at(1));
 }
 
+TEST_F(Form1Commands, start_up_and_every_resize_lay_the_panes_out_by_the_view_button) {
+  auto form = start();
+  auto* split = qobject_cast<QSplitter*>(form->centralWidget());
+  ASSERT_NE(split, nullptr);
+  const QList<int> atStart = split->sizes();
+  QAction* view = form->toolBar().button("view");
+  view->trigger();
+  const QList<int> detailed = split->sizes();
+  view->trigger();
+  EXPECT_EQ(split->sizes(), atStart);
+  EXPECT_NE(detailed, atStart);
+
+  // A resize keeps the shares of the view shown: the same sizes the view switch gives at that width.
+  for (const char* mode : {"detail", "normal"}) {
+    form->toolBar().viewSet(QString::fromLatin1(mode));
+    form->resize(form->width() + 180, form->height());
+    const QList<int> resized = split->sizes();
+    form->toolBar().viewSet(QString::fromLatin1(mode));
+    EXPECT_EQ(resized, split->sizes()) << mode;
+  }
+}
+
+// Every key and box of the toolbar stands inside the window, none in the toolbar's overflow, in its order:
+// at the start size and at the width of a window maximised on a 1280-pixel screen.
+TEST_F(Form1Commands, every_toolbar_key_and_box_is_in_view) {
+  auto form = start();
+  const std::vector<QWidget*> boxes{
+      form->rowText,           form->choice().cmbSeries,  form->choice().targetList,
+      form->choice().commList, form->choice().modAddList, form->views().addText,
+      form->views().raddText,  form->keywordText};
+  const auto inView = [&](QWidget* control) {
+    return control && control->isVisible() &&
+           form->rect().contains(QRect(control->mapTo(form.get(), QPoint(0, 0)), control->size()));
+  };
+  const auto placeOf = [&](QWidget* control) { return control->mapTo(form.get(), QPoint(0, 0)); };
+  for (const QSize size : {form->size(), QSize(1280, 984)}) {
+    form->resize(size);
+    QApplication::processEvents();
+    for (QToolBar* bar : form->findChildren<QToolBar*>()) {
+      const auto* more = bar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
+      EXPECT_FALSE(more && more->isVisible()) << bar->objectName().toStdString() << " at " << size.width();
+    }
+    QPoint last(-1, -1);
+    for (QAction* key : form->tbX->actions()) {
+      if (key->isSeparator() || key->objectName().isEmpty()) continue;
+      QWidget* button = form->tbX->widgetForAction(key);
+      EXPECT_TRUE(inView(button)) << key->objectName().toStdString() << " at " << size.width();
+      if (button) {
+        EXPECT_GT(placeOf(button).x(), last.x()) << key->objectName().toStdString();
+        last = placeOf(button);
+      }
+    }
+    last = QPoint(-1, -1);
+    for (QWidget* box : boxes) {
+      EXPECT_TRUE(inView(box)) << box->toolTip().toStdString() << " at " << size.width();
+      EXPECT_GT(placeOf(box).x(), last.x()) << box->toolTip().toStdString();
+      last = placeOf(box);
+    }
+  }
+}
+
 TEST_F(Form1Commands, search_opens_one_find_window_and_check_respells_the_source_while_pressed) {
   auto form = start();
   form->toolBar().button("search")->trigger();
