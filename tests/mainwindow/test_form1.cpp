@@ -27,6 +27,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
@@ -546,6 +547,19 @@ TEST_F(Form1Test, compile_remembers_only_a_source_that_compiled) {
   EXPECT_EQ(form->compiledSource, good);
 }
 
+TEST_F(Form1Test, the_row_box_follows_the_line_a_failed_compile_marks) {
+  auto form = start();
+  form->source->setPlainText("Sub Start()\nSleep 10\nIf a = 1 Then\nEnd Sub");
+  QTest::mouseClick(form->source->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+  ASSERT_EQ(form->rowText->text(), "Row:1");
+  form->menuCompilego_Click();
+  ASSERT_EQ(form->logWindow()->windowTitle(), "Compile failed.");
+  const QTextCursor marked = form->source->textCursor();
+  ASSERT_TRUE(marked.hasSelection());
+  EXPECT_GT(marked.blockNumber(), 0);
+  EXPECT_EQ(form->rowText->text(), "Row:" + QString::number(marked.blockNumber() + 1));
+}
+
 TEST_F(Form1Test, addlog_writes_a_blank_the_text_and_cr_lf) {
   progressform log;
   log.addlog("abc");
@@ -849,6 +863,55 @@ TEST_F(Form1Commands, every_toolbar_key_and_box_is_in_view) {
       last = placeOf(box);
     }
   }
+}
+
+// The hint tip belongs to the editor's window: it shows while that window is visible and active, and the
+// refresh never brings it back over another window, a hidden or a minimised one.
+TEST_F(Form1Commands, the_hint_tip_shows_only_while_the_editor_s_window_is_in_use) {
+  auto form = startActive();
+  const QString hint = "Print \"String\", or Print";
+  form->source->setPlainText("Sub Start()\n    Print \"a\"\nEnd Sub");
+  const auto showHint = [&] {
+    caretAfter(*form, "Pri");
+    QTest::keyClick(form->source, Qt::Key_Shift);  // a key up shows the hint of the word at the caret
+  };
+  const auto refresh = [&] {
+    QMetaObject::invokeMethod(form->source->tipTimer(), "timeout", Qt::DirectConnection);
+  };
+  // A hidden tip fades out a moment later; one that is shown again stays.
+  const auto tipGone = [] { return QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000); };
+  showHint();
+  ASSERT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), hint);
+  refresh();
+  EXPECT_TRUE(QToolTip::isVisible());
+
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  refresh();
+  EXPECT_TRUE(tipGone());
+  EXPECT_FALSE(form->source->tipTimer()->isActive());
+
+  // Back in the editor, the next key shows it again.
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  showHint();
+  EXPECT_TRUE(QToolTip::isVisible());
+
+  form->showMinimized();
+  refresh();
+  EXPECT_TRUE(tipGone());
+  form->showNormal();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->isActiveWindow(); }));
+  showHint();
+  ASSERT_TRUE(QToolTip::isVisible());
+
+  form->hide();
+  refresh();
+  EXPECT_TRUE(tipGone());
 }
 
 TEST_F(Form1Commands, search_opens_one_find_window_and_check_respells_the_source_while_pressed) {
