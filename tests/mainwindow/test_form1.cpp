@@ -3,6 +3,7 @@
 #include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"
+#include "mainwindow/operationguard.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -359,6 +360,9 @@ TEST_F(Form1Test, a_port_that_does_not_exist_fails_the_check_with_the_port_messa
   EXPECT_EQ(prompter.boxes[0].title, "Comm Error");
   EXPECT_EQ(prompter.boxes[0].icon, QMessageBox::Critical);
   EXPECT_EQ(prompter.boxes[0].text, "No avail port.\r\nor Another application using.");
+  // The status bar keeps the outcome until the next command.
+  EXPECT_TRUE(form->progress().isVisible());
+  EXPECT_EQ(form->progress().text(), "Port Check: No avail port.");
   EXPECT_EQ(seen, std::vector<ModuleChoice::PortState>{ModuleChoice::PortState::Failed});
   EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
   EXPECT_EQ(form->choice().commList->palette().color(QPalette::Button),
