@@ -68,6 +68,9 @@ QString operationName(Caption caption) {
   return resOr(caption.id, caption.design).remove(QLatin1Char('&'));
 }
 
+constexpr Caption kAutoNone{2229, "&None"};
+constexpr const char* kCompleted = "completed";
+
 QAction* newAction(QObject* parent, const char* design, int id) {
   auto* action = new QAction(QString::fromUtf8(design), parent);
   setResCaption(action, id);
@@ -250,16 +253,17 @@ void Form1::createMenus() {
 }
 
 void Form1::createToolBar() {
-  // The buttons came with the toolbar's actions; the boxes follow them.
-  tbX->addSeparator();
-  tbX->addWidget(rowText);
-  tbX->addWidget(choice_->cmbSeries);
-  tbX->addWidget(choice_->targetList);
-  tbX->addWidget(choice_->commList);
-  tbX->addWidget(choice_->modAddList);
-  tbX->addWidget(views_->addText);
-  tbX->addWidget(views_->raddText);
-  tbX->addWidget(keywordText);
+  // The buttons came with the toolbar's actions. The boxes follow them on a row of their own: on one row
+  // they would not fit beside the keys, and the port, target and address boxes would stand in the
+  // toolbar's overflow, out of sight.
+  addToolBarBreak(Qt::TopToolBarArea);
+  tbBoxes = addToolBar(QStringLiteral("tbBoxes"));
+  tbBoxes->setObjectName(QStringLiteral("tbBoxes"));
+  tbBoxes->setMovable(false);
+  for (QWidget* box :
+       std::initializer_list<QWidget*>{rowText, choice_->cmbSeries, choice_->targetList, choice_->commList,
+                                       choice_->modAddList, views_->addText, views_->raddText, keywordText})
+    tbBoxes->addWidget(box);
 }
 
 // What must wait for a device operation: everything that reaches the device or changes what it would
@@ -357,6 +361,12 @@ void Form1::closeEvent(QCloseEvent* event) {
   }
   Form_Unload();
   event->accept();
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // The layout has given the panes their new room already; a split of Qt's own would be neither view.
+  if (commands_) commands_->Form_Resize();
 }
 
 void Form1::Form_Unload() {
@@ -533,12 +543,30 @@ bool Form1::deviceFree() {
   return !PX().isOpen() && !operations_->running();
 }
 
-void Form1::runDeviceCommand(const QString& what, const std::function<void()>& command) {
+QString Form1::checkThenRun(const std::function<CommandResult()>& sequence, const QString& completed) {
+  QString outcome;
+  if (choice_->commCheck()) {
+    const CommandResult result = sequence();
+    if (!result.ok) showError(QString::fromStdString(result.error));
+    outcome = result.ok ? completed : QString::fromStdString(result.error);
+  } else {
+    outcome = choice_->checkFailure();
+  }
+  choice_->commCoda();
+  return outcome;
+}
+
+void Form1::runDeviceCommand(const QString& what, const QString& subject,
+                             const std::function<QString()>& command) {
+  QString outcome;
   {
     const OperationGuard::Scope operation(*operations_, what, *progress_);
     if (!operation) return;
-    command();
+    outcome = command();
   }
+  // The end of the operation cleared the display; the outcome stays there.
+  progress_->finish((subject.isEmpty() ? what : what + QLatin1Char(' ') + subject) + QStringLiteral(": ") +
+                    outcome);
   if (closePending_) {
     closePending_ = false;
     close();
@@ -559,13 +587,12 @@ void Form1::Rewrite() {
   compiler().codeout.codeText = codeText;
   const std::vector<std::uint8_t> bytes = codeTextToBytes(codeText);
   const int k = choice_->targetList->currentIndex();
-  runDeviceCommand(operationName(kRewriteMenu), [&] {
-    if (choice_->commCheck()) {
-      const CommandResult result =
-          rewriteSequence(deviceAdapter(), k, choice_->cmbSeries->currentText().toStdString(), bytes);
-      if (!result.ok) showError(QString::fromStdString(result.error));
-    }
-    choice_->commCoda();
+  runDeviceCommand(operationName(kRewriteMenu), comboText(choice_->targetList), [&] {
+    return checkThenRun(
+        [&] {
+          return rewriteSequence(deviceAdapter(), k, choice_->cmbSeries->currentText().toStdString(), bytes);
+        },
+        QStringLiteral("%1, %2 bytes").arg(QLatin1String(kCompleted)).arg(bytes.size()));
   });
   tbRewrite->setChecked(false);
 }
@@ -578,12 +605,8 @@ void Form1::Start() {
     return;
   }
   tbStart->setChecked(true);
-  runDeviceCommand(operationName(kRunMenu), [&] {
-    if (choice_->commCheck()) {
-      const CommandResult result = startSequence(deviceAdapter(), k);
-      if (!result.ok) showError(QString::fromStdString(result.error));
-    }
-    choice_->commCoda();
+  runDeviceCommand(operationName(kRunMenu), comboText(choice_->targetList), [&] {
+    return checkThenRun([&] { return startSequence(deviceAdapter(), k); }, QLatin1String(kCompleted));
   });
   tbStart->setChecked(false);
 }
@@ -596,12 +619,10 @@ void Form1::AutoExec() {
     return;
   }
   tbAutoExec->setChecked(true);
-  runDeviceCommand(operationName(kAutoMenu), [&] {
-    if (choice_->commCheck()) {
-      const CommandResult result = autoExecSequence(deviceAdapter(), k);
-      if (!result.ok) showError(QString::fromStdString(result.error));
-    }
-    choice_->commCoda();
+  // Area 0 is no power-on macro at all, as the menu's "None" says.
+  const QString area = k == 0 ? operationName(kAutoNone) : comboText(choice_->targetList);
+  runDeviceCommand(operationName(kAutoMenu), area, [&] {
+    return checkThenRun([&] { return autoExecSequence(deviceAdapter(), k); }, QLatin1String(kCompleted));
   });
   tbAutoExec->setChecked(false);
 }
@@ -619,14 +640,17 @@ void Form1::menuExport_Click() {
 
 void Form1::MenuPortCheck_Click() {
   if (!deviceFree()) return;
-  runDeviceCommand(operationName(kPortCheckItem), [this] {
-    if (choice_->commCheck()) {
-      const QString text = QString::fromStdString(portCheckText(
-          comboText(choice_->commList).toStdString(), choice_->commList->toolTip().toStdString(),
-          comboText(choice_->modAddList).toStdString(), choice_->modAddList->toolTip().toStdString()));
-      prompter_->message(this, text, QString::fromStdString(portCheckTitle()), QMessageBox::Information);
+  runDeviceCommand(operationName(kPortCheckItem), QString(), [this] {
+    if (!choice_->commCheck()) {
+      choice_->commCoda();
+      return choice_->checkFailure();
     }
+    const QString text = QString::fromStdString(portCheckText(
+        comboText(choice_->commList).toStdString(), choice_->commList->toolTip().toStdString(),
+        comboText(choice_->modAddList).toStdString(), choice_->modAddList->toolTip().toStdString()));
+    prompter_->message(this, text, QString::fromStdString(portCheckTitle()), QMessageBox::Information);
     choice_->commCoda();
+    return QString::fromLatin1(kCompleted);
   });
 }
 

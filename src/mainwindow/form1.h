@@ -6,8 +6,8 @@
 // the Port menu's port items and the module check (choice), and the one device object (PX, created on
 // first use). Every device command runs on the window's thread as one operation of the window's
 // OperationGuard: while it runs, what must wait for it is disabled, its progress shows in the status bar,
-// the window takes input, and closing the window waits for it to end. Message boxes and file dialogs go
-// through the Prompter given at construction.
+// the window takes input, and closing the window waits for it to end; its outcome stays in the status bar
+// until the next command. Message boxes and file dialogs go through the Prompter given at construction.
 #pragma once
 
 #include <QMainWindow>
@@ -47,6 +47,7 @@ class OperationProgress;
 class progressform;
 class Px5000Device;
 class ToolBar;
+struct CommandResult;
 
 struct Form1Options {
   QStringList arguments;         // the program's arguments, program first
@@ -90,6 +91,7 @@ class Form1 : public QMainWindow {
   QLineEdit* rowText = nullptr;
   QLineEdit* keywordText = nullptr;
   QToolBar* tbX = nullptr;
+  QToolBar* tbBoxes = nullptr;  // the toolbar's boxes, on the row below its keys
   QAction* tbCompile = nullptr;
   QAction* tbRewrite = nullptr;
   QAction* tbStart = nullptr;
@@ -142,6 +144,8 @@ class Form1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Lays the panes out by the state of the "view" button, at start-up too.
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void createActions();
@@ -155,8 +159,13 @@ class Form1 : public QMainWindow {
 
   void selectTarget(int k);
   void showError(const QString& text);
-  // Runs one device command, named `what`, as an operation; a close asked meanwhile happens after it.
-  void runDeviceCommand(const QString& what, const std::function<void()>& command);
+  // Runs one device command, named `what`, as an operation; `command` returns its outcome ("completed",
+  // or the failure's reason), which the status bar keeps as "what subject: outcome" until the next command.
+  // A close asked meanwhile happens after it.
+  void runDeviceCommand(const QString& what, const QString& subject, const std::function<QString()>& command);
+  // The module check, then `sequence`; a failure of either is shown. Returns the outcome: `completed`
+  // when both passed, else the failure's reason.
+  QString checkThenRun(const std::function<CommandResult()>& sequence, const QString& completed);
   // True when a device command may start now.
   bool deviceFree();
   MacroCompiler& compiler();

@@ -218,6 +218,7 @@ bool ModuleChoice::commCheck() {
   const ModuleCheck check = probeModule(device, choice.port == kTcpItem);
   const QString title = QString::fromStdString(checkFailureTitle());
   const QString text = QString::fromStdString(checkFailureText(check.outcome));
+  checkFailure_ = text.section(QStringLiteral("\r\n"), 0, 0);
   switch (check.outcome) {
     case CheckOutcome::Ok:
       modAddList->setToolTip(QString::fromStdString(check.moduleName));

@@ -66,6 +66,8 @@ class ModuleChoice : public QObject {
   // user. True when the module answered.
   bool commCheck();
   void commCoda();
+  // The first line of the message the last failed check showed; empty after one that passed.
+  const QString& checkFailure() const { return checkFailure_; }
 
  public slots:
   void commList_click();
@@ -86,6 +88,7 @@ class ModuleChoice : public QObject {
   Prompter& prompter_;
   std::function<Px5000Device&()> device_;
   PortState portState_ = PortState::Rest;
+  QString checkFailure_;
 };
 
 }  // namespace kelmore::mainwindow

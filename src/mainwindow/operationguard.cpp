@@ -73,6 +73,13 @@ void OperationProgress::stop() {
   hide();
 }
 
+void OperationProgress::finish(const QString& outcome) {
+  stop();
+  label_->setText(outcome);
+  bar_->setVisible(false);
+  show();
+}
+
 QString OperationProgress::text() const {
   return label_->text();
 }

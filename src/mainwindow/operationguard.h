@@ -28,7 +28,8 @@ class QProgressBar;
 
 namespace kelmore::mainwindow {
 
-// A label and a bar, for a window's status bar; hidden while no operation runs.
+// A label and a bar, for a window's status bar; hidden while no operation runs, unless it keeps the
+// outcome of the last one.
 class OperationProgress : public QWidget {
   Q_OBJECT
  public:
@@ -43,8 +44,11 @@ class OperationProgress : public QWidget {
   void waitBegins(link::LinkWait wait, Clock::time_point deadline);
   void waitEnds();
   void stop();
+  // Ends the display with the operation's outcome: one line without a bar, shown until the next start.
+  void finish(const QString& outcome);
 
-  // What it shows now: "ReWrite", or "ReWrite: Waiting for the module's answer (1.7 s left)".
+  // What it shows now: "ReWrite", or "ReWrite: Waiting for the module's answer (1.7 s left)", or the
+  // outcome finish() left.
   QString text() const;
   // The part of the wait's time-out gone by, in milliseconds of barMaximum(); 0 without a wait.
   int barValue() const;

@@ -114,6 +114,7 @@ TEST_F(EndToEnd, rewrite_to_ram_leaves_exactly_the_compiled_bytes) {
   EXPECT_FALSE(form->PX().isOpen());
   EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
   EXPECT_FALSE(form->tbRewrite->isChecked());
+  EXPECT_EQ(form->progress().text(), QString("ReWrite RAM Macro: completed, %1 bytes").arg(bytes.size()));
 }
 
 TEST_F(EndToEnd, rewrite_to_from_macro2_then_run_and_auto_execute) {
@@ -123,13 +124,19 @@ TEST_F(EndToEnd, rewrite_to_from_macro2_then_run_and_auto_execute) {
   EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
   EXPECT_TRUE(textArrived("Completed. [FROM Macro 2] "));
   EXPECT_EQ(sim->memory().flashMacro[1], bytes);
+  EXPECT_EQ(form->progress().text(), QString("ReWrite FROM Macro2: completed, %1 bytes").arg(bytes.size()));
 
+  // Each command's outcome replaces the one before.
   form->menuStart_Click(2);
   EXPECT_TRUE(eventually([&] { return sim->memory().lastStarted == 130; }));
+  EXPECT_EQ(form->progress().text(), "Run FROM Macro2: completed");
   form->menuAuto_Click(3);
   EXPECT_TRUE(eventually([&] { return sim->memory().memorySwitch[19] == 131; }));
+  EXPECT_EQ(form->progress().text(), "Auto Execute FROM Macro3: completed");
   form->menuAuto_Click(0);
   EXPECT_TRUE(eventually([&] { return sim->memory().memorySwitch[19] == 0 && !sim->memory().userMode; }));
+  EXPECT_EQ(form->progress().text(), "Auto Execute None: completed");
+  EXPECT_TRUE(form->progress().isVisible());
   EXPECT_TRUE(prompter.boxes.empty());
   EXPECT_TRUE(form->menuAuto[0]->isChecked());
 }
@@ -167,6 +174,7 @@ TEST_F(EndToEnd, port_check_reports_port_settings_address_and_name) {
   EXPECT_EQ(prompter.boxes[0].text,
             "OK.\r\n Port:COM1\r\n Advanced:38400,n,8,1\r\n ModuleAddress:\r\n ModuleName:PX256X64");
   EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
+  EXPECT_EQ(form->progress().text(), "Port Check: completed");
 }
 
 TEST_F(EndToEnd, a_silent_module_gives_the_response_error_and_a_red_box_until_the_end) {
@@ -186,6 +194,7 @@ TEST_F(EndToEnd, a_silent_module_gives_the_response_error_and_a_red_box_until_th
   EXPECT_EQ(form->choice().modAddList->toolTip(), "");
   EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
   EXPECT_FALSE(sim->memory().lastStarted.has_value());
+  EXPECT_EQ(form->progress().text(), "Run FROM Macro1: Responce Error!");
 }
 
 // What must wait for a device operation, and what stays usable meanwhile.
@@ -301,9 +310,9 @@ TEST_F(EndToEnd, a_silent_module_check_shows_its_progress_takes_typing_and_refus
         shown[i] < shown[i - 1] && bars[i] > bars[i - 1])
       countedDown = true;
   EXPECT_TRUE(countedDown) << qPrintable(QStringList(shown.begin(), shown.end()).join("|"));
-  // Afterwards everything is back and nothing is shown.
+  // Afterwards everything is back and the status bar holds the outcome of the one command that ran.
   for (const Guarded& control : guardedControls()) EXPECT_TRUE(control.enabled(*form)) << control.name;
-  EXPECT_FALSE(form->progress().isVisible());
+  EXPECT_EQ(form->progress().text(), "Run FROM Macro1: Responce Error!");
   EXPECT_FALSE(form->deviceBusy());
 }
 
@@ -320,6 +329,7 @@ TEST_F(EndToEnd, a_transfer_that_fails_is_reported_and_never_completed) {
   EXPECT_EQ(textSent().find("Completed."), std::string::npos);
   EXPECT_FALSE(form->PX().isOpen());
   EXPECT_FALSE(form->tbRewrite->isChecked());
+  EXPECT_EQ(form->progress().text(), "ReWrite FROM Macro1: Transfer failed.");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"
+#include "mainwindow/operationguard.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -27,6 +28,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
@@ -358,6 +360,9 @@ TEST_F(Form1Test, a_port_that_does_not_exist_fails_the_check_with_the_port_messa
   EXPECT_EQ(prompter.boxes[0].title, "Comm Error");
   EXPECT_EQ(prompter.boxes[0].icon, QMessageBox::Critical);
   EXPECT_EQ(prompter.boxes[0].text, "No avail port.\r\nor Another application using.");
+  // The status bar keeps the outcome until the next command.
+  EXPECT_TRUE(form->progress().isVisible());
+  EXPECT_EQ(form->progress().text(), "Port Check: No avail port.");
   EXPECT_EQ(seen, std::vector<ModuleChoice::PortState>{ModuleChoice::PortState::Failed});
   EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
   EXPECT_EQ(form->choice().commList->palette().color(QPalette::Button),
@@ -544,6 +549,19 @@ TEST_F(Form1Test, compile_remembers_only_a_source_that_compiled) {
   EXPECT_EQ(form->logWindow()->windowTitle(), "Compile failed.");
   EXPECT_TRUE(form->logWindow()->logText().contains(" error:"));
   EXPECT_EQ(form->compiledSource, good);
+}
+
+TEST_F(Form1Test, the_row_box_follows_the_line_a_failed_compile_marks) {
+  auto form = start();
+  form->source->setPlainText("Sub Start()\nSleep 10\nIf a = 1 Then\nEnd Sub");
+  QTest::mouseClick(form->source->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+  ASSERT_EQ(form->rowText->text(), "Row:1");
+  form->menuCompilego_Click();
+  ASSERT_EQ(form->logWindow()->windowTitle(), "Compile failed.");
+  const QTextCursor marked = form->source->textCursor();
+  ASSERT_TRUE(marked.hasSelection());
+  EXPECT_GT(marked.blockNumber(), 0);
+  EXPECT_EQ(form->rowText->text(), "Row:" + QString::number(marked.blockNumber() + 1));
 }
 
 TEST_F(Form1Test, addlog_writes_a_blank_the_text_and_cr_lf) {
@@ -788,6 +806,116 @@ TEST_F(Form1Commands, the_detailed_screen_widens_the_compile_panes) {
   form->toolBar().menuViewN->trigger();
   EXPECT_FALSE(form->toolBar().button("view")->isChecked());
   EXPECT_GT(split->sizes().at(0), split->sizes().at(1));
+}
+
+TEST_F(Form1Commands, start_up_and_every_resize_lay_the_panes_out_by_the_view_button) {
+  auto form = start();
+  auto* split = qobject_cast<QSplitter*>(form->centralWidget());
+  ASSERT_NE(split, nullptr);
+  const QList<int> atStart = split->sizes();
+  QAction* view = form->toolBar().button("view");
+  view->trigger();
+  const QList<int> detailed = split->sizes();
+  view->trigger();
+  EXPECT_EQ(split->sizes(), atStart);
+  EXPECT_NE(detailed, atStart);
+
+  // A resize keeps the shares of the view shown: the same sizes the view switch gives at that width.
+  for (const char* mode : {"detail", "normal"}) {
+    form->toolBar().viewSet(QString::fromLatin1(mode));
+    form->resize(form->width() + 180, form->height());
+    const QList<int> resized = split->sizes();
+    form->toolBar().viewSet(QString::fromLatin1(mode));
+    EXPECT_EQ(resized, split->sizes()) << mode;
+  }
+}
+
+// Every key and box of the toolbar stands inside the window, none in the toolbar's overflow, in its order:
+// at the start size and at the width of a window maximised on a 1280-pixel screen.
+TEST_F(Form1Commands, every_toolbar_key_and_box_is_in_view) {
+  auto form = start();
+  const std::vector<QWidget*> boxes{
+      form->rowText,           form->choice().cmbSeries,  form->choice().targetList,
+      form->choice().commList, form->choice().modAddList, form->views().addText,
+      form->views().raddText,  form->keywordText};
+  const auto inView = [&](QWidget* control) {
+    return control && control->isVisible() &&
+           form->rect().contains(QRect(control->mapTo(form.get(), QPoint(0, 0)), control->size()));
+  };
+  const auto placeOf = [&](QWidget* control) { return control->mapTo(form.get(), QPoint(0, 0)); };
+  for (const QSize size : {form->size(), QSize(1280, 984)}) {
+    form->resize(size);
+    QApplication::processEvents();
+    for (QToolBar* bar : form->findChildren<QToolBar*>()) {
+      const auto* more = bar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
+      EXPECT_FALSE(more && more->isVisible()) << bar->objectName().toStdString() << " at " << size.width();
+    }
+    QPoint last(-1, -1);
+    for (QAction* key : form->tbX->actions()) {
+      if (key->isSeparator() || key->objectName().isEmpty()) continue;
+      QWidget* button = form->tbX->widgetForAction(key);
+      EXPECT_TRUE(inView(button)) << key->objectName().toStdString() << " at " << size.width();
+      if (button) {
+        EXPECT_GT(placeOf(button).x(), last.x()) << key->objectName().toStdString();
+        last = placeOf(button);
+      }
+    }
+    last = QPoint(-1, -1);
+    for (QWidget* box : boxes) {
+      EXPECT_TRUE(inView(box)) << box->toolTip().toStdString() << " at " << size.width();
+      EXPECT_GT(placeOf(box).x(), last.x()) << box->toolTip().toStdString();
+      last = placeOf(box);
+    }
+  }
+}
+
+// The hint tip belongs to the editor's window: it shows while that window is visible and active, and the
+// refresh never brings it back over another window, a hidden or a minimised one.
+TEST_F(Form1Commands, the_hint_tip_shows_only_while_the_editor_s_window_is_in_use) {
+  auto form = startActive();
+  const QString hint = "Print \"String\", or Print";
+  form->source->setPlainText("Sub Start()\n    Print \"a\"\nEnd Sub");
+  const auto showHint = [&] {
+    caretAfter(*form, "Pri");
+    QTest::keyClick(form->source, Qt::Key_Shift);  // a key up shows the hint of the word at the caret
+  };
+  const auto refresh = [&] {
+    QMetaObject::invokeMethod(form->source->tipTimer(), "timeout", Qt::DirectConnection);
+  };
+  // A hidden tip fades out a moment later; one that is shown again stays.
+  const auto tipGone = [] { return QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000); };
+  showHint();
+  ASSERT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), hint);
+  refresh();
+  EXPECT_TRUE(QToolTip::isVisible());
+
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  refresh();
+  EXPECT_TRUE(tipGone());
+  EXPECT_FALSE(form->source->tipTimer()->isActive());
+
+  // Back in the editor, the next key shows it again.
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  showHint();
+  EXPECT_TRUE(QToolTip::isVisible());
+
+  form->showMinimized();
+  refresh();
+  EXPECT_TRUE(tipGone());
+  form->showNormal();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->isActiveWindow(); }));
+  showHint();
+  ASSERT_TRUE(QToolTip::isVisible());
+
+  form->hide();
+  refresh();
+  EXPECT_TRUE(tipGone());
 }
 
 TEST_F(Form1Commands, search_opens_one_find_window_and_check_respells_the_source_while_pressed) {

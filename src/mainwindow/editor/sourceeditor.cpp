@@ -118,6 +118,8 @@ SourceEditor::SourceEditor(QWidget* parent)
   tipTimer_ = new QTimer(this);
   tipTimer_->setInterval(kTipRefreshMs);
   connect(tipTimer_, &QTimer::timeout, this, &SourceEditor::tipTimer_Timer);
+  // The program moves the caret too (the compiler marks the line of an error): the row box follows.
+  connect(this, &QPlainTextEdit::cursorPositionChanged, this, &SourceEditor::showRow);
   showHint_ = [this](const QString& text, const QPoint& at) { QToolTip::showText(at, text, this); };
   hideHint_ = [] { QToolTip::hideText(); };
   setTab(4);
@@ -287,6 +289,8 @@ bool isFixedPitch(const QFont& font) {
 }  // namespace
 
 void SourceEditor::changeEvent(QEvent* event) {
+  // The window lost activation: another window, a dialog of this one or another program is in front.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) hideHint();
   if (event->type() == QEvent::FontChange) {
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     // The family test ends the round where the system has no fixed-pitch font to offer at all.
@@ -326,6 +330,10 @@ void SourceEditor::dispHint() {
     return;
   }
   helpContext_ = hint->helpContext;
+  if (!hintMayShow()) {
+    hideHint();
+    return;
+  }
   hintText_ = QString::fromStdString(hint->text);
   hintPos_ = viewport()->mapToGlobal(cursorRect().bottomLeft());
   showHint_(hintText_, hintPos_);
@@ -339,9 +347,18 @@ void SourceEditor::hideHint() {
   hideHint_();
 }
 
-// The tip is shown again where it stood, so it stays up; the mouse pointer is never moved.
+// The tip is shown again where it stood, so it stays up; the mouse pointer is never moved. The tip is
+// one for the whole program: it is never brought back over another window or a hidden one.
 void SourceEditor::tipTimer_Timer() {
+  if (!hintMayShow()) {
+    hideHint();
+    return;
+  }
   if (!hintText_.isEmpty()) showHint_(hintText_, hintPos_);
+}
+
+bool SourceEditor::hintMayShow() const {
+  return isVisible() && isActiveWindow() && !window()->isMinimized();
 }
 
 void SourceEditor::showRow() {
@@ -460,6 +477,11 @@ void SourceEditor::focusOutEvent(QFocusEvent* event) {
   if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
     sourceFocused_ = false;
   QPlainTextEdit::focusOutEvent(event);
+}
+
+void SourceEditor::hideEvent(QHideEvent* event) {
+  hideHint();
+  QPlainTextEdit::hideEvent(event);
 }
 
 void SourceEditor::dropEvent(QDropEvent* event) {

@@ -61,7 +61,9 @@ class SourceEditor : public QPlainTextEdit {
   // Scrolls so that line n (0-based) is the first visible one, as far as the text allows.
   void scrollToLine(int n);
 
-  // The pop-up hints (Help > Pop-up Help) and the help context of the last one shown.
+  // The pop-up hints (Help > Pop-up Help) and the help context of the last one shown. A hint shows only
+  // while the pane's window is visible and active; it goes when the window is hidden, minimised or
+  // deactivated, and the next key or click in the pane brings it back.
   void setPopupHints(bool on) { popupHints_ = on; }
   bool popupHints() const { return popupHints_; }
   int helpContext() const { return helpContext_; }
@@ -74,7 +76,7 @@ class SourceEditor : public QPlainTextEdit {
   QTimer* tipTimer() const { return tipTimer_; }
 
  signals:
-  void rowTextChanged(const QString& rowText);  // "Row:" and the caret's line number
+  void rowTextChanged(const QString& rowText);  // "Row:" and the caret's line number, wherever it moves
   void keywordChanged(const QString& word);     // the word under the caret
   void filesDropped(const QStringList& paths);  // local files dropped on the pane
 
@@ -86,12 +88,14 @@ class SourceEditor : public QPlainTextEdit {
   void mouseMoveEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool canInsertFromMimeData(const QMimeData* source) const override;
   void insertFromMimeData(const QMimeData* source) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   // Code lines up only in a fixed-pitch font: a font the system would stand in for with a proportional one
   // (the interface font where it is not installed) gives way to the system's fixed font of the same size.
+  // A window that loses activation takes the hint away.
   void changeEvent(QEvent* event) override;
 
  private:
@@ -99,6 +103,7 @@ class SourceEditor : public QPlainTextEdit {
   bool respaceBlock(int blockNumber, bool keepCaret);
   void showRow();
   void tipTimer_Timer();
+  bool hintMayShow() const;
 
   SourceHighlighter* highlighter_ = nullptr;
   std::unique_ptr<HistoryControl> control_;
