@@ -584,7 +584,7 @@ void FrmImage::VScroll1_Change(int value) {
 }
 
 bool FrmImage::enterParam(const QString& flag) {
-  if (!dialog_) dialog_ = new FrmEnterParam(this, list_, *host_.prompter);
+  if (!dialog_) dialog_ = new FrmEnterParam(this, list_, capacities_, *host_.prompter);
   dialog_->Flag = flag;
   return dialog_->showModal() == QStringLiteral("OK");
 }

@@ -2,12 +2,15 @@
 // Layer: tests (Qt).
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
 
 #include "../link/rig.h"
+#include "../mainwindow/qtprint.h"
 #include "../mainwindow/scriptedprompter.h"
 #include "imagetool/frmlistexport.h"
 #include "listfixture.h"
@@ -201,6 +204,21 @@ TEST(ExportWindow, export_writes_the_chosen_file_and_search_sets_both_port_boxes
   w.window->cmdSearch_Click();
   EXPECT_EQ(w.window->comList->currentText(), "COM3");
   EXPECT_EQ(w.device.box.currentText(), "COM3");
+}
+
+// Page 4 holding exactly its own images stays exportable beside a FROM image that fits nowhere.
+TEST(ExportWindow, a_from_image_that_fits_nowhere_leaves_page_4_exportable) {
+  std::vector<ImageRecord> records;
+  for (int page = 0; page <= 4; ++page)
+    for (int k = page == 0 ? 1 : 0; k < 2; ++k)  // 32767 bytes take 32768: page 0 holds one, 1..4 two
+      records.push_back(testkit::record("P" + std::to_string(page) + std::to_string(k),
+                                        "F " + std::to_string(page), 32767, 8));
+  records.push_back(testkit::record("Over", "FROM", 8, 8));
+  Window w(records);
+  EXPECT_EQ(w.allocation.result, "ERROR FROM:7 Overflow");
+  EXPECT_TRUE(w.window->chkFROM[4]->isEnabled());
+  EXPECT_EQ(w.window->chkFROM[4]->text(), "ROM: 4-   65536 Byte");
+  EXPECT_FALSE(w.window->chkFROM[7]->isEnabled());
 }
 
 }  // namespace
