@@ -319,6 +319,27 @@ TEST_F(ToolWindow, close_box_hides_keeps_the_list_and_writes_imgpath) {
   EXPECT_EQ(second->listFileName(), "");
 }
 
+// Ins_Blank, Cancel in the dialog, Door and quit asked to save a list that was as loaded.
+TEST_F(ToolWindow, a_list_edited_back_to_as_loaded_asks_nothing_on_quit) {
+  const std::string list = dir.text(
+      "l.cbl", "*** image list ***\r\nNo = 1\r\nlabel = A\r\nX = 16\r\nY = 8\r\nMemory = VRAM\r\nEOF\r\n");
+  prompter.fileNames = {QString::fromStdString(list)};
+  window->menuOpen_Click();
+  window->showTool();
+  answerDialog([](FrmEnterParam& dialog) { dialog.cmdCancel->click(); });
+  window->InsBlank_Click();
+  EXPECT_EQ(window->list().count(), 1);
+  window->menuClose_Click();
+  EXPECT_TRUE(window->queryQuit());
+  EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join(" | ").toStdString();
+  // A real change still asks.
+  answerDialog([](FrmEnterParam& dialog) { dialog.cmdOK->click(); });
+  window->InsBlank_Click();
+  prompter.answers = {QMessageBox::Cancel};
+  EXPECT_FALSE(window->queryQuit());
+  EXPECT_EQ(prompter.texts(), QStringList{"The image list has been changed. Do you save it?"});
+}
+
 // A stored entry in an area the model lacks loads and overflows as its own page, never on page 4.
 TEST_F(ToolWindow, a_stored_page_the_model_lacks_overflows_on_its_own) {
   const std::string list =
