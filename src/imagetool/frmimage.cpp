@@ -323,7 +323,9 @@ void FrmImage::showTool() {
 }
 
 void FrmImage::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::ActivationChange && isActiveWindow() && host_.mainWindow &&
+  // Only a tool in view hides the main window: an activation that arrives after Door (a dialog's close
+  // without a window manager) must not leave the program without a window.
+  if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow() && host_.mainWindow &&
       host_.mainWindow->isVisible())
     host_.mainWindow->hide();
   QMainWindow::changeEvent(event);

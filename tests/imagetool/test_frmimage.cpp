@@ -319,6 +319,26 @@ TEST_F(ToolWindow, close_box_hides_keeps_the_list_and_writes_imgpath) {
   EXPECT_EQ(second->listFileName(), "");
 }
 
+// An activation that reaches the tool after Door hid the main window again, leaving no window at all.
+TEST_F(ToolWindow, door_brings_the_main_window_back_for_good) {
+  mainWindow.show();
+  window->showTool();
+  EXPECT_FALSE(mainWindow.isVisible());
+  window->menuClose_Click();
+  ASSERT_TRUE(mainWindow.isVisible());
+  // What a platform without a window manager delivers late: the hidden tool becomes the active window.
+  QApplication::setActiveWindow(window.get());
+  QApplication::processEvents();
+  EXPECT_TRUE(mainWindow.isVisible());
+  // While the tool is up, its activation still keeps the main window out of the way.
+  window->showTool();
+  mainWindow.show();
+  QApplication::setActiveWindow(window.get());
+  QApplication::processEvents();
+  EXPECT_FALSE(mainWindow.isVisible());
+  window->menuClose_Click();
+}
+
 // Ins_Blank, Cancel in the dialog, Door and quit asked to save a list that was as loaded.
 TEST_F(ToolWindow, a_list_edited_back_to_as_loaded_asks_nothing_on_quit) {
   const std::string list = dir.text(
