@@ -341,6 +341,11 @@ bool FrmImage::queryQuit() {
   return keepChanges();
 }
 
+QString FrmImage::exportPortText() const {
+  // An export window not loaded names no port: a fresh one would propose COM1, which the scan takes first.
+  return export_ ? export_->comList->currentText() : QString();
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Model and redraw
 
@@ -380,6 +385,10 @@ void FrmImage::convertList() {
   export_->setModel(modelInfo(host_.modelBox ? host_.modelBox->currentText().toStdString() : std::string()));
   export_->hide();
   export_->exec();
+  if (export_->unloaded()) {
+    export_->deleteLater();
+    export_ = nullptr;
+  }
   updateViewer();
 }
 

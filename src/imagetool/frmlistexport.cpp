@@ -120,6 +120,7 @@ void frmListExport::createControls() {
 }
 
 void frmListExport::showEvent(QShowEvent* event) {
+  unloaded_ = false;
   QDialog::showEvent(event);
   Form_Activate();
 }
@@ -185,13 +186,14 @@ void frmListExport::cmdExport2File_Click() {
     enableButtons(true);
     return;
   }
-  const QString path =
-      host_.prompter->saveFileName(this, QStringLiteral("Save As"), QDir::homePath() + "/*.dat",
-                                   QString::fromLatin1(kExportFilter), QString::fromLatin1(kExportSelected));
+  const QString path = host_.prompter->saveFileName(
+      this, QStringLiteral("Save As"), exportFile_.isEmpty() ? QDir::homePath() + "/*.dat" : exportFile_,
+      QString::fromLatin1(kExportFilter), QString::fromLatin1(kExportSelected));
   if (path.isEmpty()) {
     enableButtons(true);
     return;
   }
+  exportFile_ = path;
   ProgressBar2->hide();
   ProgressBar1->setValue(0);
   ProgressBar2->setValue(0);
@@ -281,10 +283,12 @@ void frmListExport::cmdClose_Click() {
 
 void frmListExport::closeEvent(QCloseEvent* event) {
   // The send ends first: closing must not pull the window away from an operation that still runs.
-  if (writing_)
+  if (writing_) {
     event->ignore();
-  else
-    QDialog::closeEvent(event);
+    return;
+  }
+  unloaded_ = true;
+  QDialog::closeEvent(event);
 }
 
 void frmListExport::reject() {

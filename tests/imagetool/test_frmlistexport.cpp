@@ -206,6 +206,32 @@ TEST(ExportWindow, export_writes_the_chosen_file_and_search_sets_both_port_boxes
   EXPECT_EQ(w.device.box.currentText(), "COM3");
 }
 
+// Close unloads the window: the box checks are gone with it. An export only hides it, and its save dialog
+// then proposes the file exported last.
+TEST(ExportWindow, close_unloads_and_an_export_keeps_the_last_file) {
+  testkit::BitmapFolder dir("frmlistexport");
+  Window w(twoImages(dir));
+  w.window->cmdChkAll_Click();
+  const auto path = QString::fromStdString((dir.root() / "first.dat").string());
+  w.prompter.fileNames = {path};
+  w.window->cmdExport2File_Click();
+  EXPECT_FALSE(w.window->isVisible());
+  EXPECT_FALSE(w.window->unloaded());
+  w.window->show();
+  EXPECT_TRUE(w.window->chkRAM->isChecked()) << "the checks survive while the window stays loaded";
+  w.prompter.fileNames = {path};
+  w.window->cmdExport2File_Click();
+  ASSERT_EQ(w.prompter.saveDialogs.size(), 2u);
+  EXPECT_EQ(w.prompter.saveDialogs[0].dir, QDir::homePath() + "/*.dat");
+  EXPECT_EQ(w.prompter.saveDialogs[1].dir, path);
+  w.window->show();
+  w.window->cmdClose->click();
+  EXPECT_FALSE(w.window->isVisible());
+  EXPECT_TRUE(w.window->unloaded());
+  w.window->show();
+  EXPECT_FALSE(w.window->unloaded()) << "a window shown again is loaded";
+}
+
 // Page 4 holding exactly its own images stays exportable beside a FROM image that fits nowhere.
 TEST(ExportWindow, a_from_image_that_fits_nowhere_leaves_page_4_exportable) {
   std::vector<ImageRecord> records;
