@@ -100,6 +100,15 @@ void frmListExport::createControls() {
   layout->addWidget(ProgressBar2);
   progress = new mainwindow::OperationProgress(this);
   layout->addWidget(progress);
+  // The window keeps its size through a transfer: the progress line and the second bar have their room
+  // while hidden, and a long wait text is cut rather than widening the window.
+  progress->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  progress->setFixedHeight(std::max(progress->sizeHint().height(), ProgressBar2->sizeHint().height()));
+  for (QWidget* w : {static_cast<QWidget*>(progress), static_cast<QWidget*>(ProgressBar2)}) {
+    QSizePolicy policy = w->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(policy);
+  }
   auto* ends = new QHBoxLayout;
   ends->addWidget(cmdExport2File);
   ends->addWidget(cmdClose);
@@ -253,6 +262,9 @@ void frmListExport::cmdWrite_Click() {
                                                               })
                                             : DownloadResult{false, read.message};
       if (sent.completed) {
+        // Everything went out: both bars stand at their end, whichever areas were sent.
+        ProgressBar1->setValue(ProgressBar1->maximum());
+        ProgressBar2->setValue(ProgressBar2->maximum());
         host_.prompter->message(this, fromStd(kCompleted), fromStd(kCompletedTitle),
                                 QMessageBox::Information);
         hideAfter = true;

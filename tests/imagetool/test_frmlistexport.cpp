@@ -206,6 +206,43 @@ TEST(ExportWindow, export_writes_the_chosen_file_and_search_sets_both_port_boxes
   EXPECT_EQ(w.device.box.currentText(), "COM3");
 }
 
+// The second bar stood at 96 % when "Completed." showed, the first short of its end when not every area
+// was sent, and the progress line widened the window while the transfer ran.
+TEST(ExportWindow, write_keeps_the_window_size_and_ends_with_full_bars) {
+  testkit::BitmapFolder dir("frmlistexport");
+  auto records = twoImages(dir);
+  records[0] = testkit::record("R", "RAM", 128, 64);
+  records[0].imgPath = dir.bmp("big.bmp", 128, 64);
+  Window w(records);
+  QApplication::processEvents();
+  const QSize before = w.window->size();
+  w.window->chkRAM->setChecked(true);  // the FROM image stays behind
+  QSize widest = before;
+  int sizeChanges = 0;
+  w.device.rig.env.onEvents = [&] {
+    // The longest line the progress shows: a wait for the module's reply with its countdown.
+    w.window->progress->waitBegins(link::LinkWait::Reply,
+                                   mainwindow::OperationProgress::Clock::now() + std::chrono::seconds(5));
+    QApplication::processEvents();
+    if (w.window->size() != before) ++sizeChanges;
+    widest = widest.expandedTo(w.window->size());
+  };
+  int bar1 = -1;
+  int bar2 = -1;
+  w.prompter.onBox = [&](const mainwindow::test::Box& box) {
+    if (box.text != "Completed.") return;
+    EXPECT_EQ(w.window->ProgressBar1->maximum(), 2);
+    bar1 = w.window->ProgressBar1->value();
+    bar2 = w.window->ProgressBar2->value();
+  };
+  w.window->cmdWrite_Click();
+  ASSERT_EQ(w.texts(), QStringList{"Completed."});
+  EXPECT_EQ(bar1, 2);
+  EXPECT_EQ(bar2, 100);
+  EXPECT_EQ(sizeChanges, 0) << "widest " << widest.width() << " x " << widest.height() << " from "
+                            << before.width() << " x " << before.height();
+}
+
 // Close unloads the window: the box checks are gone with it. An export only hides it, and its save dialog
 // then proposes the file exported last.
 TEST(ExportWindow, close_unloads_and_an_export_keeps_the_last_file) {
