@@ -140,6 +140,7 @@ class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
   void createMenus();
   void createToolBar();
   void createPanes();
+  QFrame* createFrame(int i);
   void Form_Load();
   void drawFrame(int i);
   void drawPicture(int i, const ImageRecord& r);
