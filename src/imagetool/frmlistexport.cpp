@@ -187,14 +187,20 @@ void frmListExport::message(const QString& text, const QString& title) {
   host_.prompter->message(this, text, title);
 }
 
-void frmListExport::cmdExport2File_Click() {
+std::optional<ExportAreas> frmListExport::startExport() {
   enableButtons(false);
   const ExportAreas areas = checkedAreas();
   if (!areas.any()) {
     message(fromStd(resString(4202)));
     enableButtons(true);
-    return;
+    return std::nullopt;
   }
+  return areas;
+}
+
+void frmListExport::cmdExport2File_Click() {
+  const std::optional<ExportAreas> areas = startExport();
+  if (!areas) return;
   const QString path = host_.prompter->saveFileName(
       this, QStringLiteral("Save As"), exportFile_.isEmpty() ? QDir::homePath() + "/*.dat" : exportFile_,
       QString::fromLatin1(kExportFilter), QString::fromLatin1(kExportSelected));
@@ -207,7 +213,7 @@ void frmListExport::cmdExport2File_Click() {
   ProgressBar1->setValue(0);
   ProgressBar2->setValue(0);
   const ExportResult result = exportImagesToFile(
-      platform::absolutePath(path.toStdString()), {list_, allocation_, capacities_, *model_}, areas, clock_,
+      platform::absolutePath(path.toStdString()), {list_, allocation_, capacities_, *model_}, *areas, clock_,
       [this](int done) { ProgressBar1->setValue(std::min(done, list_.count())); });
   if (result.ok())
     hide();
@@ -219,16 +225,11 @@ void frmListExport::cmdExport2File_Click() {
 void frmListExport::cmdWrite_Click() {
   // A press that reaches here while a device operation runs (its controls are disabled) does nothing.
   if (!host_.device || host_.device->operations().running()) return;
-  enableButtons(false);
-  const ExportAreas areas = checkedAreas();
-  if (!areas.any()) {
-    message(fromStd(resString(4202)));
-    enableButtons(true);
-    return;
-  }
+  const std::optional<ExportAreas> areas = startExport();
+  if (!areas) return;
   const std::filesystem::path file = commandFilePath();
   const ExportResult exported =
-      exportImagesToFile(file, {list_, allocation_, capacities_, *model_}, areas, clock_,
+      exportImagesToFile(file, {list_, allocation_, capacities_, *model_}, *areas, clock_,
                          [this](int done) { ProgressBar1->setValue(std::min(done, list_.count())); });
   if (!exported.ok()) {
     if (!exported.message.empty()) message(fromStd(exported.message));

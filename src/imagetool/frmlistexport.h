@@ -14,6 +14,7 @@
 #include <QString>
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "imagetool/allocation.h"
 #include "imagetool/imageexport.h"
@@ -75,6 +76,9 @@ class frmListExport : public QDialog {
  private:
   void createControls();
   ExportAreas checkedAreas() const;
+  // The opening of Export and Write: the three buttons disabled and the checked areas; with none checked,
+  // "No Image to be exported.", the buttons back and nothing.
+  std::optional<ExportAreas> startExport();
   void enableButtons(bool enabled);
   void message(const QString& text, const QString& title = {});
 
