@@ -40,6 +40,17 @@ std::optional<Range> floatingRange(std::string_view memory) {
 
 }  // namespace
 
+bool hasArea(const Capacities& capacities, std::string_view memory) {
+  if (memory == "VRAM") return true;
+  if (memory == "RAM") return capacities.ramCapacity > 0;
+  if (const auto page = fixedPage(memory)) return capacities.fromCapacity[*page] > 0;
+  if (const auto range = floatingRange(memory)) {
+    for (int p = range->first; p <= range->last; ++p)
+      if (capacities.fromCapacity[p] > 0) return true;
+  }
+  return false;
+}
+
 Capacities capacitiesOf(const ModelInfo& model) {
   Capacities c;
   c.ramCapacity = model.imageRamBytes;
@@ -73,10 +84,9 @@ Allocation allocateMemory(ImageList& list, const Capacities& capacities) {
     int page = -1;
     for (int p = range->first; p <= range->last && page < 0; ++p)
       if (cap[p] > 0 && used[p] + size <= cap[p]) page = p;
-    if (page < 0) {
-      page = range->last;
-      while (page > range->first && cap[page] == 0) --page;
-    }
+    // Where nothing has room: page 7 for "FROM", page 4 for "F 1-4" and "F any". A model without page 7
+    // overflows there on its own, so the pages it has keep their true use.
+    if (page < 0) page = range->last;
     list.place(i, static_cast<std::int16_t>(page), used[page]);
     used[page] += size;
   }

@@ -6,12 +6,14 @@
 // in list order, each page's use rounded up to even after each; then the floating ones ("FROM": the first
 // page with room, "F 1-4" and "F any": the first of pages 1..4 with room) at even sizes. "VRAM" and any
 // other area are not placed (page 0). A page the model does not have (capacity 0) overflows as itself; a
-// floating image that fits nowhere goes to the last page of its range the model has, which then overflows.
+// floating image that fits nowhere goes to the last page of its range (page 7 for "FROM", page 4 for
+// "F 1-4" and "F any"), which then overflows; on a model without page 7 that is page 7's overflow.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/models.h"
 #include "imagetool/imagelist.h"
@@ -24,6 +26,10 @@ struct Capacities {
 };
 
 Capacities capacitiesOf(const ModelInfo& model);
+
+// Whether the model has the memory area `memory` (a name of kImageMemoryAreas): "VRAM" always, "RAM" and
+// a page where they hold bytes, a floating area where a page of its range does.
+bool hasArea(const Capacities& capacities, std::string_view memory);
 
 struct Allocation {
   std::int32_t ramUsed = 0;

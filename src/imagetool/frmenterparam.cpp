@@ -22,8 +22,9 @@ constexpr int kTwipsPerPixel = 15;
 
 }  // namespace
 
-FrmEnterParam::FrmEnterParam(QWidget* parent, ImageList& list, mainwindow::Prompter& prompter)
-    : QDialog(parent), list_(list), prompter_(prompter) {
+FrmEnterParam::FrmEnterParam(QWidget* parent, ImageList& list, const Capacities& capacities,
+                             mainwindow::Prompter& prompter)
+    : QDialog(parent), list_(list), capacities_(capacities), prompter_(prompter) {
   setWindowTitle(QStringLiteral("VRAM Image setting"));
   setModal(true);
   cmbMemory = new QLabel(QStringLiteral("Memory"), this);
@@ -101,7 +102,7 @@ void FrmEnterParam::Combo1_Click() {
 void FrmEnterParam::cmdOK_Click() {
   const ParameterTexts texts{txtAdrs->text().toStdString(), txtX->text().toStdString(),
                              txtY->text().toStdString(), Combo1->currentText().toStdString()};
-  if (const auto refusal = setParameters(list_, list_.imgCurrent, texts)) {
+  if (const auto refusal = setParameters(list_, list_.imgCurrent, texts, capacities_)) {
     prompter_.message(this, QString::fromStdString(*refusal));
     return;
   }

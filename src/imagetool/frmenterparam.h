@@ -4,13 +4,14 @@
 //
 // The caller presets Flag, runs the dialog modally on the entry imgCurrent and reads Flag afterwards: "Set"
 // leaves "OK" (after the fields were stored), "Cancel" "CAN", the close box "". The fields are reloaded
-// from the entry at every showing. A number outside its field or a text that names no memory area keeps the
-// dialog open with a message.
+// from the entry at every showing. A number outside its field, a text that names no memory area or an area
+// the current model lacks keeps the dialog open with a message.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 
+#include "imagetool/allocation.h"
 #include "imagetool/imagelist.h"
 #include "mainwindow/prompter.h"
 
@@ -24,7 +25,9 @@ namespace kelmore::imagetool {
 class FrmEnterParam : public QDialog {
   Q_OBJECT
  public:
-  FrmEnterParam(QWidget* parent, ImageList& list, mainwindow::Prompter& prompter);
+  // `capacities` are the current model's, read at every "Set".
+  FrmEnterParam(QWidget* parent, ImageList& list, const Capacities& capacities,
+                mainwindow::Prompter& prompter);
 
   QString Flag;
 
@@ -56,6 +59,7 @@ class FrmEnterParam : public QDialog {
   void loadFields();
 
   ImageList& list_;
+  const Capacities& capacities_;
   mainwindow::Prompter& prompter_;
 };
 

@@ -204,61 +204,11 @@ void FrmImage::createToolBar() {
 
 void FrmImage::createPanes() {
   auto* central = new QWidget(this);
+  setCentralWidget(central);
   auto* columns = new QHBoxLayout(central);
   auto* framesColumn = new QVBoxLayout;
   framesColumn->setSpacing(2);
-  for (int i = 0; i < ImageList::kFrames; ++i) {
-    FrameControls& f = frames[static_cast<std::size_t>(i)];
-    f.Frame = new ImageFrame(central, i, *this);
-    f.Frame->setFixedHeight(pixels(kBoxTopTwips * 2 + kBoxHeightTwips) + 20);
-    auto* row = new QHBoxLayout(f.Frame);
-    row->setContentsMargins(4, 2, 4, 2);
-    f.LblNum = new QLabel(f.Frame);
-    f.LblNum->setFixedWidth(pixels(kBoxLeftTwips) - 8);
-    auto* box = new QWidget(f.Frame);
-    box->setFixedSize(pixels(kBoxWidthTwips), pixels(kBoxHeightTwips));
-    f.Image = new QLabel(box);
-    f.Image->setScaledContents(true);
-    f.txtLabel = new QLineEdit(f.Frame);
-    f.FileName = new QLabel(f.Frame);
-    f.Path = new QLabel(f.Frame);
-    f.Path->setStyleSheet(QStringLiteral("color: gray;"));
-    f.Resolution = new QLabel(f.Frame);
-    f.CmbPage = new QComboBox(f.Frame);
-    f.CmbPage->setEditable(true);
-    f.CmbPage->setInsertPolicy(QComboBox::NoInsert);
-    f.CmbPage->lineEdit()->setReadOnly(true);
-    f.txtPage = new QLabel(f.Frame);
-    f.txtAdrs = new QLineEdit(f.Frame);
-    f.txtAdrs->setReadOnly(true);
-    f.txtAdrs->setFixedWidth(90);
-    f.Check1 = new QCheckBox(QStringLiteral("posi"), f.Frame);
-    f.Check1->setTristate(true);
-    for (QObject* clickable : {static_cast<QObject*>(f.txtLabel), static_cast<QObject*>(f.Resolution),
-                               static_cast<QObject*>(f.txtAdrs)})
-      clickable->installEventFilter(this);
-    f.txtLabel->setProperty("frame", i);
-    f.Resolution->setProperty("frame", i);
-    f.txtAdrs->setProperty("frame", i);
-
-    auto* fields = new QGridLayout;
-    fields->addWidget(f.txtLabel, 0, 0, 1, 2);
-    fields->addWidget(f.FileName, 0, 2, 1, 2);
-    fields->addWidget(f.Path, 1, 0, 1, 4);
-    fields->addWidget(f.Resolution, 2, 0);
-    fields->addWidget(f.CmbPage, 2, 1);
-    fields->addWidget(f.txtPage, 2, 2);
-    fields->addWidget(f.txtAdrs, 2, 3);
-    fields->addWidget(f.Check1, 2, 4);
-    row->addWidget(f.LblNum);
-    row->addWidget(box);
-    row->addLayout(fields, 1);
-    framesColumn->addWidget(f.Frame);
-
-    connect(f.CmbPage, &QComboBox::activated, this, [this, i] { CmbPage_Click(i); });
-    connect(f.txtLabel, &QLineEdit::textEdited, this, [this, i] { txtLabel_Change(i); });
-    connect(f.Check1, &QCheckBox::clicked, this, [this, i] { Check1_Click(i); });
-  }
+  for (int i = 0; i < ImageList::kFrames; ++i) framesColumn->addWidget(createFrame(i));
   VScroll1 = new QScrollBar(Qt::Vertical, central);
   connect(VScroll1, &QScrollBar::valueChanged, this, &FrmImage::VScroll1_Change);
 
@@ -299,7 +249,60 @@ void FrmImage::createPanes() {
   columns->addLayout(framesColumn, 1);
   columns->addWidget(VScroll1);
   columns->addLayout(usage);
-  setCentralWidget(central);
+}
+
+// Preview frame i: number, picture box, label, file, path, size, memory area, page, address and polarity.
+QFrame* FrmImage::createFrame(int i) {
+  FrameControls& f = frames[static_cast<std::size_t>(i)];
+  f.Frame = new ImageFrame(centralWidget(), i, *this);
+  f.Frame->setFixedHeight(pixels(kBoxTopTwips * 2 + kBoxHeightTwips) + 20);
+  auto* row = new QHBoxLayout(f.Frame);
+  row->setContentsMargins(4, 2, 4, 2);
+  f.LblNum = new QLabel(f.Frame);
+  f.LblNum->setFixedWidth(pixels(kBoxLeftTwips) - 8);
+  auto* box = new QWidget(f.Frame);
+  box->setFixedSize(pixels(kBoxWidthTwips), pixels(kBoxHeightTwips));
+  f.Image = new QLabel(box);
+  f.Image->setScaledContents(true);
+  f.txtLabel = new QLineEdit(f.Frame);
+  f.FileName = new QLabel(f.Frame);
+  f.Path = new QLabel(f.Frame);
+  f.Path->setStyleSheet(QStringLiteral("color: gray;"));
+  f.Resolution = new QLabel(f.Frame);
+  f.CmbPage = new QComboBox(f.Frame);
+  f.CmbPage->setEditable(true);
+  f.CmbPage->setInsertPolicy(QComboBox::NoInsert);
+  f.CmbPage->lineEdit()->setReadOnly(true);
+  f.txtPage = new QLabel(f.Frame);
+  f.txtAdrs = new QLineEdit(f.Frame);
+  f.txtAdrs->setReadOnly(true);
+  f.txtAdrs->setFixedWidth(90);
+  f.Check1 = new QCheckBox(QStringLiteral("posi"), f.Frame);
+  f.Check1->setTristate(true);
+  for (QObject* clickable : {static_cast<QObject*>(f.txtLabel), static_cast<QObject*>(f.Resolution),
+                             static_cast<QObject*>(f.txtAdrs)})
+    clickable->installEventFilter(this);
+  f.txtLabel->setProperty("frame", i);
+  f.Resolution->setProperty("frame", i);
+  f.txtAdrs->setProperty("frame", i);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(f.txtLabel, 0, 0, 1, 2);
+  fields->addWidget(f.FileName, 0, 2, 1, 2);
+  fields->addWidget(f.Path, 1, 0, 1, 4);
+  fields->addWidget(f.Resolution, 2, 0);
+  fields->addWidget(f.CmbPage, 2, 1);
+  fields->addWidget(f.txtPage, 2, 2);
+  fields->addWidget(f.txtAdrs, 2, 3);
+  fields->addWidget(f.Check1, 2, 4);
+  row->addWidget(f.LblNum);
+  row->addWidget(box);
+  row->addLayout(fields, 1);
+
+  connect(f.CmbPage, &QComboBox::activated, this, [this, i] { CmbPage_Click(i); });
+  connect(f.txtLabel, &QLineEdit::textEdited, this, [this, i] { txtLabel_Change(i); });
+  connect(f.Check1, &QCheckBox::clicked, this, [this, i] { Check1_Click(i); });
+  return f.Frame;
 }
 
 void FrmImage::Form_Load() {
@@ -323,7 +326,9 @@ void FrmImage::showTool() {
 }
 
 void FrmImage::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::ActivationChange && isActiveWindow() && host_.mainWindow &&
+  // Only a tool in view hides the main window: an activation that arrives after Door (a dialog's close
+  // without a window manager) must not leave the program without a window.
+  if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow() && host_.mainWindow &&
       host_.mainWindow->isVisible())
     host_.mainWindow->hide();
   QMainWindow::changeEvent(event);
@@ -337,6 +342,11 @@ void FrmImage::closeEvent(QCloseEvent* event) {
 
 bool FrmImage::queryQuit() {
   return keepChanges();
+}
+
+QString FrmImage::exportPortText() const {
+  // An export window not loaded names no port: a fresh one would propose COM1, which the scan takes first.
+  return export_ ? export_->comList->currentText() : QString();
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -378,6 +388,10 @@ void FrmImage::convertList() {
   export_->setModel(modelInfo(host_.modelBox ? host_.modelBox->currentText().toStdString() : std::string()));
   export_->hide();
   export_->exec();
+  if (export_->unloaded()) {
+    export_->deleteLater();
+    export_ = nullptr;
+  }
   updateViewer();
 }
 
@@ -584,7 +598,7 @@ void FrmImage::VScroll1_Change(int value) {
 }
 
 bool FrmImage::enterParam(const QString& flag) {
-  if (!dialog_) dialog_ = new FrmEnterParam(this, list_, *host_.prompter);
+  if (!dialog_) dialog_ = new FrmEnterParam(this, list_, capacities_, *host_.prompter);
   dialog_->Flag = flag;
   return dialog_->showModal() == QStringLiteral("OK");
 }

@@ -73,6 +73,7 @@ class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
   void showTool() override;
   const ImageListView& imageList() const override { return list_; }
   bool queryQuit() override;
+  QString exportPortText() const override;
 
   ImageList& list() { return list_; }
   const Capacities& capacities() const { return capacities_; }
@@ -139,6 +140,7 @@ class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
   void createMenus();
   void createToolBar();
   void createPanes();
+  QFrame* createFrame(int i);
   void Form_Load();
   void drawFrame(int i);
   void drawPicture(int i, const ImageRecord& r);
@@ -157,7 +159,7 @@ class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
   Capacities capacities_;
   Allocation allocation_;
   FrmEnterParam* dialog_ = nullptr;
-  frmListExport* export_ = nullptr;  // made on first use; its checks stay between showings
+  frmListExport* export_ = nullptr;  // made on first use; an export keeps it, its Close drops it
   QString fileName_;                 // the list file; empty while untitled
   // What each frame's picture shows, so an unchanged frame is not reloaded.
   struct Shown {

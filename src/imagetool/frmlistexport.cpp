@@ -100,6 +100,15 @@ void frmListExport::createControls() {
   layout->addWidget(ProgressBar2);
   progress = new mainwindow::OperationProgress(this);
   layout->addWidget(progress);
+  // The window keeps its size through a transfer: the progress line and the second bar have their room
+  // while hidden, and a long wait text is cut rather than widening the window.
+  progress->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  progress->setFixedHeight(std::max(progress->sizeHint().height(), ProgressBar2->sizeHint().height()));
+  for (QWidget* w : {static_cast<QWidget*>(progress), static_cast<QWidget*>(ProgressBar2)}) {
+    QSizePolicy policy = w->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(policy);
+  }
   auto* ends = new QHBoxLayout;
   ends->addWidget(cmdExport2File);
   ends->addWidget(cmdClose);
@@ -120,6 +129,7 @@ void frmListExport::createControls() {
 }
 
 void frmListExport::showEvent(QShowEvent* event) {
+  unloaded_ = false;
   QDialog::showEvent(event);
   Form_Activate();
 }
@@ -177,26 +187,33 @@ void frmListExport::message(const QString& text, const QString& title) {
   host_.prompter->message(this, text, title);
 }
 
-void frmListExport::cmdExport2File_Click() {
+std::optional<ExportAreas> frmListExport::startExport() {
   enableButtons(false);
   const ExportAreas areas = checkedAreas();
   if (!areas.any()) {
     message(fromStd(resString(4202)));
     enableButtons(true);
-    return;
+    return std::nullopt;
   }
-  const QString path =
-      host_.prompter->saveFileName(this, QStringLiteral("Save As"), QDir::homePath() + "/*.dat",
-                                   QString::fromLatin1(kExportFilter), QString::fromLatin1(kExportSelected));
+  return areas;
+}
+
+void frmListExport::cmdExport2File_Click() {
+  const std::optional<ExportAreas> areas = startExport();
+  if (!areas) return;
+  const QString path = host_.prompter->saveFileName(
+      this, QStringLiteral("Save As"), exportFile_.isEmpty() ? QDir::homePath() + "/*.dat" : exportFile_,
+      QString::fromLatin1(kExportFilter), QString::fromLatin1(kExportSelected));
   if (path.isEmpty()) {
     enableButtons(true);
     return;
   }
+  exportFile_ = path;
   ProgressBar2->hide();
   ProgressBar1->setValue(0);
   ProgressBar2->setValue(0);
   const ExportResult result = exportImagesToFile(
-      platform::absolutePath(path.toStdString()), {list_, allocation_, capacities_, *model_}, areas, clock_,
+      platform::absolutePath(path.toStdString()), {list_, allocation_, capacities_, *model_}, *areas, clock_,
       [this](int done) { ProgressBar1->setValue(std::min(done, list_.count())); });
   if (result.ok())
     hide();
@@ -208,16 +225,11 @@ void frmListExport::cmdExport2File_Click() {
 void frmListExport::cmdWrite_Click() {
   // A press that reaches here while a device operation runs (its controls are disabled) does nothing.
   if (!host_.device || host_.device->operations().running()) return;
-  enableButtons(false);
-  const ExportAreas areas = checkedAreas();
-  if (!areas.any()) {
-    message(fromStd(resString(4202)));
-    enableButtons(true);
-    return;
-  }
+  const std::optional<ExportAreas> areas = startExport();
+  if (!areas) return;
   const std::filesystem::path file = commandFilePath();
   const ExportResult exported =
-      exportImagesToFile(file, {list_, allocation_, capacities_, *model_}, areas, clock_,
+      exportImagesToFile(file, {list_, allocation_, capacities_, *model_}, *areas, clock_,
                          [this](int done) { ProgressBar1->setValue(std::min(done, list_.count())); });
   if (!exported.ok()) {
     if (!exported.message.empty()) message(fromStd(exported.message));
@@ -251,6 +263,9 @@ void frmListExport::cmdWrite_Click() {
                                                               })
                                             : DownloadResult{false, read.message};
       if (sent.completed) {
+        // Everything went out: both bars stand at their end, whichever areas were sent.
+        ProgressBar1->setValue(ProgressBar1->maximum());
+        ProgressBar2->setValue(ProgressBar2->maximum());
         host_.prompter->message(this, fromStd(kCompleted), fromStd(kCompletedTitle),
                                 QMessageBox::Information);
         hideAfter = true;
@@ -281,10 +296,12 @@ void frmListExport::cmdClose_Click() {
 
 void frmListExport::closeEvent(QCloseEvent* event) {
   // The send ends first: closing must not pull the window away from an operation that still runs.
-  if (writing_)
+  if (writing_) {
     event->ignore();
-  else
-    QDialog::closeEvent(event);
+    return;
+  }
+  unloaded_ = true;
+  QDialog::closeEvent(event);
 }
 
 void frmListExport::reject() {

@@ -5,12 +5,16 @@
 // The window reads the list and the allocation its caller made. Write exports to temp.txt in the data
 // folder and sends it under the main window's operation guard, with a progress display of its own (the
 // main window is hidden meanwhile); its controls wait while any device operation runs, and the window
-// cannot be closed until the send has ended.
+// cannot be closed until the send has ended. Close (the key or the close box) unloads the window: its owner
+// drops it once the modal showing ends, so the box checks and the last export file go with it; an export or
+// a download only hides it.
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "imagetool/allocation.h"
 #include "imagetool/imageexport.h"
@@ -38,6 +42,9 @@ class frmListExport : public QDialog {
 
   // Where Write puts the command file.
   static std::filesystem::path commandFilePath();
+
+  // True once Close ended the last showing: the owner drops the window.
+  bool unloaded() const { return unloaded_; }
 
   QCheckBox* chkRAM = nullptr;
   std::array<QCheckBox*, kImageFlashPages> chkFROM{};
@@ -69,6 +76,9 @@ class frmListExport : public QDialog {
  private:
   void createControls();
   ExportAreas checkedAreas() const;
+  // The opening of Export and Write: the three buttons disabled and the checked areas; with none checked,
+  // "No Image to be exported.", the buttons back and nothing.
+  std::optional<ExportAreas> startExport();
   void enableButtons(bool enabled);
   void message(const QString& text, const QString& title = {});
 
@@ -79,6 +89,8 @@ class frmListExport : public QDialog {
   const ModelInfo* model_ = &kOtherModel;
   ExportClock clock_;
   bool writing_ = false;
+  bool unloaded_ = false;
+  QString exportFile_;  // the save dialog's file name: proposed again while the window stays loaded
 };
 
 }  // namespace kelmore::imagetool

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/models.h"
 #include "imagetool/imagefile.h"
 
 namespace kelmore::imagetool {
@@ -14,6 +15,16 @@ const ImageRecord kBlankRecord{};
 std::string labelCandidate(int n) {
   std::string digits = "0000" + std::to_string(n);
   return "Image" + digits.substr(digits.size() - 4);
+}
+
+// The fields the user gives an entry; what the allocation writes is left out.
+bool sameContent(const ImageRecord& a, const ImageRecord& b) {
+  const auto placed = [](const std::string& memory) {
+    return memory != "VRAM" && std::ranges::find(kImageMemoryAreas, memory) != std::end(kImageMemoryAreas);
+  };
+  return a.imgLabel == b.imgLabel && a.imgFileName == b.imgFileName && a.imgPath == b.imgPath &&
+         a.imgX == b.imgX && a.imgY == b.imgY && a.imgCheck == b.imgCheck && a.imgMemory == b.imgMemory &&
+         (placed(a.imgMemory) || a.imgAddress == b.imgAddress);
 }
 
 }  // namespace
@@ -60,7 +71,11 @@ void ImageList::assign(std::vector<ImageRecord> records) {
   for (const auto& r : entries_) countLabel(r.imgLabel, 1);
   imgCurrent = 0;
   imgTop = 0;
-  modified_ = false;
+  saved_ = entries_;
+}
+
+bool ImageList::modified() const {
+  return !std::ranges::equal(entries_, saved_, sameContent);
 }
 
 std::string ImageList::newLabelName() const {
@@ -88,36 +103,27 @@ void ImageList::setLabel(int index, std::string label) {
   r.imgLabel = std::move(label);
   if (counted) countLabel(r.imgLabel, 1);
   labelHint_ = 0;
-  modified_ = true;
 }
 
 void ImageList::setCheck(int index, std::int16_t check) {
   ImageRecord& r = slot(index);
-  if (r.imgCheck == check) return;
   r.imgCheck = check;
-  modified_ = true;
 }
 
 void ImageList::setMemory(int index, std::string memory) {
   ImageRecord& r = slot(index);
-  if (r.imgMemory == memory) return;
   r.imgMemory = std::move(memory);
-  modified_ = true;
 }
 
 void ImageList::setSize(int index, std::int16_t widthDots, std::int16_t heightDots) {
   ImageRecord& r = slot(index);
-  if (r.imgX == widthDots && r.imgY == heightDots) return;
   r.imgX = widthDots;
   r.imgY = heightDots;
-  modified_ = true;
 }
 
 void ImageList::setAddress(int index, std::int32_t address) {
   ImageRecord& r = slot(index);
-  if (r.imgAddress == address) return;
   r.imgAddress = address;
-  modified_ = true;
 }
 
 void ImageList::place(int index, std::int16_t page, std::int32_t address) {
@@ -131,13 +137,11 @@ void ImageList::insertRecord(int position, ImageRecord record) {
   position = std::clamp(position, 0, count());
   countLabel(record.imgLabel, 1);
   entries_.insert(entries_.begin() + position, std::move(record));
-  modified_ = true;
 }
 
 void ImageList::eraseRecord(int position) {
   countLabel(entries_[static_cast<std::size_t>(position)].imgLabel, -1);
   entries_.erase(entries_.begin() + position);
-  modified_ = true;
 }
 
 void ImageList::appendSlot() {
@@ -247,7 +251,6 @@ bool ImageList::exchangeImage(ListUi& ui) {
   r.imgX = chosen.imgX;
   r.imgY = chosen.imgY;
   r.imgCheck = 1;
-  modified_ = true;
   records.erase(records.begin());
   insertBitmaps(imgCurrent + 1, std::move(records), ui);
   return true;

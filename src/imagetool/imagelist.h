@@ -61,9 +61,11 @@ class ImageList : public ImageListView {
   const ImageRecord& at(int index) const;
   const std::vector<ImageRecord>& entries() const { return entries_; }
 
-  // True after a change, until markSaved.
-  bool modified() const { return modified_; }
-  void markSaved() { modified_ = false; }
+  // True while the entries differ from those last assigned or saved: the content counts, not the edits
+  // that led to it (an entry inserted and taken out again is no change). The page and, outside "VRAM" and
+  // unplaced areas, the address are the allocation's and do not count.
+  bool modified() const;
+  void markSaved() { saved_ = entries_; }
 
   // Empties the list: no entries, a blank append slot, the selection on it.
   void clear();
@@ -117,7 +119,7 @@ class ImageList : public ImageListView {
   // Every candidate label below this index is taken (adding labels keeps it true; a removed or changed
   // label resets it), so label names for a long drop are found without a search from the start.
   mutable int labelHint_ = 0;
-  bool modified_ = false;
+  std::vector<ImageRecord> saved_;
 };
 
 }  // namespace kelmore::imagetool

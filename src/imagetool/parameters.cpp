@@ -7,7 +7,8 @@
 
 namespace kelmore::imagetool {
 
-std::optional<std::string> setParameters(ImageList& list, int index, const ParameterTexts& texts) {
+std::optional<std::string> setParameters(ImageList& list, int index, const ParameterTexts& texts,
+                                         const Capacities& capacities) {
   const auto address = nearestInRange(leadingNumber(texts.address), 0, 2147483647);
   if (!address) return "Start Address must be 0 to 2147483647.";
   const auto width = nearestInRange(leadingNumber(texts.widthDots), 0, 32767);
@@ -17,6 +18,8 @@ std::optional<std::string> setParameters(ImageList& list, int index, const Param
   if (!sizeFits(*width, *height)) return tooLargeMessage();
   const auto memory = canonicalMemory(texts.memory);
   if (!memory) return "\"" + texts.memory + "\" is no image memory.";
+  // Stored, it would only overflow: the model has no bytes there.
+  if (!hasArea(capacities, *memory)) return "\"" + texts.memory + "\" is no image memory of this model.";
   list.setAddress(index, static_cast<std::int32_t>(*address));
   list.setSize(index, static_cast<std::int16_t>(*width), static_cast<std::int16_t>(*height));
   list.setMemory(index, std::string(*memory));

@@ -134,6 +134,7 @@ void Form1::createPanes() {
   source = createSourcePane();
   choice_ = new ModuleChoice(this, *prompter_, [this]() -> Px5000Device& { return deviceAdapter(); });
   connect(choice_->targetList, &QComboBox::currentIndexChanged, this, &Form1::targetList_Click);
+  choice_->searchPreselect = [this] { return imageTool_ ? imageTool_->exportPortText() : QString(); };
   views_ =
       std::make_unique<CompilerViews>(this, *source, *choice_->cmbSeries, *choice_->targetList, *prompter_);
 

@@ -30,6 +30,9 @@ class ImageToolWindow {
   virtual const ImageListView& imageList() const = 0;
   // Before the program quits: false when the user chose to stay (unsaved changes).
   virtual bool queryQuit() = 0;
+  // The port the image export window's port box names, which the Port menu's scan preselects; "" while
+  // that window is not loaded.
+  virtual QString exportPortText() const = 0;
 };
 
 // What the image download uses of the main window: its one device object, the guard that keeps a second

@@ -198,6 +198,7 @@ void ModuleChoice::MenuCommSetting_Click() {
 void ModuleChoice::MenuSearchPort_Click() {
   CommScan scan(window_);
   loadResStrings(&scan);
+  if (searchPreselect) scan.preselectPort = searchPreselect();
   scan.exec();
   for (int n = 1; n <= 16; ++n)
     if (scan.selectedPort == QStringLiteral("COM%1").arg(n)) menuComm_Click(n);

@@ -47,6 +47,8 @@ class ModuleChoice : public QObject {
   QAction* MenuCommSetting = nullptr;
   // Adds the port items, a separator, the port search and the comm settings, in that order.
   void addPortMenuItems(QMenu* menu) const;
+  // The port the search preselects after the first one: the image export window's port box.
+  std::function<QString()> searchPreselect;
 
   // --- comm settings ---
   QString commSettingText;

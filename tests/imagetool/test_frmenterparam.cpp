@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "../mainwindow/qtprint.h"
 #include "../mainwindow/scriptedprompter.h"
 #include "imagetool/frmenterparam.h"
 #include "listfixture.h"
@@ -22,7 +23,8 @@ class ParamDialog : public testing::Test {
  protected:
   ImageList list;
   ScriptedPrompter prompter;
-  FrmEnterParam dialog{nullptr, list, prompter};
+  Capacities capacities = capacitiesOf(modelInfo("PX-B"));
+  FrmEnterParam dialog{nullptr, list, capacities, prompter};
 
   void SetUp() override {
     list.assign({testkit::record("A", "", 16, 24, 100)});
@@ -113,6 +115,42 @@ TEST_F(ParamDialog, fixed_list_and_captions) {
     dialog.cmdOK->click();
   });
   EXPECT_EQ(list.at(0).imgMemory, "F 7");
+}
+
+// A text the frames of another model offer was stored and could only overflow; the same text is taken where
+// the model has the area.
+TEST_F(ParamDialog, an_area_the_model_lacks_keeps_the_dialog_open) {
+  struct Case {
+    const char* model;
+    const char* memory;
+    const char* refusal;  // "" when stored
+  };
+  const Case cases[] = {
+      {"PX-5200", "F 7", "\"F 7\" is no image memory of this model."},
+      {"PX-D", "RAM", "\"RAM\" is no image memory of this model."},
+      {"PX-D", "F 8", "\"F 8\" is no image memory."},
+      {"PX-B", "F 7", ""},
+      {"PX-5200", "RAM", ""},
+  };
+  for (const Case& c : cases) {
+    list.setMemory(0, "VRAM");
+    capacities = capacitiesOf(modelInfo(c.model));
+    prompter.boxes.clear();
+    const QString flag = run([this, &c] {
+      dialog.Combo1->setEditText(c.memory);
+      dialog.cmdOK->click();
+      EXPECT_EQ(dialog.isVisible(), *c.refusal != 0) << c.model << " " << c.memory;
+    });
+    if (*c.refusal) {
+      EXPECT_EQ(prompter.texts(), QStringList{c.refusal}) << c.model;
+      EXPECT_EQ(flag, "") << "closed by its close box";
+      EXPECT_EQ(list.at(0).imgMemory, "VRAM") << c.model << " " << c.memory;
+    } else {
+      EXPECT_TRUE(prompter.boxes.empty()) << c.model;
+      EXPECT_EQ(flag, "OK");
+      EXPECT_EQ(list.at(0).imgMemory, c.memory) << c.model;
+    }
+  }
 }
 
 }  // namespace

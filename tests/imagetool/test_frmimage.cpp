@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "../mainwindow/qtprint.h"
 #include "../mainwindow/scriptedprompter.h"
 #include "imagetool/cblfile.h"
 #include "imagetool/frmenterparam.h"
@@ -316,6 +317,63 @@ TEST_F(ToolWindow, close_box_hides_keeps_the_list_and_writes_imgpath) {
   auto second = make();
   EXPECT_TRUE(second->WithBMP->isChecked());
   EXPECT_EQ(second->listFileName(), "");
+}
+
+// An activation that reaches the tool after Door hid the main window again, leaving no window at all.
+TEST_F(ToolWindow, door_brings_the_main_window_back_for_good) {
+  mainWindow.show();
+  window->showTool();
+  EXPECT_FALSE(mainWindow.isVisible());
+  window->menuClose_Click();
+  ASSERT_TRUE(mainWindow.isVisible());
+  // What a platform without a window manager delivers late: the hidden tool becomes the active window.
+  QApplication::setActiveWindow(window.get());
+  QApplication::processEvents();
+  EXPECT_TRUE(mainWindow.isVisible());
+  // While the tool is up, its activation still keeps the main window out of the way.
+  window->showTool();
+  mainWindow.show();
+  QApplication::setActiveWindow(window.get());
+  QApplication::processEvents();
+  EXPECT_FALSE(mainWindow.isVisible());
+  window->menuClose_Click();
+}
+
+// Ins_Blank, Cancel in the dialog, Door and quit asked to save a list that was as loaded.
+TEST_F(ToolWindow, a_list_edited_back_to_as_loaded_asks_nothing_on_quit) {
+  const std::string list = dir.text(
+      "l.cbl", "*** image list ***\r\nNo = 1\r\nlabel = A\r\nX = 16\r\nY = 8\r\nMemory = VRAM\r\nEOF\r\n");
+  prompter.fileNames = {QString::fromStdString(list)};
+  window->menuOpen_Click();
+  window->showTool();
+  answerDialog([](FrmEnterParam& dialog) { dialog.cmdCancel->click(); });
+  window->InsBlank_Click();
+  EXPECT_EQ(window->list().count(), 1);
+  window->menuClose_Click();
+  EXPECT_TRUE(window->queryQuit());
+  EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join(" | ").toStdString();
+  // A real change still asks.
+  answerDialog([](FrmEnterParam& dialog) { dialog.cmdOK->click(); });
+  window->InsBlank_Click();
+  prompter.answers = {QMessageBox::Cancel};
+  EXPECT_FALSE(window->queryQuit());
+  EXPECT_EQ(prompter.texts(), QStringList{"The image list has been changed. Do you save it?"});
+}
+
+// A stored entry in an area the model lacks loads and overflows as its own page, never on page 4.
+TEST_F(ToolWindow, a_stored_page_the_model_lacks_overflows_on_its_own) {
+  const std::string list =
+      dir.text("l.cbl",
+               "*** image list ***\r\nNo = 1\r\nlabel = A\r\nX = 8\r\nY = 8\r\n"
+               "Memory = F 7\r\nNo = 2\r\nlabel = B\r\nX = 8\r\nY = 8\r\nMemory = F 4\r\nEOF\r\n");
+  prompter.fileNames = {QString::fromStdString(list)};
+  window->menuOpen_Click();
+  ASSERT_EQ(window->list().count(), 2);
+  EXPECT_TRUE(prompter.boxes.empty());
+  EXPECT_EQ(frame(0).CmbPage->currentText(), "F 7");
+  EXPECT_EQ(window->allocation().result, "ERROR FROM:7 Overflow");
+  EXPECT_EQ(window->from[4].text->text(), "8");
+  EXPECT_EQ(window->from[4].stack->currentIndex(), 0) << "page 4 is not over-full";
 }
 
 TEST_F(ToolWindow, new_asks_before_dropping_changes_and_forgets_the_name) {

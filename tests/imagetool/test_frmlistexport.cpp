@@ -2,12 +2,15 @@
 // Layer: tests (Qt).
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
 
 #include "../link/rig.h"
+#include "../mainwindow/qtprint.h"
 #include "../mainwindow/scriptedprompter.h"
 #include "imagetool/frmlistexport.h"
 #include "listfixture.h"
@@ -201,6 +204,84 @@ TEST(ExportWindow, export_writes_the_chosen_file_and_search_sets_both_port_boxes
   w.window->cmdSearch_Click();
   EXPECT_EQ(w.window->comList->currentText(), "COM3");
   EXPECT_EQ(w.device.box.currentText(), "COM3");
+}
+
+// The second bar stood at 96 % when "Completed." showed, the first short of its end when not every area
+// was sent, and the progress line widened the window while the transfer ran.
+TEST(ExportWindow, write_keeps_the_window_size_and_ends_with_full_bars) {
+  testkit::BitmapFolder dir("frmlistexport");
+  auto records = twoImages(dir);
+  records[0] = testkit::record("R", "RAM", 128, 64);
+  records[0].imgPath = dir.bmp("big.bmp", 128, 64);
+  Window w(records);
+  QApplication::processEvents();
+  const QSize before = w.window->size();
+  w.window->chkRAM->setChecked(true);  // the FROM image stays behind
+  QSize widest = before;
+  int sizeChanges = 0;
+  w.device.rig.env.onEvents = [&] {
+    // The longest line the progress shows: a wait for the module's reply with its countdown.
+    w.window->progress->waitBegins(link::LinkWait::Reply,
+                                   mainwindow::OperationProgress::Clock::now() + std::chrono::seconds(5));
+    QApplication::processEvents();
+    if (w.window->size() != before) ++sizeChanges;
+    widest = widest.expandedTo(w.window->size());
+  };
+  int bar1 = -1;
+  int bar2 = -1;
+  w.prompter.onBox = [&](const mainwindow::test::Box& box) {
+    if (box.text != "Completed.") return;
+    EXPECT_EQ(w.window->ProgressBar1->maximum(), 2);
+    bar1 = w.window->ProgressBar1->value();
+    bar2 = w.window->ProgressBar2->value();
+  };
+  w.window->cmdWrite_Click();
+  ASSERT_EQ(w.texts(), QStringList{"Completed."});
+  EXPECT_EQ(bar1, 2);
+  EXPECT_EQ(bar2, 100);
+  EXPECT_EQ(sizeChanges, 0) << "widest " << widest.width() << " x " << widest.height() << " from "
+                            << before.width() << " x " << before.height();
+}
+
+// Close unloads the window: the box checks are gone with it. An export only hides it, and its save dialog
+// then proposes the file exported last.
+TEST(ExportWindow, close_unloads_and_an_export_keeps_the_last_file) {
+  testkit::BitmapFolder dir("frmlistexport");
+  Window w(twoImages(dir));
+  w.window->cmdChkAll_Click();
+  const auto path = QString::fromStdString((dir.root() / "first.dat").string());
+  w.prompter.fileNames = {path};
+  w.window->cmdExport2File_Click();
+  EXPECT_FALSE(w.window->isVisible());
+  EXPECT_FALSE(w.window->unloaded());
+  w.window->show();
+  EXPECT_TRUE(w.window->chkRAM->isChecked()) << "the checks survive while the window stays loaded";
+  w.prompter.fileNames = {path};
+  w.window->cmdExport2File_Click();
+  ASSERT_EQ(w.prompter.saveDialogs.size(), 2u);
+  EXPECT_EQ(w.prompter.saveDialogs[0].dir, QDir::homePath() + "/*.dat");
+  EXPECT_EQ(w.prompter.saveDialogs[1].dir, path);
+  w.window->show();
+  w.window->cmdClose->click();
+  EXPECT_FALSE(w.window->isVisible());
+  EXPECT_TRUE(w.window->unloaded());
+  w.window->show();
+  EXPECT_FALSE(w.window->unloaded()) << "a window shown again is loaded";
+}
+
+// Page 4 holding exactly its own images stays exportable beside a FROM image that fits nowhere.
+TEST(ExportWindow, a_from_image_that_fits_nowhere_leaves_page_4_exportable) {
+  std::vector<ImageRecord> records;
+  for (int page = 0; page <= 4; ++page)
+    for (int k = page == 0 ? 1 : 0; k < 2; ++k)  // 32767 bytes take 32768: page 0 holds one, 1..4 two
+      records.push_back(testkit::record("P" + std::to_string(page) + std::to_string(k),
+                                        "F " + std::to_string(page), 32767, 8));
+  records.push_back(testkit::record("Over", "FROM", 8, 8));
+  Window w(records);
+  EXPECT_EQ(w.allocation.result, "ERROR FROM:7 Overflow");
+  EXPECT_TRUE(w.window->chkFROM[4]->isEnabled());
+  EXPECT_EQ(w.window->chkFROM[4]->text(), "ROM: 4-   65536 Byte");
+  EXPECT_FALSE(w.window->chkFROM[7]->isEnabled());
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // Layer: tests (plain C++, no Qt).
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "imagetool/imagefile.h"
 #include "imagetool/imagelist.h"
 #include "listfixture.h"
@@ -174,6 +176,61 @@ TEST_F(ListOps, insert_blank_set_keeps_and_cancel_removes) {
   EXPECT_EQ(list.imgCurrent, 1);
   EXPECT_EQ(ui.dialogs, 2);
 }
+
+// The change mark follows the content: an edit that was undone, or the allocation placing an image, is no
+// change. It once stayed set after any edit, so Ins_Blank and Cancel asked to save an unchanged list.
+struct MarkCase {
+  const char* name;
+  std::function<void(ImageList&, FakeUi&)> edit;
+  bool modified;
+};
+const MarkCase kMarks[] = {
+    {"insert_blank_cancelled",
+     [](ImageList& l, FakeUi& ui) {
+       l.imgCurrent = 1;
+       l.insertBlank(1, ui);
+     },
+     false},
+    {"insert_blank_set",
+     [](ImageList& l, FakeUi& ui) {
+       ui.dialogAnswers = {true};
+       l.insertBlank(0, ui);
+     },
+     true},
+    {"label_changed_and_back",
+     [](ImageList& l, FakeUi&) {
+       l.setLabel(0, "Other");
+       l.setLabel(0, "V");
+     },
+     false},
+    {"memory_changed_and_back",
+     [](ImageList& l, FakeUi&) {
+       l.setMemory(1, "RAM");
+       l.setMemory(1, "FROM");
+     },
+     false},
+    {"placed_address_is_the_allocations", [](ImageList& l, FakeUi&) { l.place(1, 3, 512); }, false},
+    {"vram_address_typed", [](ImageList& l, FakeUi&) { l.setAddress(0, 64); }, true},
+    {"check_changed", [](ImageList& l, FakeUi&) { l.setCheck(1, 0); }, true},
+    {"size_changed", [](ImageList& l, FakeUi&) { l.setSize(1, 16, 16); }, true},
+    {"entry_removed", [](ImageList& l, FakeUi&) { l.removeImage(); }, true},
+    {"append_slot_filled_only", [](ImageList& l, FakeUi&) { l.setMemory(2, "VRAM"); }, false},
+};
+
+class ChangeMark : public testing::TestWithParam<MarkCase> {};
+
+TEST_P(ChangeMark, follows_the_content) {
+  ImageList list;
+  FakeUi ui;
+  list.assign({record("V", "VRAM", 8, 8, 32), record("F", "FROM", 8, 8, 0)});
+  GetParam().edit(list, ui);
+  EXPECT_EQ(list.modified(), GetParam().modified);
+  list.markSaved();
+  EXPECT_FALSE(list.modified());
+}
+
+INSTANTIATE_TEST_SUITE_P(edits, ChangeMark, testing::ValuesIn(kMarks),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(ListOps, insert_blank_far_down_scrolls) {
   fill(20);

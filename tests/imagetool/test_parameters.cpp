@@ -16,6 +16,7 @@ struct ParamCase {
   int x;
   int y;
   const char* memory;
+  const char* model = "PX-B";
 };
 const ParamCase kParams[] = {
     {"plain", {"4096", "128", "64", "VRAM"}, "", 4096, 128, 64, "VRAM"},
@@ -34,6 +35,43 @@ const ParamCase kParams[] = {
     {"negative_height", {"0", "8", "-8", "VRAM"}, "Size Y must be 0 to 32767.", 0, 0, 0, ""},
     {"too_many_bytes", {"0", "4096", "72", "VRAM"}, "Image is too large.", 0, 0, 0, ""},
     {"unknown_memory", {"0", "8", "8", "F 9"}, "\"F 9\" is no image memory.", 0, 0, 0, ""},
+    // An area is taken only where the model has it; stored, it could only overflow.
+    {"page_7_on_five_pages",
+     {"0", "8", "8", "F 7"},
+     "\"F 7\" is no image memory of this model.",
+     0,
+     0,
+     0,
+     "",
+     "PX-5200"},
+    {"page_5_as_typed_on_five_pages",
+     {"0", "8", "8", "f 5"},
+     "\"f 5\" is no image memory of this model.",
+     0,
+     0,
+     0,
+     "",
+     "PX-5200B"},
+    {"ram_without_image_ram",
+     {"0", "8", "8", "RAM"},
+     "\"RAM\" is no image memory of this model.",
+     0,
+     0,
+     0,
+     "",
+     "PX-D"},
+    {"unknown_stays_unknown_on_any_model",
+     {"0", "8", "8", "F 9"},
+     "\"F 9\" is no image memory.",
+     0,
+     0,
+     0,
+     "",
+     "PX-D"},
+    {"page_7_on_eight_pages", {"0", "8", "8", "F 7"}, "", 0, 8, 8, "F 7", "PX-D"},
+    {"ram_with_image_ram", {"0", "8", "8", "RAM"}, "", 0, 8, 8, "RAM", "PX-5200"},
+    {"floating_areas_on_five_pages", {"0", "8", "8", "F any"}, "", 0, 8, 8, "F any", "PX-5100"},
+    {"vram_without_image_ram", {"7", "8", "8", "VRAM"}, "", 7, 8, 8, "VRAM", "PX-D"},
 };
 
 class Parameters : public testing::TestWithParam<ParamCase> {};
@@ -42,7 +80,7 @@ TEST_P(Parameters, store_or_refuse) {
   const ParamCase& c = GetParam();
   ImageList list;
   list.assign({testkit::record("A", "", 0, 0)});
-  const auto refusal = setParameters(list, 0, c.texts);
+  const auto refusal = setParameters(list, 0, c.texts, capacitiesOf(modelInfo(c.model)));
   if (*c.refusal) {
     ASSERT_TRUE(refusal.has_value());
     EXPECT_EQ(*refusal, c.refusal);

@@ -2,6 +2,8 @@
 // the main window hidden meanwhile, the compiler reading the tool's list, and quitting with changes.
 // Layer: tests (Qt).
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -11,15 +13,20 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QUrl>
+#include <fstream>
 
+#include "../mainwindow/qtprint.h"
 #include "../mainwindow/scriptedprompter.h"
 #include "imagetool/frmenterparam.h"
 #include "imagetool/frmimage.h"
+#include "imagetool/frmlistexport.h"
 #include "listfixture.h"
+#include "mainwindow/commwindows.h"
 #include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"
@@ -172,6 +179,59 @@ TEST_F(ToolHook, quitting_asks_for_unsaved_images) {
   QApplication::sendEvent(form.get(), &stay);
   EXPECT_FALSE(stay.isAccepted());
   EXPECT_EQ(prompter.texts().back(), "The image list has been changed. Do you save it?");
+}
+
+// The Port menu's scan preselected only its first free port, whatever the export window's box named.
+TEST_F(ToolHook, port_search_preselects_the_export_windows_port) {
+  struct Pty {
+    int master = -1;
+    int slave = -1;
+    std::string path;
+    Pty() {
+      char name[128];
+      if (::openpty(&master, &slave, name, nullptr, nullptr) == 0) path = name;
+    }
+    ~Pty() {
+      ::close(slave);
+      ::close(master);
+    }
+  } one, two;
+  ASSERT_FALSE(one.path.empty() || two.path.empty());
+  const auto map = platform::configDir() / "ports.map";
+  std::ofstream(map) << "COM1=" << one.path << "\nCOM2=" << two.path << "\n";
+  const auto preselected = [this] {
+    QString port;
+    QTimer::singleShot(0, [&port] {
+      auto* scan = qobject_cast<mainwindow::CommScan*>(QApplication::activeModalWidget());
+      ASSERT_NE(scan, nullptr);
+      for (std::size_t i = 0; i < scan->optCOM.size(); ++i)
+        if (scan->optCOM[i]->isChecked()) port = QStringLiteral("COM%1").arg(i + 1);
+      scan->cmdClose->click();
+    });
+    form->choice().MenuSearchPort_Click();
+    return port;
+  };
+
+  form->tbImage->trigger();
+  FrmImage* window = tool();
+  ASSERT_NE(window, nullptr);
+  window->list().assign({testkit::record("A", "VRAM", 8, 8)});
+  QTimer::singleShot(0, [window] {
+    window->exportWindow()->comList->setCurrentText("COM2");
+    window->exportWindow()->hide();  // as an export does: the window stays loaded
+  });
+  window->convertList();
+  ASSERT_NE(window->exportWindow(), nullptr);
+  EXPECT_EQ(preselected(), "COM2");
+  EXPECT_EQ(form->choice().commList->currentText(), "COM1") << "Close keeps the port";
+
+  // Close unloads the export window: the scan takes its first port again.
+  QTimer::singleShot(0, [window] { window->exportWindow()->cmdClose->click(); });
+  window->convertList();
+  EXPECT_EQ(window->exportWindow(), nullptr);
+  EXPECT_EQ(preselected(), "COM1");
+  std::filesystem::remove(map);
+  window->menuClose_Click();
 }
 
 }  // namespace
