@@ -95,6 +95,10 @@ void MacroCompiler::markErrorLine(int line) {
   host.markLine(line);
 }
 
+std::string MacroCompiler::lineNumber() const {
+  return std::to_string(compiler.lineIndex + 1);
+}
+
 void MacroCompiler::errorExit(std::string_view text, Mark mark, bool showBox) {
   const bool haveLine = compiler.lineIndex >= 0;
   if (mark == Mark::Before && haveLine) markErrorLine(compiler.lineIndex);
@@ -105,11 +109,11 @@ void MacroCompiler::errorExit(std::string_view text, Mark mark, bool showBox) {
 }
 
 void MacroCompiler::expressionExit() {
-  errorExit(str(resString(1027)) + std::to_string(compiler.lineIndex), Mark::After);
+  errorExit(str(resString(1027)) + lineNumber(), Mark::After);
 }
 
 void MacroCompiler::unexpectedExit() {
-  host.addlog(std::to_string(compiler.lineIndex) + str(resString(1032)), LogKind::Error);
+  host.addlog(lineNumber() + str(resString(1032)), LogKind::Error);
   if (compiler.lineIndex >= 0) markErrorLine(compiler.lineIndex);
   host.setCloseVisible(true);
   throw CompileStop{};
@@ -121,7 +125,7 @@ void MacroCompiler::notReadyExit(std::string_view keyword) {
 }
 
 void MacroCompiler::undefinedImageExit() {
-  host.addlog(std::to_string(compiler.lineIndex) + str(resString(1039)), LogKind::Error);
+  host.addlog(lineNumber() + str(resString(1039)), LogKind::Error);
   if (compiler.lineIndex >= 0) markErrorLine(compiler.lineIndex);
   throw CompileStop{};
 }

@@ -48,7 +48,7 @@ bool isEventRoutine(std::string_view name);
 struct SourceLine {
   std::string_view text;                // trimmed, comment cut
   std::vector<std::string_view> words;  // split at every single blank; two blanks give an empty word
-  int index = 0;                        // 0-based line index
+  int index = 0;                        // 0-based line index; messages name it as lineNumber() does
 
   // Word k; CompileFault "missing word" when the line has fewer words.
   std::string_view word(std::size_t k) const;
@@ -117,17 +117,22 @@ class MacroCompiler {
   // Selects source line `line`, colours it red and focuses the editor.
   void markErrorLine(int line);
 
+  // The current line as every message and log line names it: the editor's line number, counted from 1 as
+  // its Row box counts, while the line index and the mark stay 0-based.
+  std::string lineNumber() const;
+
   // --- error exits (each reports, then throws CompileStop) ---
   enum class Mark { None, Before, After };
   // Message box with `text` (unless showBox is false), log "error:" + text, and the line mark when asked.
   [[noreturn]] void errorExit(std::string_view text, Mark mark, bool showBox = true);
-  // "Expression error Line: " + the current line index, with box, log line and mark.
+  // "Expression error Line: " + the current line number, with box, log line and mark.
   [[noreturn]] void expressionExit();
-  // Log "<line>: This line cause unexpected error. Compile is disturbed.", mark, show the close button.
+  // Log "<line number>: This line cause unexpected error. Compile is disturbed.", mark, show the close
+  // button.
   [[noreturn]] void unexpectedExit();
   // A statement the model lacks: box "'<keyword>'  is not ready.", then the unexpected-error exit.
   [[noreturn]] void notReadyExit(std::string_view keyword);
-  // An image label the image list does not hold: log "<line>Row has undefiened Image Label. Compile is
+  // An image label the image list does not hold: log "<line number>Row has undefiened Image Label. Compile is
   // aborted." and mark the line; no box.
   [[noreturn]] void undefinedImageExit();
 
