@@ -145,10 +145,21 @@ class MacroCompiler {
   void setUp();
   std::vector<std::string> prepareLines();
   void structurePass(std::vector<std::string>& lines);
+  // A routine head "Sub name(parameters)": the routine's scope, its entry label, its parameters and its
+  // row in the routine table. `firstRoutine`: no Sub line came before, so the routine must be Start.
+  void parseSubHeader(std::string_view line, bool firstRoutine);
+  // Declares each parameter of `routine` as a variable of its scope, in order; returns the list as the
+  // routine table keeps it, joined by "," without blanks.
+  std::string declareParameters(std::string_view routine, std::string_view paramText);
   void codePass(const std::vector<std::string>& lines);
+  // After the code pass: the register tip, the open-block checks, the optimiser passes and the label fix-up.
+  void finishCode();
   void checkOpenBlocks();
   void labelFixUp();
-  void summary(int lastLine);
+  // The finished code shown: the code view with the caret line's code in red, the address box, the counts
+  // and the three lists; the editor's selection comes back.
+  void showResults(int lastLine);
+  void fillLists();
   void progress(int value, int lastLine);
   [[noreturn]] void faultAfterPass(std::string_view message);
 
