@@ -439,7 +439,8 @@ void MacroCompiler::showResults(int lastLine) {
   const std::size_t lastAddress = code.empty() ? 0 : byteAddress(code.size() - 1);
   const std::string lastAddressText = hexUpper(lastAddress, 4);
   host.setAddressText("Add: " + lastAddressText);
-  host.addlog("Number of line of source code." + std::to_string(lastLine), LogKind::Phase);
+  // The last line's number as the editor counts it, which is the number of lines (0 for an empty source).
+  host.addlog("Number of line of source code." + std::to_string(lastLine + 1), LogKind::Phase);
   host.addlog("Number of generated code." + lastAddressText, LogKind::Phase);
   if (host.targetArea() != 0)
     host.addlog("Macro:" + std::to_string(lastAddress / kFlashBlockBytes + 1) + " block", LogKind::Phase);

@@ -108,7 +108,7 @@ TEST_F(Driver, empty_source) {
                           {LogKind::Phase, "Complete Optimize 'Print'"},
                           {LogKind::Phase, "Complete Optimize 'If'"},
                           {LogKind::Phase, "Assign Label address.... OK."},
-                          {LogKind::Phase, "Number of line of source code.-1"},
+                          {LogKind::Phase, "Number of line of source code.0"},
                           {LogKind::Phase, "Number of generated code.0011"},
                       }));
   const auto& vars = host.lists[CompilerList::Variables];
@@ -350,7 +350,7 @@ TEST_F(Driver, every_line_end_ends_a_line) {
   ASSERT_TRUE(compile("Echo 1\rEcho 2\nEcho 3\r\nEcho 4\r\n"));
   EXPECT_EQ(seenLines, (std::vector<std::string>{"Echo 1", "Echo 2", "Echo 3", "Echo 4"}));
   const auto phases = host.logOf(LogKind::Phase);
-  EXPECT_NE(std::find(phases.begin(), phases.end(), "Number of line of source code.4"), phases.end());
+  EXPECT_NE(std::find(phases.begin(), phases.end(), "Number of line of source code.5"), phases.end());
 }
 
 TEST_F(Driver, line_index_limit) {
