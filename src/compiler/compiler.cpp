@@ -16,6 +16,21 @@
 namespace kelmore {
 namespace {
 
+// The string table's texts the driver uses.
+constexpr int kResCanNotBeFound = 1014;        // " can not be found."
+constexpr int kResStartFirst = 1018;           // "Please start with 'Stear().'"
+constexpr int kResLabelUnderscore = 1019;      // "Label cannot start with '_'."
+constexpr int kResExpressionError = 1027;      // "Expression error Line: "
+constexpr int kResLabel = 1028;                // "Label"
+constexpr int kResEndIfMissing = 1029;         // "' End if' is missing."
+constexpr int kResParenthesesRequired = 1031;  // "'()' is required, even if it's no argument."
+constexpr int kResUnexpectedError = 1032;      // ": This line cause unexpected error. Compile is disturbed."
+constexpr int kResUndefinedImage = 1039;       // "Row has undefiened Image Label. Compile is aborted."
+constexpr int kResDuplicateLabel = 1071;       // "Duplication Label."
+constexpr int kResLogStructure = 2001;         // "Structure analysis Phase."
+constexpr int kResLogLabelsAssigned = 2002;    // "Assign Label address.... OK."
+constexpr int kResLogCodeGeneration = 2009;    // "Intermittent code generating Phase."
+
 // Line indexes and counts are 16-bit: line 32767 is the last a source may have.
 constexpr int kMaxLineIndex = 32767;
 constexpr std::string_view kTooManyLines = "Source has more than 32768 lines. Compile is aborted.";
@@ -41,6 +56,20 @@ constexpr NamedRoutine kNamedRoutines[] = {{RoutineKind::Start, "Start"},
                                            {RoutineKind::TimerEvent, "Timer_Event"},
                                            {RoutineKind::PortEvent, "Port_Event"},
                                            {RoutineKind::TouchEvent, "Touch_Event"}};
+
+// Cuts the comment off a prepared line: from the first "'" outside double quotes.
+void cutComment(std::string& line) {
+  bool inString = false;
+  for (std::size_t k = 0; k < line.size(); ++k) {
+    if (line[k] == '"') inString = !inString;
+    if (line[k] == '\'' && !inString) {
+      line.resize(k);
+      break;
+    }
+  }
+  // A trailing comment never changes the code before it: the cut line is trimmed again.
+  line.resize(trimBlanks(line).empty() ? 0 : line.find_last_not_of(' ') + 1);
+}
 
 }  // namespace
 
@@ -95,6 +124,10 @@ void MacroCompiler::markErrorLine(int line) {
   host.markLine(line);
 }
 
+std::string MacroCompiler::lineNumber() const {
+  return std::to_string(compiler.lineIndex + 1);
+}
+
 void MacroCompiler::errorExit(std::string_view text, Mark mark, bool showBox) {
   const bool haveLine = compiler.lineIndex >= 0;
   if (mark == Mark::Before && haveLine) markErrorLine(compiler.lineIndex);
@@ -105,11 +138,11 @@ void MacroCompiler::errorExit(std::string_view text, Mark mark, bool showBox) {
 }
 
 void MacroCompiler::expressionExit() {
-  errorExit(str(resString(1027)) + std::to_string(compiler.lineIndex), Mark::After);
+  errorExit(str(resString(kResExpressionError)) + lineNumber(), Mark::After);
 }
 
 void MacroCompiler::unexpectedExit() {
-  host.addlog(std::to_string(compiler.lineIndex) + str(resString(1032)), LogKind::Error);
+  host.addlog(lineNumber() + str(resString(kResUnexpectedError)), LogKind::Error);
   if (compiler.lineIndex >= 0) markErrorLine(compiler.lineIndex);
   host.setCloseVisible(true);
   throw CompileStop{};
@@ -121,7 +154,7 @@ void MacroCompiler::notReadyExit(std::string_view keyword) {
 }
 
 void MacroCompiler::undefinedImageExit() {
-  host.addlog(std::to_string(compiler.lineIndex) + str(resString(1039)), LogKind::Error);
+  host.addlog(lineNumber() + str(resString(kResUndefinedImage)), LogKind::Error);
   if (compiler.lineIndex >= 0) markErrorLine(compiler.lineIndex);
   throw CompileStop{};
 }
@@ -152,7 +185,8 @@ bool MacroCompiler::Compile() {
     const int lastLine = static_cast<int>(lines.size()) - 1;
     compiler.lineIndex = -1;
     try {
-      summary(lastLine);
+      finishCode();
+      showResults(lastLine);
     } catch (const std::exception& fault) {
       faultAfterPass(fault.what());
     }
@@ -188,7 +222,7 @@ std::vector<std::string> MacroCompiler::prepareLines() {
     for (std::string_view line : splitLines(text)) lines.emplace_back(trimBlanks(line));
   }
   if (static_cast<long>(lines.size()) - 1 > kMaxLineIndex) errorExit(kTooManyLines, Mark::None);
-  host.addlog(resString(2001), LogKind::Phase);
+  host.addlog(resString(kResLogStructure), LogKind::Phase);
   const int lastLine = static_cast<int>(lines.size()) - 1;
   if (lastLine > 0) host.setProgressMax(static_cast<float>(lastLine));
   return lines;
@@ -207,67 +241,21 @@ void MacroCompiler::structurePass(std::vector<std::string>& lines) {
     compiler.lineIndex = i;
     progress(i, lastLine);
     std::string& line = lines[static_cast<std::size_t>(i)];
-
-    bool inString = false;
-    for (std::size_t k = 0; k < line.size(); ++k) {
-      if (line[k] == '"') inString = !inString;
-      if (line[k] == '\'' && !inString) {
-        line.resize(k);
-        break;
-      }
-    }
-    // A trailing comment never changes the code before it: the cut line is trimmed again.
-    line.resize(trimBlanks(line).empty() ? 0 : line.find_last_not_of(' ') + 1);
+    cutComment(line);
     if (line.empty()) continue;
 
     const auto words = splitWords(line);
     const std::string_view word0 = words.front();
     if (word0 == "Sub") {
-      const std::string_view rest = std::string_view(line).substr(std::min<std::size_t>(4, line.size()));
-      const std::size_t open = rest.find('(');
-      const std::size_t close = rest.find(')');
-      const bool shaped = open != std::string_view::npos && open >= 1 && close != std::string_view::npos &&
-                          close >= 2 && close > open;
-      const std::string_view name = shaped ? trimBlanks(rest.substr(0, open)) : std::string_view();
-      if (name.empty()) errorExit(resString(1031), Mark::Before);
-      compiler.currentScope = std::string(name);
-      if (firstRoutine && toLowerAscii(name) != "start") errorExit(resString(1018), Mark::Before);
+      parseSubHeader(line, firstRoutine);
       firstRoutine = false;
-      // A user label of the routine's name would be moved to the routine's entry without a word.
-      if (hensuulabel.getLabelToken(name) != kNo && hensuulabel.getRoutineName(name) == kNo)
-        errorExit(resString(1071), Mark::After, false);
-      hensuulabel.addLabel(name);
-
-      std::string params;
-      const std::string_view paramText = rest.substr(open + 1, close - open - 1);
-      // "( )" has no parameter, the same as "()": no register goes to a nameless variable.
-      if (!trimBlanks(paramText).empty()) {
-        std::unordered_set<std::string> seen;
-        std::size_t start = 0;
-        while (true) {
-          const std::size_t comma = paramText.find(',', start);
-          const std::string_view piece = trimBlanks(paramText.substr(start, comma - start));
-          // Every parameter needs a name of its own.
-          if (piece.empty() || !seen.insert(toLowerAscii(piece)).second)
-            errorExit(resString(1031), Mark::Before);
-          if (!params.empty()) params += ',';
-          params += piece;
-          hensuulabel.addVar(std::string(name) + "::" + std::string(piece));
-          if (comma == std::string_view::npos) break;
-          start = comma + 1;
-        }
-      }
-      // A second routine of the same name would leave two entry points for one call.
-      const bool known = hensuulabel.getRoutineName(name) != kNo;
-      hensuulabel.addRoutine(name);
-      if (known) errorExit("routine exist!", Mark::After, false);
-      hensuulabel.setRoutine(name, params);
       ++routineCount;
     } else if (!word0.empty() && word0.back() == ':') {
-      if (word0.front() == '_') errorExit(resString(1019), Mark::After, false);
+      if (word0.front() == '_') errorExit(resString(kResLabelUnderscore), Mark::After, false);
       const std::string_view name = word0.substr(0, word0.size() - 1);
-      if (name.empty()) errorExit(resString(1031), Mark::Before);
-      if (hensuulabel.getLabelToken(name) != kNo) errorExit(resString(1071), Mark::After, false);
+      if (name.empty()) errorExit(resString(kResParenthesesRequired), Mark::Before);
+      if (hensuulabel.getLabelToken(name) != kNo)
+        errorExit(resString(kResDuplicateLabel), Mark::After, false);
       hensuulabel.setLabel(name, codeout.addressText());
       ++userLabelCount;
     }
@@ -277,7 +265,47 @@ void MacroCompiler::structurePass(std::vector<std::string>& lines) {
   compiler.lineIndex = -1;
   host.addlog("Number of procedure." + std::to_string(routineCount), LogKind::Phase);
   host.addlog("Number of user labels." + std::to_string(userLabelCount), LogKind::Phase);
-  host.addlog(resString(2009), LogKind::Phase);
+  host.addlog(resString(kResLogCodeGeneration), LogKind::Phase);
+}
+
+void MacroCompiler::parseSubHeader(std::string_view line, bool firstRoutine) {
+  const std::string_view rest = line.substr(std::min<std::size_t>(4, line.size()));
+  const std::size_t open = rest.find('(');
+  const std::size_t close = rest.find(')');
+  const bool shaped = open != std::string_view::npos && open >= 1 && close != std::string_view::npos &&
+                      close >= 2 && close > open;
+  const std::string_view name = shaped ? trimBlanks(rest.substr(0, open)) : std::string_view();
+  if (name.empty()) errorExit(resString(kResParenthesesRequired), Mark::Before);
+  compiler.currentScope = std::string(name);
+  if (firstRoutine && toLowerAscii(name) != "start") errorExit(resString(kResStartFirst), Mark::Before);
+  // A user label of the routine's name would be moved to the routine's entry without a word.
+  if (hensuulabel.getLabelToken(name) != kNo && hensuulabel.getRoutineName(name) == kNo)
+    errorExit(resString(kResDuplicateLabel), Mark::After, false);
+  hensuulabel.addLabel(name);
+
+  const std::string params = declareParameters(name, rest.substr(open + 1, close - open - 1));
+  // A second routine of the same name would leave two entry points for one call.
+  const bool known = hensuulabel.getRoutineName(name) != kNo;
+  hensuulabel.addRoutine(name);
+  if (known) errorExit("routine exist!", Mark::After, false);
+  hensuulabel.setRoutine(name, params);
+}
+
+std::string MacroCompiler::declareParameters(std::string_view routine, std::string_view paramText) {
+  std::string params;
+  // "( )" has no parameter, the same as "()": no register goes to a nameless variable.
+  if (trimBlanks(paramText).empty()) return params;
+  std::unordered_set<std::string> seen;
+  for (const std::string_view text : splitAt(paramText, ',')) {
+    const std::string_view piece = trimBlanks(text);
+    // Every parameter needs a name of its own.
+    if (piece.empty() || !seen.insert(toLowerAscii(piece)).second)
+      errorExit(resString(kResParenthesesRequired), Mark::Before);
+    if (!params.empty()) params += ',';
+    params += piece;
+    hensuulabel.addVar(std::string(routine) + "::" + std::string(piece));
+  }
+  return params;
 }
 
 void MacroCompiler::codePass(const std::vector<std::string>& lines) {
@@ -340,7 +368,8 @@ void MacroCompiler::checkOpenBlocks() {
   auto openedAt = [](const std::array<int, CompilerState::kBlockLevels>& lines, std::int16_t depth) {
     return depth >= 0 && depth < CompilerState::kBlockLevels ? lines[static_cast<std::size_t>(depth)] : -1;
   };
-  if (compiler.ifDepth != -1) report(resString(1029), openedAt(compiler.ifLine, compiler.ifDepth));
+  if (compiler.ifDepth != -1)
+    report(resString(kResEndIfMissing), openedAt(compiler.ifLine, compiler.ifDepth));
   if (compiler.forDepth != -1) report(kNextMissing, openedAt(compiler.forLine, compiler.forDepth));
   if (compiler.selectDepth != -1)
     report(kEndSelectMissing, openedAt(compiler.selectLine, compiler.selectDepth));
@@ -368,20 +397,22 @@ void MacroCompiler::labelFixUp() {
     writeField16(code, pos, static_cast<std::uint16_t>(static_cast<std::uint32_t>(target - base) & 0xFFFF));
   }
   if (undefinedSlot >= 0) {
-    const std::string message =
-        str(resString(1028)) + " " + names[static_cast<std::size_t>(undefinedSlot)] + str(resString(1014));
+    const std::string message = str(resString(kResLabel)) + " " +
+                                names[static_cast<std::size_t>(undefinedSlot)] +
+                                str(resString(kResCanNotBeFound));
     host.messageBox(message);
     host.addlog("error:" + message, LogKind::Error);
     throw CompileStop{};
   }
 }
 
-void MacroCompiler::summary(int lastLine) {
+void MacroCompiler::finishCode() {
+  // The registers the passes handed out, shown even when a check of the finished code then fails.
   std::string tip;
   if (hensuulabel.stdHighWater >= 0)
-    tip = "A - " + std::string(1, static_cast<char>(65 + hensuulabel.stdHighWater)) + " ,   ";
+    tip = "A - " + std::string(1, static_cast<char>('A' + hensuulabel.stdHighWater)) + " ,   ";
   if (hensuulabel.intHighWater >= 0)
-    tip += "V - " + std::string(1, static_cast<char>(86 + hensuulabel.intHighWater));
+    tip += "V - " + std::string(1, static_cast<char>('V' + hensuulabel.intHighWater));
   tip += " used.";
   host.setListToolTip(CompilerList::Variables, tip);
 
@@ -392,8 +423,10 @@ void MacroCompiler::summary(int lastLine) {
   optimizer::optimizeIf(*this);
 
   labelFixUp();
-  host.addlog(resString(2002), LogKind::Phase);
+  host.addlog(resString(kResLogLabelsAssigned), LogKind::Phase);
+}
 
+void MacroCompiler::showResults(int lastLine) {
   const std::string& code = codeout.codeText;
   host.setCodeText(code);
   if (markFlag_) compiler.markEnd = static_cast<std::int32_t>(code.size());
@@ -406,11 +439,18 @@ void MacroCompiler::summary(int lastLine) {
   const std::size_t lastAddress = code.empty() ? 0 : byteAddress(code.size() - 1);
   const std::string lastAddressText = hexUpper(lastAddress, 4);
   host.setAddressText("Add: " + lastAddressText);
-  host.addlog("Number of line of source code." + std::to_string(lastLine), LogKind::Phase);
+  // The last line's number as the editor counts it, which is the number of lines (0 for an empty source).
+  host.addlog("Number of line of source code." + std::to_string(lastLine + 1), LogKind::Phase);
   host.addlog("Number of generated code." + lastAddressText, LogKind::Phase);
   if (host.targetArea() != 0)
     host.addlog("Macro:" + std::to_string(lastAddress / kFlashBlockBytes + 1) + " block", LogKind::Phase);
 
+  fillLists();
+  host.restoreSelection();
+  host.setCodeVisible(true);
+}
+
+void MacroCompiler::fillLists() {
   for (int s = 0; s < HensuuLabel::kStdRegs; ++s)
     host.addListItem(CompilerList::Variables, hensuulabel.stdRegName()[s], hensuulabel.stdRegBinding()[s],
                      "");
@@ -441,9 +481,6 @@ void MacroCompiler::summary(int lastLine) {
     host.addListItem(CompilerList::Routines, hensuulabel.routineName()[slot],
                      hensuulabel.routineParams()[slot], "");
   }
-
-  host.restoreSelection();
-  host.setCodeVisible(true);
 }
 
 }  // namespace kelmore

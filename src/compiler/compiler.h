@@ -48,7 +48,7 @@ bool isEventRoutine(std::string_view name);
 struct SourceLine {
   std::string_view text;                // trimmed, comment cut
   std::vector<std::string_view> words;  // split at every single blank; two blanks give an empty word
-  int index = 0;                        // 0-based line index
+  int index = 0;                        // 0-based line index; messages name it as lineNumber() does
 
   // Word k; CompileFault "missing word" when the line has fewer words.
   std::string_view word(std::size_t k) const;
@@ -117,17 +117,22 @@ class MacroCompiler {
   // Selects source line `line`, colours it red and focuses the editor.
   void markErrorLine(int line);
 
+  // The current line as every message and log line names it: the editor's line number, counted from 1 as
+  // its Row box counts, while the line index and the mark stay 0-based.
+  std::string lineNumber() const;
+
   // --- error exits (each reports, then throws CompileStop) ---
   enum class Mark { None, Before, After };
   // Message box with `text` (unless showBox is false), log "error:" + text, and the line mark when asked.
   [[noreturn]] void errorExit(std::string_view text, Mark mark, bool showBox = true);
-  // "Expression error Line: " + the current line index, with box, log line and mark.
+  // "Expression error Line: " + the current line number, with box, log line and mark.
   [[noreturn]] void expressionExit();
-  // Log "<line>: This line cause unexpected error. Compile is disturbed.", mark, show the close button.
+  // Log "<line number>: This line cause unexpected error. Compile is disturbed.", mark, show the close
+  // button.
   [[noreturn]] void unexpectedExit();
   // A statement the model lacks: box "'<keyword>'  is not ready.", then the unexpected-error exit.
   [[noreturn]] void notReadyExit(std::string_view keyword);
-  // An image label the image list does not hold: log "<line>Row has undefiened Image Label. Compile is
+  // An image label the image list does not hold: log "<line number>Row has undefiened Image Label. Compile is
   // aborted." and mark the line; no box.
   [[noreturn]] void undefinedImageExit();
 
@@ -140,10 +145,21 @@ class MacroCompiler {
   void setUp();
   std::vector<std::string> prepareLines();
   void structurePass(std::vector<std::string>& lines);
+  // A routine head "Sub name(parameters)": the routine's scope, its entry label, its parameters and its
+  // row in the routine table. `firstRoutine`: no Sub line came before, so the routine must be Start.
+  void parseSubHeader(std::string_view line, bool firstRoutine);
+  // Declares each parameter of `routine` as a variable of its scope, in order; returns the list as the
+  // routine table keeps it, joined by "," without blanks.
+  std::string declareParameters(std::string_view routine, std::string_view paramText);
   void codePass(const std::vector<std::string>& lines);
+  // After the code pass: the register tip, the open-block checks, the optimiser passes and the label fix-up.
+  void finishCode();
   void checkOpenBlocks();
   void labelFixUp();
-  void summary(int lastLine);
+  // The finished code shown: the code view with the caret line's code in red, the address box, the counts
+  // and the three lists; the editor's selection comes back.
+  void showResults(int lastLine);
+  void fillLists();
   void progress(int value, int lastLine);
   [[noreturn]] void faultAfterPass(std::string_view message);
 

@@ -94,9 +94,7 @@ std::vector<std::string> textRuns(MacroCompiler& mc, std::string_view item) {
   std::vector<std::string> runs;
   for (const std::string_view run : splitAt(item.substr(1, close - 1), ',')) {
     std::optional<std::string> bytes = platform::toCodePageExact(run);
-    if (!bytes)
-      mc.errorExit(std::string(kNotInCodePage) + std::to_string(mc.compiler.lineIndex),
-                   MacroCompiler::Mark::After);
+    if (!bytes) mc.errorExit(std::string(kNotInCodePage) + mc.lineNumber(), MacroCompiler::Mark::After);
     if (bytes->size() > kMaxItemBytes) throw CompileFault("text item longer than 32767 bytes");
     runs.push_back(std::move(*bytes));
   }

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/models.h"
 #include "platform/atomicfile.h"
 
 namespace kelmore::mainwindow {
@@ -27,6 +28,8 @@ inline constexpr std::string_view kDefaultIpAddress = "192.168.1.100";
 inline constexpr std::string_view kDefaultTcpPort = "10000";
 inline constexpr std::string_view kDefaultTarget = "FROM Macro1";
 inline constexpr std::string_view kDefaultModel = "PX-*";
+static_assert(modelInfo(kDefaultModel).listed && !modelInfo(kDefaultModel).name.empty(),
+              "the default model is one of the list");
 
 // The values of the main window that Config.dat carries. `modAdd` empty selects the box's empty item.
 struct ConfigValues {

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/models.h"
+
 namespace kelmore::mainwindow {
 
 struct OpWord {
@@ -142,8 +144,15 @@ inline constexpr std::array<FuncWord, 58> kFuncWords{{
     {"GPFRom2", "Image/GP-FROM2"},
 }};
 
-// The function words the main window copies into its target-memory keywords, in the order MacroMem, VRam,
-// GPRam, GPFRom, GPFRom2, ImgRam, ImgFRom, MemSw.
-inline constexpr std::array<std::size_t, 8> kMemWordIndexes{41, 42, 43, 44, 57, 45, 46, 47};
+// The function words the main window copies into its target-memory keywords, in the order of kMemoryAreas
+// (MacroMem, VRam, GPRam, GPFRom, GPFRom2, ImgRam, ImgFRom, MemSw).
+inline constexpr std::array<std::size_t, kMemoryAreas.size()> kMemWordIndexes{41, 42, 43, 44, 57, 45, 46, 47};
+static_assert(
+    [] {
+      for (std::size_t i = 0; i < kMemWordIndexes.size(); ++i)
+        if (kFuncWords.at(kMemWordIndexes[i]).word != kMemoryAreas[i].name) return false;
+      return true;
+    }(),
+    "the target-memory keywords stand in the order of the memory areas");
 
 }  // namespace kelmore::mainwindow

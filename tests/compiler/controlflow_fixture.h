@@ -69,18 +69,19 @@ inline Compiled compileLines(std::string_view model, const std::vector<std::stri
   return c;
 }
 
-// The error events of the expression exit on line n.
+// The error events of the expression exit on line index n: the message names the line from 1, as the
+// editor's Row box does, and the mark takes the index.
 inline std::vector<std::string> expressionError(int line) {
-  const std::string text = "Expression error Line: " + std::to_string(line);
+  const std::string text = "Expression error Line: " + std::to_string(line + 1);
   return {"box:" + text, "log:error:" + text, "mark:" + std::to_string(line)};
 }
 // The error events of the error exit with `text` on line n, its line marked after the box and the log.
 inline std::vector<std::string> errorExitAt(const std::string& text, int line) {
   return {"box:" + text, "log:error:" + text, "mark:" + std::to_string(line)};
 }
-// The error events of the unexpected-error exit on line n.
+// The error events of the unexpected-error exit on line index n (the log names line n + 1).
 inline std::vector<std::string> unexpectedError(int line) {
-  return {"log:" + std::to_string(line) + ": This line cause unexpected error. Compile is disturbed.",
+  return {"log:" + std::to_string(line + 1) + ": This line cause unexpected error. Compile is disturbed.",
           "mark:" + std::to_string(line)};
 }
 // The error events of an unrecognised operand followed by the unexpected-error exit on line n.

@@ -87,7 +87,7 @@ TEST_F(Compile, goto_an_undefined_label) {
 
 TEST_F(Compile, constant_too_large_for_a_double_is_an_unexpected_error) {
   EXPECT_FALSE(compile(joinLines({"Sub Start()", "a = 1E+309", "End Sub"})));
-  EXPECT_EQ(host.lastLog(), "1: This line cause unexpected error. Compile is disturbed.");
+  EXPECT_EQ(host.lastLog(), "2: This line cause unexpected error. Compile is disturbed.");
   EXPECT_EQ(host.marks, std::vector<int>{1});
 }
 

@@ -222,7 +222,7 @@ TEST(Log, a_compile_with_a_user_label_logs_its_phases_and_counts) {
                                       "Number of user labels.1", "Intermittent code generating Phase.",
                                       "Complete Optimize 'Print'", "Complete Optimize 'Print'",
                                       "Complete Optimize 'If'", "Assign Label address.... OK.",
-                                      "Number of line of source code.3", "Number of generated code.0019"}));
+                                      "Number of line of source code.4", "Number of generated code.0019"}));
   EXPECT_TRUE(r.host->logOf(LogKind::Error).empty());
 }
 

@@ -263,7 +263,7 @@ std::vector<std::string> badPattern(int line) {
 }
 
 std::vector<std::string> undefinedImage(int line) {
-  return {"log:" + std::to_string(line) + "Row has undefiened Image Label. Compile is aborted.",
+  return {"log:" + std::to_string(line + 1) + "Row has undefiened Image Label. Compile is aborted.",
           "mark:" + std::to_string(line)};
 }
 
@@ -274,7 +274,7 @@ const ErrorCase kErrorCases[] = {
     {"random_on_px_b",
      "PX-B",
      {"Sub Start()", "Random 5,1"},
-     {"box:'Random'  is not ready.", "log:1: This line cause unexpected error. Compile is disturbed.",
+     {"box:'Random'  is not ready.", "log:2: This line cause unexpected error. Compile is disturbed.",
       "mark:1"}},
     {"set_user_window_short", "PX-5200", {"Sub Start()", "SetUsrWin 1,0,0,128"}, unexpectedError(1)},
     // One-byte fields take 0..255: a colour of 300 is refused, not sent as 2C.

@@ -108,7 +108,7 @@ TEST_F(Driver, empty_source) {
                           {LogKind::Phase, "Complete Optimize 'Print'"},
                           {LogKind::Phase, "Complete Optimize 'If'"},
                           {LogKind::Phase, "Assign Label address.... OK."},
-                          {LogKind::Phase, "Number of line of source code.-1"},
+                          {LogKind::Phase, "Number of line of source code.0"},
                           {LogKind::Phase, "Number of generated code.0011"},
                       }));
   const auto& vars = host.lists[CompilerList::Variables];
@@ -200,25 +200,25 @@ const FailureCase kFailures[] = {
     {"label_without_name", {":"}, {"mark:0", "box:" + k1031, "log:error:" + k1031}},
     {"event_parameters_overflow",
      {"Sub Start()", "EndSub", "Sub Timer_Event(a,b,c,d,e,f)", "EndSub"},
-     {"box:interupt variable over!", "log:2" + k1032, "mark:2"},
+     {"box:interupt variable over!", "log:3" + k1032, "mark:2"},
      true},
-    {"statement_fault", {"Pad 1", "Pad 2", "Fault"}, {"log:2" + k1032, "mark:2"}, true},
-    {"line_without_statement", {"Pad 1", "nothing here"}, {"log:1" + k1032, "mark:1"}, true},
-    {"missing_word", {"Jump"}, {"log:0" + k1032, "mark:0"}, true},
+    {"statement_fault", {"Pad 1", "Pad 2", "Fault"}, {"log:3" + k1032, "mark:2"}, true},
+    {"line_without_statement", {"Pad 1", "nothing here"}, {"log:2" + k1032, "mark:1"}, true},
+    {"missing_word", {"Jump"}, {"log:1" + k1032, "mark:0"}, true},
     {"code_pass_overflow",
      {"Var v0",  "Var v1",  "Var v2",  "Var v3",  "Var v4",  "Var v5",  "Var v6",  "Var v7",
       "Var v8",  "Var v9",  "Var v10", "Var v11", "Var v12", "Var v13", "Var v14", "Var v15",
       "Var v16", "Var v17", "Var v18", "Var v19", "Var v20", "Var v21", "Var v22"},
-     {"box:standard variable over!", "log:21" + k1032, "mark:21"},
+     {"box:standard variable over!", "log:22" + k1032, "mark:21"},
      true},
     {"unrecognised_operand",
      {"Pad 1", "Expr a+b"},
-     {"box:Vatiabl(s) a+b  can not be found.", "log:error:Vatiabl(s) a+b  can not be found.", "log:1" + k1032,
+     {"box:Vatiabl(s) a+b  can not be found.", "log:error:Vatiabl(s) a+b  can not be found.", "log:2" + k1032,
       "mark:1"},
      true},
     {"expression_without_operand",
      {"Pad 1", "Expr ( )"},
-     {"box:Expression error Line: 1", "log:error:Expression error Line: 1", "mark:1"}},
+     {"box:Expression error Line: 2", "log:error:Expression error Line: 2", "mark:1"}},
     {"open_if",
      {"Pad 1", "Open If", "Pad 1"},
      {"box:' End if' is missing.", "log:error:' End if' is missing.", "mark:1"}},
@@ -350,7 +350,7 @@ TEST_F(Driver, every_line_end_ends_a_line) {
   ASSERT_TRUE(compile("Echo 1\rEcho 2\nEcho 3\r\nEcho 4\r\n"));
   EXPECT_EQ(seenLines, (std::vector<std::string>{"Echo 1", "Echo 2", "Echo 3", "Echo 4"}));
   const auto phases = host.logOf(LogKind::Phase);
-  EXPECT_NE(std::find(phases.begin(), phases.end(), "Number of line of source code.4"), phases.end());
+  EXPECT_NE(std::find(phases.begin(), phases.end(), "Number of line of source code.5"), phases.end());
 }
 
 TEST_F(Driver, line_index_limit) {

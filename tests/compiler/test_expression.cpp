@@ -197,8 +197,8 @@ TEST_F(Expr, no_operand_or_operands_in_a_row_are_expression_errors) {
     host.log.clear();
     host.marks.clear();
     EXPECT_THROW(siki(e), CompileStop) << e;
-    EXPECT_EQ(host.boxes, std::vector<std::string>{"Expression error Line: 7"}) << e;
-    EXPECT_EQ(host.log, (std::vector<LogLine>{{LogKind::Error, "error:Expression error Line: 7"}})) << e;
+    EXPECT_EQ(host.boxes, std::vector<std::string>{"Expression error Line: 8"}) << e;
+    EXPECT_EQ(host.log, (std::vector<LogLine>{{LogKind::Error, "error:Expression error Line: 8"}})) << e;
     EXPECT_EQ(host.marks, std::vector<int>{7}) << e;
   }
 }

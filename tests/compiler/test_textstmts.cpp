@@ -199,7 +199,7 @@ const ErrorCase kErrorCases[] = {
     {"character_outside_the_code_page",
      "PX-5200",
      {"Sub Start()", "Print \"5 €\""},
-     errorExitAt("Character is not in the code page. Line: 1", 1)},
+     errorExitAt("Character is not in the code page. Line: 2", 1)},
     {"text_of_32768_bytes", "PX-5200", {"Sub Start()", kTooLongText}, unexpectedError(1)},
     {"print_unknown_operand", "PX-5200", {"Sub Start()", "Print zz"}, unknownOperand("zz", 1)},
     {"cjk_on_two_words_that_join_to_no_language",
@@ -340,7 +340,7 @@ TEST(Print, text_in_another_code_page) {
   ASSERT_TRUE(latin.ok);
   EXPECT_EQ(latin.code(), "50 23 01 00 E9 45 44 42 4B ");
   EXPECT_FALSE(katakana.ok);
-  EXPECT_EQ(katakana.errors(), errorExitAt("Character is not in the code page. Line: 2", 2));
+  EXPECT_EQ(katakana.errors(), errorExitAt("Character is not in the code page. Line: 3", 2));
 }
 
 }  // namespace

@@ -164,7 +164,7 @@ TEST_F(ToolHook, compile_copies_images_as_the_tool_placed_them) {
   form->menuCompilego_Click();
   EXPECT_EQ(form->logWindow()->windowTitle(), "Compile failed.");
   EXPECT_TRUE(form->logWindow()->logText().endsWith(
-      QStringLiteral("\r\n 1Row has undefiened Image Label. Compile is aborted.\r\n")))
+      QStringLiteral("\r\n 2Row has undefiened Image Label. Compile is aborted.\r\n")))
       << form->logWindow()->logText().toStdString();
 }
 

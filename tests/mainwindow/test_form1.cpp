@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -563,6 +564,53 @@ TEST_F(Form1Test, the_row_box_follows_the_line_a_failed_compile_marks) {
   EXPECT_GT(marked.blockNumber(), 0);
   EXPECT_EQ(form->rowText->text(), "Row:" + QString::number(marked.blockNumber() + 1));
 }
+
+// A failed compile names its line as the editor counts it: the log's number is the line marked red, which
+// the Row box shows.
+struct FailedCompileCase {
+  const char* name;
+  const char* source;
+  const char* lastLog;  // the log's last line, without the leading blank
+  int row;              // the line the log names, as the Row box counts
+};
+
+const FailedCompileCase kFailedCompiles[] = {
+    {"unexpected_error", "PXSeries = \"PX-5200\"\nSub Start()\n    Blink 300\nEnd Sub",
+     "3: This line cause unexpected error. Compile is disturbed.", 3},
+    {"expression_error", "PXSeries = \"PX-5200\"\nSub Start()\n\n    x =5\nEnd Sub",
+     "error:Expression error Line: 4", 4},
+    {"undefined_image", "PXSeries = \"PX-5200\"\nSub Start()\n    CopyBmp LOGO\nEnd Sub",
+     "3Row has undefiened Image Label. Compile is aborted.", 3},
+    {"first_line", "Blink 300\nSub Start()\nEnd Sub",
+     "1: This line cause unexpected error. Compile is disturbed.", 1},
+};
+
+void PrintTo(const FailedCompileCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class FailedCompile : public Form1Test, public testing::WithParamInterface<FailedCompileCase> {};
+
+TEST_P(FailedCompile, names_the_marked_line_as_the_row_box_counts) {
+  const FailedCompileCase& c = GetParam();
+  auto form = start();
+  form->choice().cmbSeries->setCurrentText(QStringLiteral("PX-5200"));
+  form->source->setPlainText(QString::fromUtf8(c.source));
+  form->menuCompilego_Click();
+  ASSERT_EQ(form->logWindow()->windowTitle(), "Compile failed.");
+  EXPECT_TRUE(form->logWindow()->logText().endsWith(QStringLiteral("\r\n ") + c.lastLog + "\r\n"))
+      << form->logWindow()->logText().toStdString();
+
+  const QList<QTextEdit::ExtraSelection> marks = form->source->extraSelections();
+  ASSERT_EQ(marks.size(), 1);
+  EXPECT_EQ(marks[0].cursor.blockNumber() + 1, c.row);
+  EXPECT_EQ(marks[0].cursor.selectedText(), form->source->document()->findBlockByNumber(c.row - 1).text());
+  EXPECT_EQ(form->source->textCursor().blockNumber() + 1, c.row);
+  EXPECT_EQ(form->rowText->text(), QStringLiteral("Row:%1").arg(c.row));
+}
+
+INSTANTIATE_TEST_SUITE_P(form1, FailedCompile, testing::ValuesIn(kFailedCompiles),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(Form1Test, addlog_writes_a_blank_the_text_and_cr_lf) {
   progressform log;
