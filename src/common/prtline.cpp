@@ -1,6 +1,8 @@
-// PRT line writer and shared reading grammar.
+// PRT line writer, its grammar and the one reader with its two item rules.
 // Layer: common (plain C++, no Qt).
 #include "common/prtline.h"
+
+#include <algorithm>
 
 #include "common/numbers.h"
 #include "common/text.h"
@@ -55,19 +57,39 @@ std::optional<std::uint8_t> parsePrtItem(std::string_view item) {
   return static_cast<std::uint8_t>(high * 16 + low);
 }
 
-std::optional<std::uint8_t> parseSendItem(std::string_view item) {
-  item = withoutSemicolon(item);
-  if (item.size() == 2) return parsePrtItem(std::string(item) + "h");
-  return parsePrtItem(item);
+namespace {
+
+// The text of the items after the keyword, or nothing when the line is no PRT line.
+std::optional<std::string_view> itemsText(std::string_view line, ItemRule rule) {
+  if (rule == ItemRule::Download) return prtLineRest(line);
+  const std::size_t start = line.find_first_not_of(kPrtDelimiters);
+  if (start == std::string_view::npos) return std::nullopt;
+  const std::size_t end = std::min(line.find_first_of(kPrtDelimiters, start), line.size());
+  if (!line.substr(start, end - start).starts_with(kPrtKeyword)) return std::nullopt;
+  return line.substr(end);
 }
 
-PrtLineBytes readPrtLine(std::string_view line) {
+std::optional<std::uint8_t> readItem(std::string_view item, ItemRule rule) {
+  if (rule == ItemRule::Download) {
+    item = withoutSemicolon(item);
+    if (item.size() == 2) return parsePrtItem(std::string(item) + "h");
+    return parsePrtItem(item);
+  }
+  const int high = !item.empty() ? hexDigitValue(item[0]) : -1;
+  const int low = item.size() >= 2 ? hexDigitValue(item[1]) : -1;
+  if (high < 0 || low < 0) return std::nullopt;
+  return static_cast<std::uint8_t>(high * 16 + low);
+}
+
+}  // namespace
+
+PrtLineBytes readPrtLine(std::string_view line, ItemRule rule) {
   PrtLineBytes result;
-  const auto rest = prtLineRest(line);
+  const auto rest = itemsText(line, rule);
   if (!rest) return result;
   result.kind = PrtLineBytes::Kind::Bytes;
-  for (std::string_view item : splitPrtItems(*rest, kPrtSendDelimiters)) {
-    const auto value = parseSendItem(item);
+  for (std::string_view item : splitPrtItems(*rest, kPrtDelimiters)) {
+    const auto value = readItem(item, rule);
     if (!value) {
       result.kind = PrtLineBytes::Kind::DataError;
       return result;

@@ -55,7 +55,7 @@ DownloadResult sendCommandFile(std::string_view fileText, std::size_t exportCoun
     if (line.ends_with('\r')) line.remove_suffix(1);
     read += line.size();
     if (progress) progress(progressPercent(read, exportCount));
-    const PrtLineBytes parsed = readPrtLine(line);
+    const PrtLineBytes parsed = readPrtLine(line, ItemRule::Download);
     for (std::uint8_t byte : parsed.bytes)
       if (!device.ifOut(byte)) return stop(kSendFailed);
     if (parsed.kind == PrtLineBytes::Kind::DataError) return stop(kPrtDataError);
