@@ -48,13 +48,23 @@ std::string_view withoutSemicolon(std::string_view item) {
   return item;
 }
 
-std::optional<std::uint8_t> parsePrtItem(std::string_view item) {
-  item = withoutSemicolon(item);
-  if (item.size() != 3 || (item[2] != 'h' && item[2] != 'H')) return std::nullopt;
+namespace {
+
+// The byte of the item's first two characters, when both are hex digits.
+std::optional<std::uint8_t> leadingHexPair(std::string_view item) {
+  if (item.size() < 2) return std::nullopt;
   const int high = hexDigitValue(item[0]);
   const int low = hexDigitValue(item[1]);
   if (high < 0 || low < 0) return std::nullopt;
   return static_cast<std::uint8_t>(high * 16 + low);
+}
+
+}  // namespace
+
+std::optional<std::uint8_t> parsePrtItem(std::string_view item) {
+  item = withoutSemicolon(item);
+  if (item.size() != 3 || (item[2] != 'h' && item[2] != 'H')) return std::nullopt;
+  return leadingHexPair(item);
 }
 
 namespace {
@@ -70,15 +80,10 @@ std::optional<std::string_view> itemsText(std::string_view line, ItemRule rule) 
 }
 
 std::optional<std::uint8_t> readItem(std::string_view item, ItemRule rule) {
-  if (rule == ItemRule::Download) {
-    item = withoutSemicolon(item);
-    if (item.size() == 2) return parsePrtItem(std::string(item) + "h");
-    return parsePrtItem(item);
-  }
-  const int high = !item.empty() ? hexDigitValue(item[0]) : -1;
-  const int low = item.size() >= 2 ? hexDigitValue(item[1]) : -1;
-  if (high < 0 || low < 0) return std::nullopt;
-  return static_cast<std::uint8_t>(high * 16 + low);
+  if (rule == ItemRule::Ferrant) return leadingHexPair(item);
+  // The "h" may be left out; the ";" goes before the written form is read.
+  item = withoutSemicolon(item);
+  return item.size() == 2 ? leadingHexPair(item) : parsePrtItem(item);
 }
 
 }  // namespace
