@@ -1,6 +1,6 @@
-// Fuzz target of the PRT line readers: the shared grammar, Ferrant's strict line rule and Ferrant's sending
-// of a whole command file. Whatever a line holds, the bytes a reader takes are those a writer's line of
-// the same bytes gives back, and the sender hands the port exactly the bytes its lines carry.
+// Fuzz target of the PRT line reader: the shared grammar, the reader under both item rules and Ferrant's
+// sending of a whole command file. Whatever a line holds, the bytes the reader takes are those a writer's
+// line of the same bytes gives back, and the sender hands the port exactly the bytes its lines carry.
 // Layer: fuzz (plain C++, no Qt).
 #include <sys/mman.h>
 #include <unistd.h>
@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "common/prtline.h"
-#include "loader/loaderline.h"
 #include "loader/sender.h"
 
 namespace {
@@ -47,26 +46,33 @@ void checkSharedGrammar(std::string_view line) {
 }
 
 // Ferrant's rule on one line: a line of bytes reads back the same from the writer's line.
-loader::LineBytes checkLoaderLine(std::string_view line) {
-  const loader::LineBytes read = loader::readLoaderLine(line);
-  if (read.kind == loader::LineBytes::Kind::Skipped) require(read.bytes.empty());
-  if (read.kind != loader::LineBytes::Kind::Skipped) {
-    const loader::LineBytes again = loader::readLoaderLine(prtLine(read.bytes, true));
-    require(again.kind == loader::LineBytes::Kind::Bytes && again.bytes == read.bytes);
+PrtLineBytes checkFerrantLine(std::string_view line) {
+  const PrtLineBytes read = readPrtLine(line, ItemRule::Ferrant);
+  if (read.kind == PrtLineBytes::Kind::Skipped) require(read.bytes.empty());
+  if (read.kind != PrtLineBytes::Kind::Skipped) {
+    const PrtLineBytes again = readPrtLine(prtLine(read.bytes, true), ItemRule::Ferrant);
+    require(again.kind == PrtLineBytes::Kind::Bytes && again.bytes == read.bytes);
   }
   return read;
 }
 
-// The image download's strict rule on one line: what it sends of a line reads back the same from the writer's
-// line.
-void checkSendLine(std::string_view line) {
-  const PrtLineBytes read = readPrtLine(line);
+// The image download's rule on one line: what it sends of a line reads back the same from the writer's
+// line, under both rules; a line it takes whole, Ferrant takes alike, unless its keyword runs on into the
+// first item ("PRT01h", where Ferrant reads the keyword "PRT01h").
+void checkDownloadLine(std::string_view line, const PrtLineBytes& ferrant) {
+  const PrtLineBytes read = readPrtLine(line, ItemRule::Download);
   if (read.kind == PrtLineBytes::Kind::Skipped) require(read.bytes.empty());
   // A line of no bytes is written "PRT;", whose ";" the grammar takes as an item: nothing to compare.
   if (read.kind == PrtLineBytes::Kind::Bytes && !read.bytes.empty()) {
-    const PrtLineBytes again = readPrtLine(prtLine(read.bytes, true));
+    const std::string written = prtLine(read.bytes, true);
+    const PrtLineBytes again = readPrtLine(written, ItemRule::Download);
     require(again.kind == PrtLineBytes::Kind::Bytes && again.bytes == read.bytes);
+    require(readPrtLine(written, ItemRule::Ferrant).bytes == read.bytes);
   }
+  if (read.kind != PrtLineBytes::Kind::Bytes) return;
+  const std::string_view rest = *prtLineRest(line);
+  if (rest.empty() || kPrtDelimiters.find(rest.front()) != std::string_view::npos)
+    require(ferrant.kind == PrtLineBytes::Kind::Bytes && ferrant.bytes == read.bytes);
 }
 
 // Takes every byte; the bytes written are kept for the check.
@@ -101,10 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (end == std::string_view::npos) end = text.size();
     const std::string_view line = text.substr(start, end - start);
     checkSharedGrammar(line);
-    checkSendLine(line);
-    const loader::LineBytes read = checkLoaderLine(line);
+    const PrtLineBytes read = checkFerrantLine(line);
+    checkDownloadLine(line, read);
     expected.insert(expected.end(), read.bytes.begin(), read.bytes.end());
-    stopped = read.kind == loader::LineBytes::Kind::DataError;
+    stopped = read.kind == PrtLineBytes::Kind::DataError;
     start = end + 1;
   }
 

@@ -300,9 +300,13 @@ inline constexpr int kFlashAreaCount = 4;
 inline constexpr std::array<std::string_view, 5> kTargetAreaTexts{"RAM Macro", "FROM Macro1", "FROM Macro2",
                                                                   "FROM Macro3", "FROM Macro4"};
 
-// The byte that names a macro area in the macro-run command and in memory switch 19.
-constexpr std::uint8_t macroNumber(int targetArea) {
-  return static_cast<std::uint8_t>(128 + targetArea);
+// Macro numbers name a macro area in the macro-run command and in the auto-start switch: 128 the RAM macro
+// area, 128 + k flash macro area k. The auto-start switch, memory switch 19, holds the macro the module
+// runs at power-on: 0 none, else a macro number.
+inline constexpr int kRamMacroNumber = 128;
+inline constexpr int kAutoStartSwitch = 19;
+constexpr int macroNumber(int targetArea) {
+  return kRamMacroNumber + targetArea;
 }
 
 struct MemoryAreaName {

@@ -1,6 +1,8 @@
-// PRT line writer and shared reading grammar.
+// PRT line writer, its grammar and the one reader with its two item rules.
 // Layer: common (plain C++, no Qt).
 #include "common/prtline.h"
+
+#include <algorithm>
 
 #include "common/numbers.h"
 #include "common/text.h"
@@ -46,28 +48,53 @@ std::string_view withoutSemicolon(std::string_view item) {
   return item;
 }
 
-std::optional<std::uint8_t> parsePrtItem(std::string_view item) {
-  item = withoutSemicolon(item);
-  if (item.size() != 3 || (item[2] != 'h' && item[2] != 'H')) return std::nullopt;
+namespace {
+
+// The byte of the item's first two characters, when both are hex digits.
+std::optional<std::uint8_t> leadingHexPair(std::string_view item) {
+  if (item.size() < 2) return std::nullopt;
   const int high = hexDigitValue(item[0]);
   const int low = hexDigitValue(item[1]);
   if (high < 0 || low < 0) return std::nullopt;
   return static_cast<std::uint8_t>(high * 16 + low);
 }
 
-std::optional<std::uint8_t> parseSendItem(std::string_view item) {
+}  // namespace
+
+std::optional<std::uint8_t> parsePrtItem(std::string_view item) {
   item = withoutSemicolon(item);
-  if (item.size() == 2) return parsePrtItem(std::string(item) + "h");
-  return parsePrtItem(item);
+  if (item.size() != 3 || (item[2] != 'h' && item[2] != 'H')) return std::nullopt;
+  return leadingHexPair(item);
 }
 
-PrtLineBytes readPrtLine(std::string_view line) {
+namespace {
+
+// The text of the items after the keyword, or nothing when the line is no PRT line.
+std::optional<std::string_view> itemsText(std::string_view line, ItemRule rule) {
+  if (rule == ItemRule::Download) return prtLineRest(line);
+  const std::size_t start = line.find_first_not_of(kPrtDelimiters);
+  if (start == std::string_view::npos) return std::nullopt;
+  const std::size_t end = std::min(line.find_first_of(kPrtDelimiters, start), line.size());
+  if (!line.substr(start, end - start).starts_with(kPrtKeyword)) return std::nullopt;
+  return line.substr(end);
+}
+
+std::optional<std::uint8_t> readItem(std::string_view item, ItemRule rule) {
+  if (rule == ItemRule::Ferrant) return leadingHexPair(item);
+  // The "h" may be left out; the ";" goes before the written form is read.
+  item = withoutSemicolon(item);
+  return item.size() == 2 ? leadingHexPair(item) : parsePrtItem(item);
+}
+
+}  // namespace
+
+PrtLineBytes readPrtLine(std::string_view line, ItemRule rule) {
   PrtLineBytes result;
-  const auto rest = prtLineRest(line);
+  const auto rest = itemsText(line, rule);
   if (!rest) return result;
   result.kind = PrtLineBytes::Kind::Bytes;
-  for (std::string_view item : splitPrtItems(*rest, kPrtSendDelimiters)) {
-    const auto value = parseSendItem(item);
+  for (std::string_view item : splitPrtItems(*rest, kPrtDelimiters)) {
+    const auto value = readItem(item, rule);
     if (!value) {
       result.kind = PrtLineBytes::Kind::DataError;
       return result;

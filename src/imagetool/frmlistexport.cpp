@@ -255,7 +255,7 @@ void frmListExport::cmdWrite_Click() {
     writing_ = true;
     if (host_.device->commCheck()) {
       const platform::FileRead read = platform::readRegularFile(file, kMaxCommandFileBytes);
-      Px5000ImageDevice target(device);
+      link::CheckedPx5000 target(device);
       const DownloadResult sent = read.ok() ? sendCommandFile(read.bytes, exported.count, target,
                                                               [this](int percent) {
                                                                 ProgressBar2->setValue(percent);

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "common/bitmap.h"
+#include "common/models.h"
 #include "link/linkenv.h"
 #include "link/linkerror.h"
 #include "link/qolxcom.h"
@@ -36,9 +37,6 @@
 
 namespace kelmore::link {
 
-// Memory switch 19 holds the auto-start macro: 0 none, else a macro number (128 + target area).
-inline constexpr int kAutoStartSwitch = 19;
-inline constexpr int kRamMacroNumber = 128;
 // How long the TCP check waits for the module's echo.
 inline constexpr int kEchoWaitMs = 4000;
 
@@ -228,7 +226,7 @@ class PX5000 {
   // Header, 1100 ms, then 1024-byte blocks (FF past the code), 500 ms after each.
   void fromMacroDefineWmr(int stepTimer, int loopTimer, std::span<const std::uint8_t> macroData,
                           std::int64_t dataLength);
-  // User mode, flash definition of area `number`, and `number` as the auto-start macro (128 + number).
+  // User mode, flash definition of area `number`, and its macro number in the auto-start switch.
   void fromMacroStart(int number, int stepTimer, int loopTimer, std::span<const std::uint8_t> macroData,
                       std::int64_t dataLength);
   void MacroGo(int number, int stepTimer, int idleTimer);

@@ -319,7 +319,7 @@ void PX5000::fromMacroDefineWmr(int stepTimer, int loopTimer, std::span<const st
 void PX5000::fromMacroStart(int number, int stepTimer, int loopTimer, std::span<const std::uint8_t> macroData,
                             std::int64_t dataLength) {
   // The auto-start value is checked with the rest, so a bad number sends nothing of the sequence.
-  const std::uint8_t autoStart = byte(std::int64_t{kRamMacroNumber} + arg16(number));
+  const std::uint8_t autoStart = byte(macroNumber(arg16(number)));
   byte(stepTimer);
   byte(loopTimer);
   fields::checkField(dataLength, kMaxMacroLength);

@@ -10,8 +10,6 @@
 #include <cstring>
 #include <string>
 
-#include "loader/loaderline.h"
-
 namespace kelmore::loader {
 
 namespace {
@@ -109,12 +107,12 @@ SendResult writeFileToPort(const std::string& fileName, const std::string& portN
 
   std::string line;
   while (file.nextLine(line)) {
-    const LineBytes parsed = readLoaderLine(line);
+    const PrtLineBytes parsed = readPrtLine(line, ItemRule::Ferrant);
     if (!parsed.bytes.empty() && port.write(parsed.bytes) != PortStatus::Ok) {
       port.close();
       return failed(kFailWritePort);
     }
-    if (parsed.kind == LineBytes::Kind::DataError) return finish(kFileDataError);
+    if (parsed.kind == PrtLineBytes::Kind::DataError) return finish(kFileDataError);
     if (afterLine) afterLine();
   }
   return finish(file.readFailed() ? kFailReadFile : kJobCompleted);

@@ -100,9 +100,9 @@ Form1::Form1(Options options) : options_(std::move(options)) {
 }
 
 // The image download's view of this window: the device, the guard, the port box, its check and the scan.
-class Form1::ImageDevice : public ImageToolDevice {
+class Form1::ImageDownloadHost : public ImageToolDevice {
  public:
-  explicit ImageDevice(Form1& form) : form_(form) {}
+  explicit ImageDownloadHost(Form1& form) : form_(form) {}
   link::PX5000& device() override { return form_.PX(); }
   OperationGuard& operations() override { return form_.operations(); }
   QComboBox* portBox() override { return form_.choice().commList; }
@@ -381,8 +381,8 @@ void Form1::Form_Unload() {
 void Form1::ImageTool_Click() {
   if (!options_.imageTool) return;
   if (!imageTool_) {
-    imageDevice_ = std::make_unique<ImageDevice>(*this);
-    imageTool_ = options_.imageTool({this, choice_->cmbSeries, prompter_, imageDevice_.get()});
+    imageDownloadHost_ = std::make_unique<ImageDownloadHost>(*this);
+    imageTool_ = options_.imageTool({this, choice_->cmbSeries, prompter_, imageDownloadHost_.get()});
   }
   imageTool_->showTool();
 }

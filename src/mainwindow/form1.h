@@ -186,9 +186,9 @@ class Form1 : public QMainWindow {
   std::unique_ptr<MacroCompiler> compiler_;
   std::unique_ptr<ExportCommand> exportCommand_;
   std::unique_ptr<Commands> commands_;
-  ToolBar* toolBar_ = nullptr;  // a child of the window
-  class ImageDevice;
-  std::unique_ptr<ImageDevice> imageDevice_;  // before the tool, which keeps a pointer to it
+  ToolBar* toolBar_ = nullptr;                            // a child of the window
+  class ImageDownloadHost;                                // what the image download reaches of this window
+  std::unique_ptr<ImageDownloadHost> imageDownloadHost_;  // before the tool, which keeps a pointer to it
   std::unique_ptr<ImageToolWindow> imageTool_;
   clsTooltip tooltip_;
   QString helpFile_;

@@ -25,11 +25,11 @@ std::vector<std::string> trimmedLines(std::string_view text) {
 
 // Runs steps in order until one fails; the link is closed in every case.
 template <typename Steps>
-CommandResult runOnOpenLink(MacroDevice& device, Steps&& steps) {
+CommandResult runOnOpenLink(link::CheckedDevice& device, Steps&& steps) {
   const bool ok = device.ifOpen() && steps();
   device.ifClose();
   if (ok) return {};
-  return {false, std::string(kTransferFailed)};
+  return {false, std::string(link::kTransferFailed)};
 }
 
 // The bytes of the UTF-8 character that begins with `lead`.
@@ -85,7 +85,7 @@ SeriesDirective checkSeries(std::string_view source) {
   return {};
 }
 
-CommandResult rewriteSequence(MacroDevice& device, int targetArea, std::string_view model,
+CommandResult rewriteSequence(link::CheckedDevice& device, int targetArea, std::string_view model,
                               std::span<const std::uint8_t> code) {
   if (!validArea(targetArea) || code.empty()) return {false, std::string(kNoTarget)};
   const auto lastIndex = static_cast<std::int32_t>(code.size() - 1);
@@ -93,7 +93,7 @@ CommandResult rewriteSequence(MacroDevice& device, int targetArea, std::string_v
   const std::string status = rewriteStatusText(targetArea, lastIndex, info.flashMacroBytes);
   return runOnOpenLink(device, [&] {
     if (targetArea == kRamArea) {
-      if (!device.userModeIn() || !device.writeMemorySw(kAutoExecSwitch, 0) || !device.userModeOut())
+      if (!device.userModeIn() || !device.writeMemorySw(kAutoStartSwitch, 0) || !device.userModeOut())
         return false;
       device.pause(kRamSettleMs);
       if (!device.fromRamMacroDefine(code)) return false;
@@ -102,22 +102,22 @@ CommandResult rewriteSequence(MacroDevice& device, int targetArea, std::string_v
     const bool defined =
         device.userModeIn() && (info.blockFlashDownload ? device.fromMacroDefineWmr(0, 0, code)
                                                         : device.fromMacroDefine(targetArea, 0, 0, code));
-    return defined && device.writeMemorySw(kAutoExecSwitch, 0) && device.userModeOut() &&
-           device.dummyWrite(kDummyWriteBytes) && (!info.showsDownloadStatus || device.printText(status)) &&
-           device.dummyRead();
+    return defined && device.writeMemorySw(kAutoStartSwitch, 0) && device.userModeOut() &&
+           device.dummyWrite(link::kPushThroughBytes) &&
+           (!info.showsDownloadStatus || device.printText(status)) && device.dummyRead();
   });
 }
 
-CommandResult startSequence(MacroDevice& device, int targetArea) {
+CommandResult startSequence(link::CheckedDevice& device, int targetArea) {
   if (!validArea(targetArea)) return {false, std::string(kNoTarget)};
   return runOnOpenLink(device, [&] { return device.MacroGo(macroNumber(targetArea), 0, 0); });
 }
 
-CommandResult autoExecSequence(MacroDevice& device, int targetArea) {
+CommandResult autoExecSequence(link::CheckedDevice& device, int targetArea) {
   if (!validArea(targetArea)) return {false, std::string(kNoTarget)};
   const int number = targetArea == kRamArea ? 0 : macroNumber(targetArea);
   return runOnOpenLink(device, [&] {
-    return device.userModeIn() && device.writeMemorySw(kAutoExecSwitch, number) && device.userModeOut();
+    return device.userModeIn() && device.writeMemorySw(kAutoStartSwitch, number) && device.userModeOut();
   });
 }
 

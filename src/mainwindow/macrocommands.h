@@ -12,11 +12,11 @@
 #include <string>
 #include <string_view>
 
+#include "link/checkeddevice.h"
+
 namespace kelmore::mainwindow {
 
-inline constexpr int kAutoExecSwitch = 19;     // memory switch that holds the power-on macro number
-inline constexpr int kRamSettleMs = 1000;      // pause before a RAM macro definition
-inline constexpr int kDummyWriteBytes = 1000;  // zero bytes that push a flash download through
+inline constexpr int kRamSettleMs = 1000;  // pause before a RAM macro definition
 
 // Nothing when a code with last index `lastIndex` fits target area `targetArea` of `model` (capacities
 // from the model table); otherwise the message the user sees. A flash area takes at most its capacity, like
@@ -37,46 +37,23 @@ struct SeriesDirective {
 inline constexpr std::string_view kSeriesNameError = "PX Series name Error";
 SeriesDirective checkSeries(std::string_view source);
 
-// The commands the main window sends to the module. Every send reports whether its bytes went out; a
-// reply that a command only waits for (user mode in, the dummy read) is not part of its result.
-class MacroDevice {
- public:
-  virtual ~MacroDevice() = default;
-  virtual bool isOpen() const = 0;
-  virtual bool ifOpen() = 0;
-  virtual void ifClose() = 0;
-  virtual bool userModeIn() = 0;
-  virtual bool userModeOut() = 0;
-  virtual bool writeMemorySw(int sw, int value) = 0;
-  virtual bool fromRamMacroDefine(std::span<const std::uint8_t> code) = 0;
-  virtual bool fromMacroDefine(int area, int stepTimer, int loopTimer,
-                               std::span<const std::uint8_t> code) = 0;
-  virtual bool fromMacroDefineWmr(int stepTimer, int loopTimer, std::span<const std::uint8_t> code) = 0;
-  virtual bool MacroGo(int number, int stepTimer, int idleTimer) = 0;
-  virtual bool cursorSet(int x, int y) = 0;
-  virtual bool printText(std::string_view text) = 0;
-  virtual bool dummyWrite(int count) = 0;
-  virtual bool dummyRead() = 0;
-  virtual void pause(int ms) = 0;
-};
-
-// A failed open or send: the command ends with the link closed and this text shown and logged.
-inline constexpr std::string_view kTransferFailed = "Transfer failed.";
 // A target box that names no area: nothing is sent.
 inline constexpr std::string_view kNoTarget = "Target is not selected.";
 
 struct CommandResult {
   bool ok = true;
-  std::string error;  // the message when not ok
+  std::string error;  // the message when not ok, which the window shows and logs
 };
+
+// Each command ends at a failed open or send, with the link closed and link::kTransferFailed.
 
 // The download of `code` (n + 1 bytes) into area `targetArea`, from open to close. The caller has checked
 // the capacity and the module.
-CommandResult rewriteSequence(MacroDevice& device, int targetArea, std::string_view model,
+CommandResult rewriteSequence(link::CheckedDevice& device, int targetArea, std::string_view model,
                               std::span<const std::uint8_t> code);
 // Runs the macro of the area.
-CommandResult startSequence(MacroDevice& device, int targetArea);
+CommandResult startSequence(link::CheckedDevice& device, int targetArea);
 // Makes the area the power-on macro; area 0 means none.
-CommandResult autoExecSequence(MacroDevice& device, int targetArea);
+CommandResult autoExecSequence(link::CheckedDevice& device, int targetArea);
 
 }  // namespace kelmore::mainwindow

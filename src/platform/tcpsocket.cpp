@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "common/text.h"
+
 namespace kelmore::platform {
 
 namespace {
@@ -31,11 +33,8 @@ bool isHangUp(int err) {
   return err == EPIPE || err == ECONNRESET || err == ENOTCONN || err == ECONNABORTED || err == ETIMEDOUT;
 }
 
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
+// A host name typed into the address box may carry blanks and tabs around it.
+constexpr std::string_view kHostPadding = " \t";
 
 }  // namespace
 
@@ -99,7 +98,7 @@ std::optional<std::uint32_t> systemNameLookup(const std::string& host) {
 }
 
 std::optional<std::uint32_t> resolveHost(std::string_view host, const NameLookup& lookup) {
-  const std::string text(trimBlanks(host));
+  const std::string text(trim(host, kHostPadding));
   if (text.empty()) return std::nullopt;
   in_addr dotted{};
   if (::inet_aton(text.c_str(), &dotted) != 0) return dotted.s_addr;

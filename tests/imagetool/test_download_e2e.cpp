@@ -64,7 +64,7 @@ TEST(DownloadEndToEnd, the_module_takes_what_ferrant_sends_then_the_closing_comm
     ASSERT_TRUE(e.result.ok()) << e.result.message;
 
     link::testkit::Rig rig;
-    Px5000ImageDevice device(*rig.px);
+    link::CheckedPx5000 device(*rig.px);
     const DownloadResult result = sendCommandFile(e.result.text, e.result.count, device);
     EXPECT_TRUE(result.completed) << model << ": " << result.message;
     EXPECT_FALSE(rig.px->isOpen());
@@ -72,7 +72,7 @@ TEST(DownloadEndToEnd, the_module_takes_what_ferrant_sends_then_the_closing_comm
     RecordingPort port;
     ASSERT_TRUE(loader::writeFileToPort(e.path.string(), "COM1", port).completed);
     Bytes expected = port.written;
-    expected.insert(expected.end(), kClosingZeros, 0x00);
+    expected.insert(expected.end(), link::kPushThroughBytes, 0x00);
     for (char c : kCompleted) expected.push_back(static_cast<std::uint8_t>(c));
     expected.insert(expected.end(), {0x1F, 0x28, 0x65, 0x40, 0x40});
     EXPECT_EQ(rig.sent(), expected) << model;
@@ -95,7 +95,7 @@ TEST(DownloadEndToEnd, a_link_that_stops_taking_bytes_never_reads_completed) {
   ASSERT_TRUE(e.result.ok()) << e.result.message;
   link::testkit::Rig rig;
   rig.device->stallAfter = 20;
-  Px5000ImageDevice device(*rig.px);
+  link::CheckedPx5000 device(*rig.px);
   const DownloadResult result = sendCommandFile(e.result.text, e.result.count, device);
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.message, "Transfer failed.");

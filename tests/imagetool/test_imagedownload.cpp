@@ -15,8 +15,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Records what the download does; `failAt` makes the n-th call (0-based) of a kind fail.
-class FakeDevice : public ImageDevice {
+// Records what the download does; `failAt` makes the n-th call (0-based) of a kind fail. The macro
+// commands' steps are recorded too, so a stray one shows in the calls.
+class FakeDevice : public link::CheckedDevice {
  public:
   bool open = false;
   std::vector<std::string> calls;
@@ -51,6 +52,25 @@ class FakeDevice : public ImageDevice {
   bool dummyRead() override {
     calls.push_back("dummyRead");
     return !readFails;
+  }
+  bool userModeIn() override { return other("userModeIn"); }
+  bool userModeOut() override { return other("userModeOut"); }
+  bool writeMemorySw(int, int) override { return other("writeMemorySw"); }
+  bool fromRamMacroDefine(std::span<const std::uint8_t>) override { return other("fromRamMacroDefine"); }
+  bool fromMacroDefine(int, int, int, std::span<const std::uint8_t>) override {
+    return other("fromMacroDefine");
+  }
+  bool fromMacroDefineWmr(int, int, std::span<const std::uint8_t>) override {
+    return other("fromMacroDefineWmr");
+  }
+  bool MacroGo(int, int, int) override { return other("MacroGo"); }
+  bool cursorSet(int, int) override { return other("cursorSet"); }
+  void pause(int) override { other("pause"); }
+
+ private:
+  bool other(std::string call) {
+    calls.push_back(std::move(call));
+    return true;
   }
 };
 

@@ -1,6 +1,6 @@
 // Ferrant's line rule: which lines send which bytes, and which stop the file.
 // Layer: tests (plain C++).
-#include "loader/loaderline.h"
+#include "common/prtline.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 namespace kelmore::loader {
 namespace {
 
-using Kind = LineBytes::Kind;
+using Kind = PrtLineBytes::Kind;
 
 struct LineCase {
   const char* name;
@@ -62,7 +62,7 @@ const LineCase kLines[] = {
 class LoaderLine : public testing::TestWithParam<LineCase> {};
 
 TEST_P(LoaderLine, gives_bytes_or_stops) {
-  const LineBytes got = readLoaderLine(GetParam().line);
+  const PrtLineBytes got = readPrtLine(GetParam().line, ItemRule::Ferrant);
   EXPECT_EQ(got.kind, GetParam().kind);
   EXPECT_EQ(got.bytes, GetParam().bytes);
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/codetext.h"
-#include "loader/loaderline.h"
+#include "common/prtline.h"
 #include "platform/atomicfile.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
@@ -147,8 +147,8 @@ TEST_P(ExportFiles, prt_lines_read_back_by_ferrant_give_header_code_and_tailer) 
   std::istringstream lines(readFile(exported(".dat")));
   Bytes sent;
   for (std::string line; std::getline(lines, line);) {
-    const loader::LineBytes read = loader::readLoaderLine(line);
-    ASSERT_NE(read.kind, loader::LineBytes::Kind::DataError) << line;
+    const PrtLineBytes read = readPrtLine(line, ItemRule::Ferrant);
+    ASSERT_NE(read.kind, PrtLineBytes::Kind::DataError) << line;
     sent.insert(sent.end(), read.bytes.begin(), read.bytes.end());
   }
   EXPECT_EQ(sent, framed(GetParam()));

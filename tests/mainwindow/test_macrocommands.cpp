@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(macro, Series, testing::ValuesIn(kSeriesCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Records every call; the call named in failAt (and every later one) fails.
-class RecordingDevice : public MacroDevice {
+class RecordingDevice : public link::CheckedDevice {
  public:
   std::vector<std::string> calls;
   std::string failAt;
@@ -134,6 +134,7 @@ class RecordingDevice : public MacroDevice {
     open_ = false;
     calls.push_back("ifClose");
   }
+  bool ifOut(std::uint8_t byte) override { return step("ifOut " + std::to_string(byte)); }
   bool userModeIn() override { return step("userModeIn"); }
   bool userModeOut() override { return step("userModeOut"); }
   bool writeMemorySw(int sw, int value) override {

@@ -39,9 +39,11 @@ struct HostCase {
 const HostCase kHosts[] = {
     {"dotted", "127.0.0.1", 0x7F000001, false},
     {"blanks_around", "  127.0.0.2 ", 0x7F000002, false},
+    {"tabs_around", "\t127.0.0.4 \t", 0x7F000004, false},
     {"short_form", "127.1", 0x7F000001, false},
     {"hexadecimal", "0x7f000003", 0x7F000003, false},
     {"name_that_resolves", "module.lan", 0x7F000009, true},
+    {"name_between_tabs", "\t module.lan\t", 0x7F000009, true},
     {"name_that_does_not", "nowhere.lan", std::nullopt, true},
     {"empty", "", std::nullopt, false},
     {"blanks_only", "   ", std::nullopt, false},
