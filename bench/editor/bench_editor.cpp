@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "mainwindow/editor/respace.h"
-#include "mainwindow/editor/sourceeditor.h"
-#include "mainwindow/editor/sourcefile.h"
+#include "editor/respace.h"
+#include "editor/sourceeditor.h"
+#include "editor/sourcefile.h"
 
 namespace {
 

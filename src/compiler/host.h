@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/imagelist.h"
+#include "common/imagelistview.h"
 
 namespace kelmore {
 

@@ -13,7 +13,7 @@
 
 #include "common/models.h"
 #include "imagetool/parameters.h"
-#include "mainwindow/resstrings.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::imagetool {
 namespace {

@@ -12,7 +12,7 @@
 #include <QString>
 
 #include "imagetool/imagelist.h"
-#include "mainwindow/prompter.h"
+#include "widgets/prompter.h"
 
 class QComboBox;
 class QLabel;

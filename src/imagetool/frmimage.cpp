@@ -31,8 +31,8 @@
 #include "imagetool/frmenterparam.h"
 #include "imagetool/frmlistexport.h"
 #include "imagetool/imagefile.h"
-#include "mainwindow/resstrings.h"
 #include "platform/paths.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::imagetool {
 

@@ -15,10 +15,10 @@
 #include "common/strings.h"
 #include "imagetool/imagedownload.h"
 #include "link/px5000.h"
-#include "mainwindow/operationguard.h"
-#include "mainwindow/prompter.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
+#include "widgets/operationguard.h"
+#include "widgets/prompter.h"
 
 namespace kelmore::imagetool {
 

@@ -17,6 +17,7 @@
 
 #include "common/codetext.h"
 #include "compiler/compiler.h"
+#include "editor/keywords.h"
 #include "link/px5000.h"
 #include "mainwindow/commwindows.h"
 #include "mainwindow/compilerviews.h"
@@ -25,19 +26,18 @@
 #include "mainwindow/exportcommand.h"
 #include "mainwindow/form1commands.h"
 #include "mainwindow/helpwindow.h"
-#include "mainwindow/keywords.h"
 #include "mainwindow/macrocommands.h"
 #include "mainwindow/modulechoice.h"
-#include "mainwindow/operationguard.h"
 #include "mainwindow/portcheck.h"
 #include "mainwindow/progressform.h"
-#include "mainwindow/qtstrings.h"
-#include "mainwindow/resstrings.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/toolbar.h"
 #include "mainwindow/windowlinkenv.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
+#include "widgets/operationguard.h"
+#include "widgets/qtstrings.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
 namespace {

@@ -7,8 +7,8 @@
 #include <QMainWindow>
 #include <QToolBar>
 
-#include "mainwindow/resstrings.h"
 #include "mainwindow/toolkeys.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
 namespace {

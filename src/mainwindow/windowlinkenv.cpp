@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <chrono>
 
-#include "mainwindow/operationguard.h"
-#include "mainwindow/qtstrings.h"
+#include "widgets/operationguard.h"
+#include "widgets/qtstrings.h"
 
 namespace kelmore::mainwindow {
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "link/linkenv.h"
-#include "mainwindow/prompter.h"
+#include "widgets/prompter.h"
 
 namespace kelmore::mainwindow {
 

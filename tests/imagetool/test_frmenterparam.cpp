@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "../mainwindow/scriptedprompter.h"
+#include "../widgets/scriptedprompter.h"
 #include "imagetool/frmenterparam.h"
 #include "listfixture.h"
 

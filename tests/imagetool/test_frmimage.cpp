@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "../mainwindow/scriptedprompter.h"
+#include "../widgets/scriptedprompter.h"
 #include "imagetool/cblfile.h"
 #include "imagetool/frmenterparam.h"
 #include "imagetool/frmimage.h"

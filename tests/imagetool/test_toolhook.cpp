@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "../mainwindow/scriptedprompter.h"
+#include "../widgets/scriptedprompter.h"
 #include "imagetool/frmenterparam.h"
 #include "imagetool/frmimage.h"
 #include "listfixture.h"

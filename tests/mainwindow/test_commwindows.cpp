@@ -19,13 +19,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "mainwindow/clstooltip.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"
 #include "platform/paths.h"
 #include "platform/serialport.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
 
 namespace kelmore::mainwindow {
 namespace {

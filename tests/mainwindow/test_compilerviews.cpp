@@ -10,9 +10,9 @@
 #include <QTreeWidget>
 #include <QWidget>
 
-#include "mainwindow/editor/sourceeditor.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
+#include "editor/sourceeditor.h"
 
 namespace kelmore::mainwindow {
 namespace {

@@ -14,19 +14,19 @@
 #include <functional>
 #include <thread>
 
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "common/codetext.h"
 #include "link/px5000.h"
 #include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"
-#include "mainwindow/operationguard.h"
 #include "mainwindow/progressform.h"
 #include "mainwindow/toolbar.h"
 #include "platform/paths.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
 #include "sim/simmodule.h"
 #include "typing.h"
+#include "widgets/operationguard.h"
 
 namespace kelmore::mainwindow {
 namespace {

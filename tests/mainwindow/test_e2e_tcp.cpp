@@ -18,6 +18,8 @@
 #include <functional>
 #include <thread>
 
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "common/codetext.h"
 #include "link/px5000.h"
 #include "mainwindow/commwindows.h"
@@ -26,8 +28,6 @@
 #include "mainwindow/modulechoice.h"
 #include "mainwindow/progressform.h"
 #include "platform/paths.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
 #include "sim/simmodule.h"
 
 namespace kelmore::mainwindow {

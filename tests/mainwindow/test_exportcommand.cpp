@@ -11,9 +11,9 @@
 #include <fstream>
 #include <vector>
 
+#include "../widgets/scriptedprompter.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
-#include "scriptedprompter.h"
 
 namespace kelmore::mainwindow {
 namespace {

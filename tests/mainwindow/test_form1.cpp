@@ -35,6 +35,8 @@
 #include <iterator>
 #include <utility>
 
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "common/codetext.h"
 #include "common/numbers.h"
 #include "link/px5000.h"
@@ -44,8 +46,6 @@
 #include "mainwindow/toolbar.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
 
 namespace kelmore::mainwindow {
 namespace {

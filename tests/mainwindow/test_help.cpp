@@ -9,8 +9,8 @@
 #include <QUrl>
 #include <string>
 
-#include "mainwindow/editor/hints.h"
-#include "mainwindow/keywords.h"
+#include "editor/hints.h"
+#include "editor/keywords.h"
 #include "platform/paths.h"
 
 namespace kelmore::mainwindow {

@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 #include <functional>
 
-#include "mainwindow/operationguard.h"
-#include "scriptedprompter.h"
+#include "../widgets/scriptedprompter.h"
 #include "typing.h"
+#include "widgets/operationguard.h"
 
 namespace kelmore::mainwindow {
 namespace {
