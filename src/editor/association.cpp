@@ -1,5 +1,5 @@
 // The .tvr file type for the desktop.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #include "editor/association.h"
 
 #include <spawn.h>

@@ -1,6 +1,6 @@
 // The .tvr file type for the desktop: a per-user MIME type, a desktop entry that opens kelmore "%f", and
 // kelmore as the default program for the type. The installation ships the same MIME package and entry.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #pragma once
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 // kelmore-desktop-files: writes the installation's desktop entry and .tvr MIME package into a folder, from
 // the same code that registers them for one user. Run by the build; not installed.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #include <cstdio>
 #include <filesystem>
 

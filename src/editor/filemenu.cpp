@@ -1,5 +1,5 @@
 // The File menu for the main window.
-// Layer: main window editor (Qt).
+// Layer: editor (Qt).
 #include "editor/filemenu.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // The File menu for the main window: New, the templates, Open, Save, Save As, Close, files dropped on the
 // window or the pane, the save question at close, the start-up file, TMP.tvr and the file association.
-// Layer: main window editor (Qt).
+// Layer: editor (Qt).
 //
 // A thin layer over SourceFiles: the pane is a SourceEditor, boxes and dialogs go through the main
 // window's Prompter, the caption is the window title.

@@ -1,5 +1,5 @@
 // Pop-up keyword hints.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #include "editor/hints.h"
 
 #include "common/text.h"
@@ -36,12 +36,12 @@ Hint parseHint(std::string_view hint) {
 
 std::optional<Hint> hintForWord(std::string_view word) {
   if (word.empty()) return std::nullopt;
-  for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i) {
-    if (!namesKeyword(mainwindow::kStmtWords[i].word, word)) continue;
-    return parseHint(mainwindow::kStmtWords[i].hint);
+  for (std::size_t i = 0; i < kStmtWords.size(); ++i) {
+    if (!namesKeyword(kStmtWords[i].word, word)) continue;
+    return parseHint(kStmtWords[i].hint);
   }
-  for (std::size_t i = 0; i < mainwindow::kFuncWords.size(); ++i) {
-    if (namesKeyword(mainwindow::kFuncWords[i].word, word)) return parseHint(mainwindow::kFuncWords[i].hint);
+  for (std::size_t i = 0; i < kFuncWords.size(); ++i) {
+    if (namesKeyword(kFuncWords[i].word, word)) return parseHint(kFuncWords[i].hint);
   }
   return std::nullopt;
 }

@@ -1,5 +1,5 @@
 // Pop-up keyword hints: the hint of the word at the caret and its help context.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,5 @@
 // The macro language's vocabulary for the editor: operator, statement and function words and their hints.
-// Layer: main window (plain C++, no Qt). Header-only, so the editor's colourer can read it without linking.
+// Layer: editor (plain C++, no Qt). Header-only, so the colourer and the window read it without linking.
 //
 // Entries are fixed; indices start at 0. A hint that begins "NNN:xx:" carries a help context number and an
 // argument code before its text; the others are shown whole. The hints are held here, beside their words
@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace kelmore::mainwindow {
+namespace kelmore::editor {
 
 struct OpWord {
   std::string_view word;    // as coloured
@@ -146,4 +146,4 @@ inline constexpr std::array<FuncWord, 58> kFuncWords{{
 // GPRam, GPFRom, GPFRom2, ImgRam, ImgFRom, MemSw.
 inline constexpr std::array<std::size_t, 8> kMemWordIndexes{41, 42, 43, 44, 57, 45, 46, 47};
 
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::editor

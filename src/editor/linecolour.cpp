@@ -1,5 +1,5 @@
 // Line colourer: comments, strings, then the three keyword lists in priority order.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #include "editor/linecolour.h"
 
 #include <algorithm>
@@ -34,12 +34,12 @@ const KeywordIndex& keywordIndex() {
     auto add = [&](std::string_view word, ColourClass cls, int i) {
       built[static_cast<unsigned char>(lowerAscii(word.front()))].push_back({word, cls, i, priority++});
     };
-    for (std::size_t i = 0; i < mainwindow::kOpWords.size(); ++i)
-      add(mainwindow::kOpWords[i].word, ColourClass::Operator, static_cast<int>(i));
-    for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i)
-      add(mainwindow::kStmtWords[i].word, ColourClass::Statement, static_cast<int>(i));
-    for (std::size_t i = 0; i < mainwindow::kFuncWords.size(); ++i)
-      add(mainwindow::kFuncWords[i].word, ColourClass::Function, static_cast<int>(i));
+    for (std::size_t i = 0; i < kOpWords.size(); ++i)
+      add(kOpWords[i].word, ColourClass::Operator, static_cast<int>(i));
+    for (std::size_t i = 0; i < kStmtWords.size(); ++i)
+      add(kStmtWords[i].word, ColourClass::Statement, static_cast<int>(i));
+    for (std::size_t i = 0; i < kFuncWords.size(); ++i)
+      add(kFuncWords[i].word, ColourClass::Function, static_cast<int>(i));
     return built;
   }();
   return index;
@@ -60,11 +60,11 @@ bool wholeWordAt(std::string_view line, std::size_t at, std::string_view word) {
 std::string_view canonicalWord(ColourClass cls, int index) {
   switch (cls) {
     case ColourClass::Operator:
-      return mainwindow::kOpWords[static_cast<std::size_t>(index)].word;
+      return kOpWords[static_cast<std::size_t>(index)].word;
     case ColourClass::Statement:
-      return mainwindow::kStmtWords[static_cast<std::size_t>(index)].word;
+      return kStmtWords[static_cast<std::size_t>(index)].word;
     case ColourClass::Function:
-      return mainwindow::kFuncWords[static_cast<std::size_t>(index)].word;
+      return kFuncWords[static_cast<std::size_t>(index)].word;
     default:
       return {};
   }

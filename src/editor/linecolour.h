@@ -1,5 +1,5 @@
 // Line colourer: one source line in, colour-class spans out; keyword respelling from the same spans.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 //
 // Lines are independent: a comment ends with its line and a string never spans lines, so no state is
 // carried from one line to the next. Offsets are byte offsets into the UTF-8 line, which holds no line

@@ -1,5 +1,5 @@
 // Line checking: respelling, operator and statement-word spacing, the grammar check, the load pass.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #include "editor/respace.h"
 
 #include <algorithm>
@@ -88,7 +88,7 @@ std::string spaceOperator(std::string_view line, std::string_view op, const std:
 
 // True when [start, start + length) is exactly the text of statement word `word` as the colourer found it.
 bool isStatementWord(const std::vector<ColourSpan>& spans, std::size_t start, std::size_t length, int word) {
-  const std::string_view entry = mainwindow::kStmtWords[static_cast<std::size_t>(word)].word;
+  const std::string_view entry = kStmtWords[static_cast<std::size_t>(word)].word;
   const std::size_t lead = entry.find_first_not_of(' ');
   if (start < lead || trimBlanks(entry).size() != length) return false;
   const auto it = std::lower_bound(spans.begin(), spans.end(), start - lead,
@@ -104,7 +104,7 @@ bool isStatementWord(const std::vector<ColourSpan>& spans, std::size_t start, st
 // One walk over the line, built as it goes: a rewrite changes only blanks beside the word, so the
 // colours found at the start still hold for the rest, and a long line costs no more than its length.
 std::string spaceStatementWord(std::string line, int word) {
-  const mainwindow::StmtWord& entry = mainwindow::kStmtWords[static_cast<std::size_t>(word)];
+  const StmtWord& entry = kStmtWords[static_cast<std::size_t>(word)];
   const std::string_view canon = trimBlanks(entry.word);
   const std::string_view core = trimBlanks(entry.padded);
   const std::size_t lead = entry.padded.find_first_not_of(' ');
@@ -157,11 +157,11 @@ std::string respaceLine(std::string_view input) {
   std::string line = respell(input, colourLine(input));
   if (isCommentLine(line)) return line;
 
-  for (const mainwindow::OpWord& op : mainwindow::kOpWords) {
+  for (const OpWord& op : kOpWords) {
     if (line.find(op.word) == std::string::npos) continue;
     line = spaceOperator(line, op.word, colourLine(line));
   }
-  for (std::size_t i = 0; i < mainwindow::kStmtWords.size(); ++i)
+  for (std::size_t i = 0; i < kStmtWords.size(); ++i)
     line = spaceStatementWord(std::move(line), static_cast<int>(i));
 
   line.resize(trimRight(line).size());

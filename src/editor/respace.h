@@ -1,6 +1,6 @@
 // Line checking: keyword respelling and one canonical spacing of operators and statement words, for one
 // line, for a whole source (the grammar check) and for a freshly loaded text; the open-string repair.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 //
 // Texts are UTF-8 with "\n" between lines. Nothing inside a string or a comment is ever changed.
 #pragma once

@@ -1,5 +1,5 @@
 // The source pane.
-// Layer: main window editor (Qt).
+// Layer: editor (Qt).
 #include "editor/sourceeditor.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The source pane: colours, its own undo history, Tab and Enter with auto-indent, the clipboard, the
 // pop-up keyword hints, and the respelling and re-spacing of the line the caret leaves.
-// Layer: main window editor (Qt).
+// Layer: editor (Qt).
 //
 // Qt's own undo is off: every content change is one step of clsTextHistoryMng, and an undo is one edit of
 // the changed span. The Edit operations act only while the pane has the focus.

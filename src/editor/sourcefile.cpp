@@ -1,5 +1,5 @@
 // .tvr source files.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #include "editor/sourcefile.h"
 
 #include <exception>

@@ -1,6 +1,6 @@
 // .tvr source files: the system code page on disk, CR LF line ends on write, CR LF, LF or CR on read,
 // every write atomic; where TMP.tvr lives.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 //
 // In the program a source is UTF-8 with "\n" between lines.
 #pragma once

@@ -1,5 +1,5 @@
 // The File menu's logic.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #include "editor/sourcefiles.h"
 
 #include <exception>

@@ -1,6 +1,6 @@
 // The File menu's logic: New, the templates, Open, Save, Save As, Close, a dropped file, the question
 // about unsaved changes, the start-up file, TMP.tvr and the file association.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 //
 // The current file name is kept as the caption shows it: "Macro-Editor" and the path, or "New.tvr" while
 // untitled. The text counts as changed exactly when it differs from savedText. A failed read changes

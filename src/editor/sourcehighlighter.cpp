@@ -1,5 +1,5 @@
 // The source pane's colours.
-// Layer: main window editor (Qt).
+// Layer: editor (Qt).
 #include "editor/sourcehighlighter.h"
 
 #include <QColor>

@@ -1,5 +1,5 @@
 // The source pane's colours: the line colourer's spans applied to each block as formats.
-// Layer: main window editor (Qt).
+// Layer: editor (Qt).
 #pragma once
 
 #include <QSyntaxHighlighter>

@@ -1,5 +1,5 @@
 // The source pane's undo history.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 #include "editor/texthistory.h"
 
 #include <algorithm>

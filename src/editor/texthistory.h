@@ -1,5 +1,5 @@
 // The source pane's own undo history: one step per content change, undo and redo without a limit.
-// Layer: main window editor (plain C++, no Qt).
+// Layer: editor (plain C++, no Qt).
 //
 // Steps are kept as the span that changed (its old and new text) plus the caret and selection after the
 // change, so a long session on a large source stays small. Positions are in UTF-16 code units, the unit of

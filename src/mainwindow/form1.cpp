@@ -315,8 +315,8 @@ void Form1::Form_Load() {
 
   QString* mem[8] = {&memMacroMem, &memVRam,   &memGPRam,   &memGPFRom,
                      &memGPFRom2,  &memImgRam, &memImgFRom, &memMemSw};
-  for (std::size_t i = 0; i < kMemWordIndexes.size(); ++i) {
-    memWords_[i] = std::string(kFuncWords[kMemWordIndexes[i]].word);
+  for (std::size_t i = 0; i < editor::kMemWordIndexes.size(); ++i) {
+    memWords_[i] = std::string(editor::kFuncWords[editor::kMemWordIndexes[i]].word);
     *mem[i] = QString::fromStdString(memWords_[i]);
   }
 

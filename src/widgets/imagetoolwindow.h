@@ -1,7 +1,7 @@
 // The image tool window as the main window sees it: made on first use through the factory the program
 // gives, shown from the Tool menu and the Image key, asked before the program quits, and the owner of the
 // image list that the compiler's CopyBmp reads.
-// Layer: main window (Qt).
+// Layer: widgets (the window kit, Qt).
 #pragma once
 
 #include <functional>

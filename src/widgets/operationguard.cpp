@@ -1,5 +1,5 @@
 // One device operation at a time: the guarded controls, refused file drops and the progress display.
-// Layer: main window (Qt).
+// Layer: widgets (the window kit, Qt).
 #include "widgets/operationguard.h"
 
 #include <QAction>

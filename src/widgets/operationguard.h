@@ -1,5 +1,5 @@
 // OperationGuard: one device operation at a time, the controls that wait for it, and its progress display.
-// Layer: main window (Qt).
+// Layer: widgets (the window kit, Qt).
 //
 // An operation runs inside a Scope. While it lasts, every control handed to guard() is disabled (and gets
 // its own enabled state back afterwards), files dragged onto the windows handed to refuseFileDrops() are

@@ -1,5 +1,5 @@
 // The real message boxes and file dialogs.
-// Layer: main window (Qt).
+// Layer: widgets (the window kit, Qt).
 #include "widgets/prompter.h"
 
 #include <QFileDialog>

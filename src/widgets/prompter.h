@@ -1,5 +1,5 @@
 // Message boxes and file dialogs of the main window, behind one small interface so tests can script them.
-// Layer: main window (Qt).
+// Layer: widgets (the window kit, Qt).
 #pragma once
 
 #include <QMessageBox>

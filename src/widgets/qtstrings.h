@@ -1,5 +1,5 @@
 // The one crossing from the plain rooms' UTF-8 texts to the windows' QString.
-// Layer: main window (Qt).
+// Layer: widgets (the window kit, Qt).
 #pragma once
 
 #include <QString>

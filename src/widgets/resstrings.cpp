@@ -1,5 +1,5 @@
 // Window localisation from the string table.
-// Layer: main window (Qt).
+// Layer: widgets (the window kit, Qt).
 #include "widgets/resstrings.h"
 
 #include <QAbstractButton>

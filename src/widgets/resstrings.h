@@ -1,5 +1,5 @@
 // Window localisation from the string table: loadResStrings and the string ids controls carry.
-// Layer: main window (Qt).
+// Layer: widgets (the window kit, Qt).
 //
 // A control keeps its real design text and carries the ids of its caption and tip as properties; a missing
 // or unknown id leaves the design text, so a window never shows a number. Ids are set with the helpers.

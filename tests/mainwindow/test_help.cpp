@@ -71,9 +71,9 @@ INSTANTIATE_TEST_SUITE_P(help, HelpKeyword, testing::ValuesIn(kKeywords),
 // The words of the editor's keyword table, as the table spells them.
 std::vector<std::string_view> tableWords() {
   std::vector<std::string_view> words;
-  for (const OpWord& w : kOpWords) words.push_back(w.word);
-  for (const StmtWord& w : kStmtWords) words.push_back(w.word);
-  for (const FuncWord& w : kFuncWords) words.push_back(w.word);
+  for (const editor::OpWord& w : editor::kOpWords) words.push_back(w.word);
+  for (const editor::StmtWord& w : editor::kStmtWords) words.push_back(w.word);
+  for (const editor::FuncWord& w : editor::kFuncWords) words.push_back(w.word);
   return words;
 }
 
@@ -95,8 +95,8 @@ TEST(HelpMap, every_word_of_the_keyword_table_has_exactly_one_entry) {
 
 TEST(HelpMap, every_help_context_of_the_hints_has_an_entry) {
   std::vector<editor::Hint> hints;
-  for (const StmtWord& w : kStmtWords) hints.push_back(editor::parseHint(w.hint));
-  for (const FuncWord& w : kFuncWords) hints.push_back(editor::parseHint(w.hint));
+  for (const editor::StmtWord& w : editor::kStmtWords) hints.push_back(editor::parseHint(w.hint));
+  for (const editor::FuncWord& w : editor::kFuncWords) hints.push_back(editor::parseHint(w.hint));
   for (const editor::Hint& hint : hints)
     if (hint.helpContext != 0) {
       EXPECT_NE(helpForContext(hint.helpContext), helpContents()) << hint.text;
