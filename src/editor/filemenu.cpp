@@ -12,11 +12,11 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "common/strings.h"
 #include "editor/sourceeditor.h"
 #include "editor/sourcefile.h"
 #include "platform/paths.h"
 #include "widgets/prompter.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::editor {
 namespace {
@@ -27,12 +27,7 @@ QString qs(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-// A caption from the string table, or its design text when the id is missing.
-QString caption(int id, const char* design) {
-  const std::string_view text = resString(id);
-  return text.empty() ? QString::fromUtf8(design)
-                      : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using mainwindow::resTextOr;
 
 }  // namespace
 
@@ -137,7 +132,7 @@ FileMenu::~FileMenu() = default;
 
 void FileMenu::createActions(SourceEditor* editor) {
   const auto action = [this](int id, const char* design, auto slot) {
-    auto* a = new QAction(caption(id, design), this);
+    auto* a = new QAction(resTextOr(id, design), this);
     connect(a, &QAction::triggered, this, slot);
     return a;
   };
@@ -160,7 +155,7 @@ void FileMenu::createActions(SourceEditor* editor) {
   menuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
   menuPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
   menuAllSellect->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-  menuPop = new QAction(caption(2244, "&Pop-up Help"), this);
+  menuPop = new QAction(resTextOr(2244, "&Pop-up Help"), this);
   menuPop->setCheckable(true);
   menuPop->setChecked(editor->popupHints());
   connect(menuPop, &QAction::toggled, editor, &SourceEditor::setPopupHints);
@@ -168,8 +163,8 @@ void FileMenu::createActions(SourceEditor* editor) {
 }
 
 QMenu* FileMenu::insertMenus(QMenuBar* bar, QAction* before) {
-  auto* file = new QMenu(caption(2200, "&File"), bar);
-  QMenu* fresh = file->addMenu(caption(2201, "&New"));
+  auto* file = new QMenu(resTextOr(2200, "&File"), bar);
+  QMenu* fresh = file->addMenu(resTextOr(2201, "&New"));
   fresh->addAction(menuWhite);
   fresh->addAction(menuTemplate1);
   fresh->addAction(menuTemplate2);
@@ -179,7 +174,7 @@ QMenu* FileMenu::insertMenus(QMenuBar* bar, QAction* before) {
   file->addSeparator();
   file->addAction(menuClose);
 
-  auto* edit = new QMenu(caption(2209, "&Edit"), bar);
+  auto* edit = new QMenu(resTextOr(2209, "&Edit"), bar);
   edit->addAction(menuUndo);
   edit->addAction(menuRedo);
   edit->addSeparator();

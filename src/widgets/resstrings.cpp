@@ -97,6 +97,11 @@ QString resText(int id) {
   return fromStd(resString(id));
 }
 
+QString resTextOr(int id, std::string_view designText) {
+  const QString text = resText(id);
+  return text.isEmpty() ? fromStd(designText) : text;
+}
+
 void setResCaption(QObject* control, int id) {
   control->setProperty(kCaptionId, id);
 }

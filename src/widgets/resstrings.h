@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <string_view>
 
 class QObject;
 class QWidget;
@@ -18,6 +19,8 @@ inline constexpr int kResFontSize = 21;
 
 // The string of `id` as a QString; empty for an unknown id.
 QString resText(int id);
+// The string of `id`, or `designText` (UTF-8) when the table lacks it.
+QString resTextOr(int id, std::string_view designText);
 
 // The caption id of a label, menu entry, button, box or window, and the tip id of a control or toolbar
 // button (a QAction on a toolbar).
