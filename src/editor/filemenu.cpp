@@ -16,6 +16,7 @@
 #include "editor/sourcefile.h"
 #include "platform/paths.h"
 #include "widgets/prompter.h"
+#include "widgets/qtstrings.h"
 #include "widgets/resstrings.h"
 
 namespace kelmore::editor {
@@ -23,10 +24,7 @@ namespace {
 
 const QString kFilter = QStringLiteral("PMacro(*.tvr)");
 
-QString qs(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
+using mainwindow::fromStd;
 using mainwindow::resTextOr;
 
 }  // namespace
@@ -35,7 +33,7 @@ class FileMenu::Pane : public SourcePane {
  public:
   explicit Pane(SourceEditor* editor) : editor_(editor) {}
   std::string text() const override { return editor_->sourceText().toStdString(); }
-  void setDocument(const std::string& text) override { editor_->setDocumentText(qs(text)); }
+  void setDocument(const std::string& text) override { editor_->setDocumentText(fromStd(text)); }
 
  private:
   SourceEditor* editor_;
@@ -45,7 +43,7 @@ class FileMenu::Dialogs : public SourcePrompter {
  public:
   Dialogs(QWidget* window, mainwindow::Prompter& prompter) : window_(window), prompter_(prompter) {}
   Answer askYesNoCancel(const std::string& text, const std::string& title) override {
-    switch (prompter_.ask(window_, QMessageBox::Question, qs(title), qs(text),
+    switch (prompter_.ask(window_, QMessageBox::Question, fromStd(title), fromStd(text),
                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
       case QMessageBox::Yes:
         return Answer::Yes;
@@ -56,22 +54,22 @@ class FileMenu::Dialogs : public SourcePrompter {
     }
   }
   bool askYesNo(const std::string& text, const std::string& title) override {
-    return prompter_.ask(window_, QMessageBox::Question, qs(title), qs(text),
+    return prompter_.ask(window_, QMessageBox::Question, fromStd(title), fromStd(text),
                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   }
   void showMessage(const std::string& text, const std::string& title, MessageIcon icon) override {
     const QMessageBox::Icon qicon = icon == MessageIcon::Information ? QMessageBox::Information
                                     : icon == MessageIcon::Critical  ? QMessageBox::Critical
                                                                      : QMessageBox::NoIcon;
-    prompter_.message(window_, qs(text), qs(title), qicon);
+    prompter_.message(window_, fromStd(text), fromStd(title), qicon);
   }
   std::optional<std::string> saveFileName(const std::string& folder) override {
-    const QString name = prompter_.saveFileName(window_, {}, qs(folder), kFilter);
+    const QString name = prompter_.saveFileName(window_, {}, fromStd(folder), kFilter);
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
   }
   std::optional<std::string> openFileName(const std::string& folder) override {
-    const QString name = prompter_.openFileName(window_, {}, qs(folder), kFilter);
+    const QString name = prompter_.openFileName(window_, {}, fromStd(folder), kFilter);
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
   }
@@ -85,7 +83,7 @@ class FileMenu::Host : public SourceHost {
  public:
   Host(QWidget* window, std::function<void()> initCompileWin)
       : window_(window), initCompileWin_(std::move(initCompileWin)) {}
-  void setCaption(const std::string& caption) override { window_->setWindowTitle(qs(caption)); }
+  void setCaption(const std::string& caption) override { window_->setWindowTitle(fromStd(caption)); }
   void initCompileWin() override {
     if (initCompileWin_) initCompileWin_();
   }
