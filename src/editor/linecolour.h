@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/rgb.h"
+
 namespace kelmore::editor {
 
 enum class ColourClass : std::uint8_t {
@@ -22,11 +24,6 @@ enum class ColourClass : std::uint8_t {
   Operator,   // a word of the operator list
   Statement,  // a word of the statement list
   Function,   // a word of the function and command list
-};
-
-struct Rgb {
-  std::uint8_t red, green, blue;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
 // The colour the pane shows for a class; operators and statements share one.
