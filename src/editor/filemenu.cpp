@@ -57,11 +57,8 @@ class FileMenu::Dialogs : public SourcePrompter {
     return prompter_.ask(window_, QMessageBox::Question, fromStd(title), fromStd(text),
                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   }
-  void showMessage(const std::string& text, const std::string& title, MessageIcon icon) override {
-    const QMessageBox::Icon qicon = icon == MessageIcon::Information ? QMessageBox::Information
-                                    : icon == MessageIcon::Critical  ? QMessageBox::Critical
-                                                                     : QMessageBox::NoIcon;
-    prompter_.message(window_, fromStd(text), fromStd(title), qicon);
+  void showMessage(const std::string& text, const std::string& title, BoxIcon icon) override {
+    prompter_.message(window_, fromStd(text), fromStd(title), mainwindow::qtIcon(icon));
   }
   std::optional<std::string> saveFileName(const std::string& folder) override {
     const QString name = prompter_.saveFileName(window_, {}, fromStd(folder), kFilter);

@@ -57,7 +57,7 @@ void SourceFiles::setCurrentDir(const std::string& path) {
 }
 
 void SourceFiles::showFailure(const std::string& error) {
-  prompter_.showMessage(std::string(kErrorSource) + "  " + error, {}, MessageIcon::None);
+  prompter_.showMessage(std::string(kErrorSource) + "  " + error, {}, BoxIcon::None);
 }
 
 void SourceFiles::startUp(std::string_view commandLineName) {
@@ -83,8 +83,7 @@ bool SourceFiles::Load(const std::string& path) {
   setCurrentDir(path);
   // The load-time respelling is part of the file as loaded: it is no unsaved change.
   savedText_ = pane_.text();
-  prompter_.showMessage(std::to_string(coloured.lines) + " lines loaded.", "Loaded",
-                        MessageIcon::Information);
+  prompter_.showMessage(std::to_string(coloured.lines) + " lines loaded.", "Loaded", BoxIcon::Information);
   return true;
 }
 
@@ -172,8 +171,7 @@ void SourceFiles::loadTemplate(const char* file) {
   const ColouredText coloured = colourSourceText(text);
   pane_.setDocument(coloured.text);
   savedText_ = pane_.text();
-  prompter_.showMessage(std::to_string(coloured.lines) + " lines loaded.", "Loaded",
-                        MessageIcon::Information);
+  prompter_.showMessage(std::to_string(coloured.lines) + " lines loaded.", "Loaded", BoxIcon::Information);
   name(std::string(resString(kUntitledName)));
 }
 
@@ -206,7 +204,7 @@ void SourceFiles::menuClose_Click() {
 void SourceFiles::openDroppedFile(const std::string& path) {
   // A file that is no source is refused before anything is asked.
   if (!hasTvrExtension(path)) {
-    prompter_.showMessage(std::string(resString(kNotTvrText)), "Error", MessageIcon::Critical);
+    prompter_.showMessage(std::string(resString(kNotTvrText)), "Error", BoxIcon::Critical);
     return;
   }
   if (!promptToSave() || !Load(path)) return;
@@ -232,9 +230,9 @@ void SourceFiles::menuFileAssociation_Click() {
   if (!prompter_.askYesNo(std::string(resString(kAssociationQuestion)), "confirm")) return;
   const AssociationResult r = registerTvrAssociation(places_.association, places_.program, places_.icon);
   if (r.ok)
-    prompter_.showMessage("(*.tvr) File association is changed.", {}, MessageIcon::Information);
+    prompter_.showMessage("(*.tvr) File association is changed.", {}, BoxIcon::Information);
   else
-    prompter_.showMessage("File association failed. " + r.error, {}, MessageIcon::Critical);
+    prompter_.showMessage("File association failed. " + r.error, {}, BoxIcon::Critical);
 }
 
 }  // namespace kelmore::editor

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/boxicon.h"
 #include "editor/association.h"
 
 namespace kelmore::editor {
@@ -27,7 +28,6 @@ class SourcePane {
 };
 
 enum class Answer { Yes, No, Cancel };
-enum class MessageIcon { None, Information, Critical };
 
 // Boxes and file dialogs; a cancelled dialog gives nothing.
 class SourcePrompter {
@@ -36,7 +36,7 @@ class SourcePrompter {
   virtual Answer askYesNoCancel(const std::string& text, const std::string& title) = 0;
   virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
   // An empty title is the application's.
-  virtual void showMessage(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+  virtual void showMessage(const std::string& text, const std::string& title, BoxIcon icon) = 0;
   virtual std::optional<std::string> saveFileName(const std::string& folder) = 0;
   virtual std::optional<std::string> openFileName(const std::string& folder) = 0;
 };

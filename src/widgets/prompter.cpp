@@ -6,6 +6,18 @@
 
 namespace kelmore::mainwindow {
 
+QMessageBox::Icon qtIcon(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::Critical:
+      return QMessageBox::Critical;
+    case BoxIcon::Information:
+      return QMessageBox::Information;
+    case BoxIcon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
 QMessageBox::StandardButton QtPrompter::ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                             const QString& text, QMessageBox::StandardButtons buttons) {
   QMessageBox box(icon, title.isEmpty() ? QString::fromLatin1(kAppTitle) : title, text, buttons, parent);

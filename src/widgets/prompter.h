@@ -6,9 +6,14 @@
 #include <QString>
 #include <QStringList>
 
+#include "common/boxicon.h"
+
 class QWidget;
 
 namespace kelmore::mainwindow {
+
+// The Qt icon of a box that plain code asks for.
+QMessageBox::Icon qtIcon(BoxIcon icon);
 
 // The title every box of the application carries unless it names its own.
 inline constexpr const char* kAppTitle = "Kelmore";

@@ -50,7 +50,7 @@ struct FakePrompter : SourcePrompter {
     asked.push_back(title + "|" + text);
     return yesNo;
   }
-  void showMessage(const std::string& text, const std::string& title, MessageIcon) override {
+  void showMessage(const std::string& text, const std::string& title, BoxIcon) override {
     messages.push_back(title + "|" + text);
   }
   std::optional<std::string> saveFileName(const std::string&) override {
