@@ -1,4 +1,5 @@
 // The .tvr file association under a temporary XDG folder.
+// Layer: tests (plain C++).
 #include "editor/association.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // The File menu on a window offscreen: menus, open, save, a drop on the window, the close question.
+// Layer: tests (Qt).
 #include "editor/filemenu.h"
 
 #include <gtest/gtest.h>

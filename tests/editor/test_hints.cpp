@@ -1,4 +1,5 @@
 // Hint prefixes, hint look-up and the word at the caret.
+// Layer: tests (plain C++).
 #include "editor/hints.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // Line colourer: comments, strings, keyword classes and respelling, as character masks.
+// Layer: tests (plain C++).
 #include "editor/linecolour.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // Line re-spacing, the grammar check, the load pass and the open-string repair.
+// Layer: tests (plain C++).
 #include "editor/respace.h"
 
 #include <gtest/gtest.h>

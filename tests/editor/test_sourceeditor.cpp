@@ -1,4 +1,5 @@
 // The source pane offscreen: colours, history, keys, Edit gating, clipboard, hints, grammar check, drops.
+// Layer: tests (Qt).
 #include "editor/sourceeditor.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // .tvr bytes: code page and CR LF on write, any line end on read, atomic writes.
+// Layer: tests (plain C++).
 #include "editor/sourcefile.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // The File menu's logic: the unsaved-change prompt across every command, loads, saves and their failures.
+// Layer: tests (plain C++).
 #include "editor/sourcefiles.h"
 
 #include <gtest/gtest.h>

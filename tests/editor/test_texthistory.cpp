@@ -1,4 +1,5 @@
 // The undo history against a fake text control.
+// Layer: tests (plain C++).
 #include "editor/texthistory.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // The port scan window over ports mapped to pseudo-terminals, the comm settings window, and the find
 // window.
+// Layer: tests (Qt).
 #include "mainwindow/commwindows.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // End to end: the real main window and device object against the simulated module on a pseudo-terminal
 // mapped to COM1. Compile, ReWrite to RAM and flash, Run, Auto Execute, Port Check, the failure paths, and
 // what the window does while an operation waits.
+// Layer: tests (Qt).
 #include <gtest/gtest.h>
 
 #include <QAction>

@@ -1,6 +1,7 @@
 // End to end over TCP: the real main window, its comm settings window and device object against the
 // simulated module listening on 127.0.0.1. Choosing TCP, Port Check, ReWrite to RAM and flash, Run, Auto
 // Execute, a module that closes mid-transfer and a port nobody answers on. Traffic stays on loopback.
+// Layer: tests (Qt).
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>

@@ -1,5 +1,6 @@
 // The main window offscreen: start-up order, Config.dat, check marks, the port box, the compile command,
 // the command guards and localisation.
+// Layer: tests (Qt).
 #include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"

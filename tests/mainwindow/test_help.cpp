@@ -1,5 +1,6 @@
 // Help: context numbers and keywords land on their place in the reference, everything else on the
 // contents, and the viewer shows the place or says that the pages are missing.
+// Layer: tests (Qt).
 #include "mainwindow/helpsystem.h"
 #include "mainwindow/helpwindow.h"
 

@@ -1,4 +1,5 @@
 // loadResStrings: known ids replace the design texts, unknown or missing ones leave them.
+// Layer: tests (Qt).
 #include "widgets/resstrings.h"
 
 #include <gtest/gtest.h>
