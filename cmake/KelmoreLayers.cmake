@@ -1,6 +1,8 @@
 # Plain C++ rooms never link Qt, so a Qt include in one of their files fails to build; AUTOMOC is off for
 # them. Their sources, and the header beside each .cpp, are recorded in plain-sources.txt of the build
-# folder, where CI's include check (.ci/check-plain) reads them and names the file and line.
+# folder, where CI's include check (.ci/check-plain) reads them and names the file and line. Which room may
+# include which is CI's other check (.ci/check-layers), read from the source tree; its table follows the
+# rooms' order in KELMORE_ROOMS.
 #
 # kelmore_plain_library(<name> <sources...>)   a static library of plain C++
 # kelmore_plain_program(<name> <sources...>)   a program of plain C++

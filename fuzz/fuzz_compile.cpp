@@ -15,7 +15,7 @@
 #include "compiler/compiler.h"
 #include "compiler/host.h"
 #include "compiler/mnemonic.h"
-#include "mainwindow/editor/sourcefile.h"
+#include "editor/sourcefile.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "mainwindow/editor/sourcefile.h"
+#include "editor/sourcefile.h"
 #include "platform/codepage.h"
 
 namespace {

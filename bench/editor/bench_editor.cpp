@@ -1,5 +1,6 @@
 // Editor figures: a 10,000-line source read, respelled and shown coloured in the pane (target under
 // 500 ms), and one keystroke in it with its colouring, history step and hint (target under 16 ms).
+// Layer: bench (Qt).
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -10,9 +11,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "mainwindow/editor/respace.h"
-#include "mainwindow/editor/sourceeditor.h"
-#include "mainwindow/editor/sourcefile.h"
+#include "editor/respace.h"
+#include "editor/sourceeditor.h"
+#include "editor/sourcefile.h"
 
 namespace {
 

@@ -13,7 +13,8 @@
 
 #include "common/models.h"
 #include "imagetool/parameters.h"
-#include "mainwindow/resstrings.h"
+#include "widgets/qtstrings.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::imagetool {
 namespace {
@@ -32,8 +33,7 @@ FrmEnterParam::FrmEnterParam(QWidget* parent, ImageList& list, const Capacities&
   Combo1->setEditable(true);
   Combo1->setInsertPolicy(QComboBox::NoInsert);
   // The same list for every model: the frames' lists follow the model, this one does not.
-  for (std::string_view area : kFivePageImageChoices)
-    Combo1->addItem(QString::fromUtf8(area.data(), static_cast<qsizetype>(area.size())));
+  for (std::string_view area : kFivePageImageChoices) Combo1->addItem(mainwindow::fromStd(area));
   Label1 = new QLabel(QStringLiteral("Start Address"), this);
   txtAdrs = new QLineEdit(QStringLiteral("0"), this);
   Label2 = new QLabel(QStringLiteral("Size X"), this);

@@ -13,7 +13,7 @@
 
 #include "imagetool/allocation.h"
 #include "imagetool/imagelist.h"
-#include "mainwindow/prompter.h"
+#include "widgets/prompter.h"
 
 class QComboBox;
 class QLabel;

@@ -31,8 +31,9 @@
 #include "imagetool/frmenterparam.h"
 #include "imagetool/frmlistexport.h"
 #include "imagetool/imagefile.h"
-#include "mainwindow/resstrings.h"
 #include "platform/paths.h"
+#include "widgets/qtstrings.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::imagetool {
 
@@ -51,9 +52,7 @@ constexpr const char* kBitmapSelected = "BitMap Images (*.bmp)";
 constexpr const char* kAskSave = "The image list has been changed. Do you save it?";
 constexpr const char* kDuplicateStyle = "QLineEdit { background: #FFC0C0; }";
 
-QString fromStd(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using mainwindow::fromStd;
 
 // A check box value as the list keeps it: 0 clear, 1 checked ("posi"), 2 greyed.
 Qt::CheckState checkState(int value) {

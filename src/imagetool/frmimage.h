@@ -17,7 +17,7 @@
 
 #include "imagetool/allocation.h"
 #include "imagetool/imagelist.h"
-#include "mainwindow/imagetoolwindow.h"
+#include "widgets/imagetoolwindow.h"
 
 class QAction;
 class QCheckBox;

@@ -15,10 +15,11 @@
 #include "common/strings.h"
 #include "imagetool/imagedownload.h"
 #include "link/px5000.h"
-#include "mainwindow/operationguard.h"
-#include "mainwindow/prompter.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
+#include "widgets/operationguard.h"
+#include "widgets/prompter.h"
+#include "widgets/qtstrings.h"
 
 namespace kelmore::imagetool {
 
@@ -29,9 +30,7 @@ constexpr const char* kExportSelected = "Varlesk format (*.dat)";
 // The command file of a download is what the export wrote; nothing larger is read back.
 constexpr std::size_t kMaxCommandFileBytes = 64u << 20;
 
-QString fromStd(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using mainwindow::fromStd;
 
 // Right(blanks & value, width): the value right-aligned in a field, its leftmost digits cut when longer.
 QString field(std::int32_t value, int width) {

@@ -19,7 +19,7 @@
 #include "imagetool/allocation.h"
 #include "imagetool/imageexport.h"
 #include "imagetool/imagelist.h"
-#include "mainwindow/imagetoolwindow.h"
+#include "widgets/imagetoolwindow.h"
 
 class QCheckBox;
 class QComboBox;

@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/imagelist.h"
+#include "common/imagelistview.h"
 
 namespace kelmore::imagetool {
 

@@ -11,9 +11,9 @@
 #include <chrono>
 #include <string_view>
 
-namespace kelmore::link {
+#include "common/boxicon.h"
 
-enum class BoxIcon { None, Critical, Information };
+namespace kelmore::link {
 
 // The link's waits that the window shows while they last.
 enum class LinkWait {

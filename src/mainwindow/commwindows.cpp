@@ -17,9 +17,9 @@
 #include <QVBoxLayout>
 
 #include "mainwindow/portcheck.h"
-#include "mainwindow/prompter.h"
 #include "platform/comports.h"
 #include "platform/serialport.h"
+#include "widgets/prompter.h"
 
 namespace kelmore::mainwindow {
 

@@ -10,11 +10,11 @@
 #include <QTextBlock>
 #include <QTreeWidget>
 
-#include "mainwindow/editor/sourceeditor.h"
+#include "editor/sourceeditor.h"
 #include "mainwindow/progressform.h"
-#include "mainwindow/prompter.h"
-#include "mainwindow/qtstrings.h"
-#include "mainwindow/resstrings.h"
+#include "widgets/prompter.h"
+#include "widgets/qtstrings.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
 namespace {

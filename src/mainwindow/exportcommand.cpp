@@ -6,8 +6,8 @@
 #include <exception>
 
 #include "common/codetext.h"
-#include "mainwindow/prompter.h"
-#include "mainwindow/resstrings.h"
+#include "widgets/prompter.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
 namespace {

@@ -17,6 +17,7 @@
 
 #include "common/codetext.h"
 #include "compiler/compiler.h"
+#include "editor/keywords.h"
 #include "link/px5000.h"
 #include "mainwindow/commwindows.h"
 #include "mainwindow/compilerviews.h"
@@ -25,19 +26,18 @@
 #include "mainwindow/exportcommand.h"
 #include "mainwindow/form1commands.h"
 #include "mainwindow/helpwindow.h"
-#include "mainwindow/keywords.h"
 #include "mainwindow/macrocommands.h"
 #include "mainwindow/modulechoice.h"
-#include "mainwindow/operationguard.h"
 #include "mainwindow/portcheck.h"
 #include "mainwindow/progressform.h"
-#include "mainwindow/qtstrings.h"
-#include "mainwindow/resstrings.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/toolbar.h"
 #include "mainwindow/windowlinkenv.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
+#include "widgets/operationguard.h"
+#include "widgets/qtstrings.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
 namespace {
@@ -46,12 +46,6 @@ constexpr int kResNoCode = 1003;
 constexpr int kResNewName = 2011;
 constexpr int kResCaption = 2012;
 constexpr int kResHelpFile = 102;
-
-// The res text, or the design text when the table lacks it.
-QString resOr(int id, const char* design) {
-  const QString text = resText(id);
-  return text.isEmpty() ? QString::fromUtf8(design) : text;
-}
 
 // The captions that also name the device operations they start.
 struct Caption {
@@ -65,7 +59,7 @@ constexpr Caption kPortCheckItem{2261, "Port Check"};
 
 // A caption as the name of the operation it starts: "Re&Write" is "ReWrite".
 QString operationName(Caption caption) {
-  return resOr(caption.id, caption.design).remove(QLatin1Char('&'));
+  return resTextOr(caption.id, caption.design).remove(QLatin1Char('&'));
 }
 
 constexpr Caption kAutoNone{2229, "&None"};
@@ -92,7 +86,7 @@ Form1::Form1(Options options) : options_(std::move(options)) {
   createMenus();
   createToolBar();
   createOperationGuard();
-  setWindowTitle(resOr(kResCaption, "Macro-Editor") + resOr(kResNewName, "New.tvr"));
+  setWindowTitle(resTextOr(kResCaption, "Macro-Editor") + resTextOr(kResNewName, "New.tvr"));
   const std::filesystem::path icon = platform::assetDir() / "kelmore.png";
   if (std::error_code ec; std::filesystem::is_regular_file(icon, ec))
     setWindowIcon(QIcon(QString::fromStdString(icon.string())));
@@ -218,7 +212,7 @@ void Form1::createMenus() {
   file->insertAction(fileEntries.value(fileEntries.indexOf(fileMenu->menuAdd) + 1), menuExport);
   connect(source, &editor::SourceEditor::rowTextChanged, rowText, &QLineEdit::setText);
   connect(source, &editor::SourceEditor::keywordChanged, keywordText, &QLineEdit::setText);
-  QMenu* view = menuBar()->addMenu(resOr(2216, "&View"));
+  QMenu* view = menuBar()->addMenu(resTextOr(2216, "&View"));
   setResCaption(view, 2216);
   view->addAction(toolBar_->menuViewN);
   view->addAction(toolBar_->menuViewD);
@@ -310,7 +304,7 @@ void Form1::Form_Load() {
 
   const std::filesystem::path assets = platform::assetDir();
   programFolder_ = QString::fromStdString(assets.string());
-  helpFile_ = QString::fromStdString(helpFilePath(assets, resOr(kResHelpFile, "HELP.HLP").toStdString()));
+  helpFile_ = QString::fromStdString(helpFilePath(assets, resTextOr(kResHelpFile, "HELP.HLP").toStdString()));
   tooltip_.CreateToolTip(source);
   source->setHintDisplay(
       [this](const QString& text, const QPoint& at) {
@@ -320,8 +314,8 @@ void Form1::Form_Load() {
 
   QString* mem[8] = {&memMacroMem, &memVRam,   &memGPRam,   &memGPFRom,
                      &memGPFRom2,  &memImgRam, &memImgFRom, &memMemSw};
-  for (std::size_t i = 0; i < kMemWordIndexes.size(); ++i) {
-    memWords_[i] = std::string(kFuncWords[kMemWordIndexes[i]].word);
+  for (std::size_t i = 0; i < editor::kMemWordIndexes.size(); ++i) {
+    memWords_[i] = std::string(editor::kFuncWords[editor::kMemWordIndexes[i]].word);
     *mem[i] = QString::fromStdString(memWords_[i]);
   }
 
@@ -577,7 +571,7 @@ void Form1::runDeviceCommand(const QString& what, const QString& subject,
 void Form1::Rewrite() {
   const std::string codeText = views_->codePaneText();
   if (codeText.empty()) {
-    showError(resOr(kResNoCode, "Code is not generated."));
+    showError(resTextOr(kResNoCode, "Code is not generated."));
     return;
   }
   const auto lastIndex = static_cast<std::int32_t>((codeText.size() - 1) / kCellChars);

@@ -17,11 +17,11 @@
 #include <functional>
 #include <memory>
 
+#include "editor/filemenu.h"
+#include "editor/sourceeditor.h"
 #include "mainwindow/clstooltip.h"
-#include "mainwindow/editor/filemenu.h"
-#include "mainwindow/editor/sourceeditor.h"
-#include "mainwindow/imagetoolwindow.h"
-#include "mainwindow/prompter.h"
+#include "widgets/imagetoolwindow.h"
+#include "widgets/prompter.h"
 
 class QAction;
 class QLineEdit;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "mainwindow/editor/hints.h"
+#include "editor/hints.h"
 
 namespace kelmore::mainwindow {
 namespace {

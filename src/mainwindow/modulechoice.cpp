@@ -12,10 +12,10 @@
 #include "mainwindow/commwindows.h"
 #include "mainwindow/deviceadapter.h"
 #include "mainwindow/portcheck.h"
-#include "mainwindow/prompter.h"
-#include "mainwindow/qtstrings.h"
-#include "mainwindow/resstrings.h"
 #include "platform/comports.h"
+#include "widgets/prompter.h"
+#include "widgets/qtstrings.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
 namespace {

@@ -7,8 +7,9 @@
 #include <QMainWindow>
 #include <QToolBar>
 
-#include "mainwindow/resstrings.h"
 #include "mainwindow/toolkeys.h"
+#include "widgets/qtstrings.h"
+#include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
 namespace {
@@ -32,7 +33,7 @@ ToolBar::ToolBar(QMainWindow* window, ToolHandlers& handlers) : QObject(window),
   tbX->setObjectName(QStringLiteral("tbX"));
   tbX->setMovable(false);
   for (const ToolKey& row : kToolKeys) {
-    const QString key = QString::fromUtf8(row.key.data(), static_cast<qsizetype>(row.key.size()));
+    const QString key = fromStd(row.key);
     QAction* action = tbX->addAction(key);
     action->setObjectName(key);
     action->setCheckable(showsState(row.command));
@@ -58,7 +59,7 @@ ToolBar::ToolBar(QMainWindow* window, ToolHandlers& handlers) : QObject(window),
 }
 
 QAction* ToolBar::button(std::string_view key) const {
-  const QString name = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+  const QString name = fromStd(key);
   for (QAction* action : tbX->actions())
     if (action->objectName() == name) return action;
   return nullptr;

@@ -6,16 +6,13 @@
 #include <QTimer>
 #include <chrono>
 
-#include "mainwindow/operationguard.h"
-#include "mainwindow/qtstrings.h"
+#include "widgets/operationguard.h"
+#include "widgets/qtstrings.h"
 
 namespace kelmore::mainwindow {
 
-void WindowLinkEnv::messageBox(std::string_view text, std::string_view title, link::BoxIcon icon) {
-  const QMessageBox::Icon qicon = icon == link::BoxIcon::Critical      ? QMessageBox::Critical
-                                  : icon == link::BoxIcon::Information ? QMessageBox::Information
-                                                                       : QMessageBox::NoIcon;
-  prompter_.message(window_, fromStd(text), fromStd(title), qicon);
+void WindowLinkEnv::messageBox(std::string_view text, std::string_view title, BoxIcon icon) {
+  prompter_.message(window_, fromStd(text), fromStd(title), qtIcon(icon));
 }
 
 void WindowLinkEnv::sleepMs(int ms) {

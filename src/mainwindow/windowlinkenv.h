@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "link/linkenv.h"
-#include "mainwindow/prompter.h"
+#include "widgets/prompter.h"
 
 namespace kelmore::mainwindow {
 
@@ -16,7 +16,7 @@ class WindowLinkEnv : public link::LinkEnv {
  public:
   WindowLinkEnv(QWidget* window, Prompter& prompter, OperationGuard& operations)
       : window_(window), prompter_(prompter), operations_(operations) {}
-  void messageBox(std::string_view text, std::string_view title, link::BoxIcon icon) override;
+  void messageBox(std::string_view text, std::string_view title, BoxIcon icon) override;
   // The window takes all its events, input included, through the whole wait, and what arrived during it
   // has been delivered before the link goes on: keys held back until a box of the operation opened would be
   // dropped, as a modal box blocks the window they were typed into.

@@ -1,5 +1,6 @@
 // The bitmap reader and the column packing: good files of each layout to their packed bytes, spoilt files
 // to the check that refuses them, the grey and dot rules of each depth, fitting and band counts.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include "bmpfile.h"

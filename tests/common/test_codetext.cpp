@@ -1,4 +1,5 @@
 // Code text cells, label tokens and the download framing.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include "common/codetext.h"

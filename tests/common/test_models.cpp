@@ -1,4 +1,5 @@
 // The model table: one row per model, the model list drawn from it, and the reading of unknown names.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <set>

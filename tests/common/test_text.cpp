@@ -1,4 +1,5 @@
 // Text helpers, strReplace, number reading and formatting, PRT lines and the string table.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <clocale>

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "mainwindow/keywords.h"
+#include "editor/keywords.h"
 
 namespace kelmore {
 namespace {
@@ -23,9 +23,9 @@ std::vector<std::string_view> dispatchKeywords() {
 }
 
 bool inKeywordTable(std::string_view keyword) {
-  for (const auto& entry : mainwindow::kStmtWords)
+  for (const auto& entry : editor::kStmtWords)
     if (entry.word == keyword) return true;
-  for (const auto& entry : mainwindow::kFuncWords)
+  for (const auto& entry : editor::kFuncWords)
     if (entry.word == keyword) return true;
   return false;
 }

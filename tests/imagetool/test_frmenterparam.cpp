@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "../mainwindow/qtprint.h"
-#include "../mainwindow/scriptedprompter.h"
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "imagetool/frmenterparam.h"
 #include "listfixture.h"
 

@@ -17,8 +17,8 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "../mainwindow/qtprint.h"
-#include "../mainwindow/scriptedprompter.h"
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "imagetool/cblfile.h"
 #include "imagetool/frmenterparam.h"
 #include "imagetool/frmimage.h"

@@ -10,11 +10,11 @@
 #include <QPushButton>
 
 #include "../link/rig.h"
-#include "../mainwindow/qtprint.h"
-#include "../mainwindow/scriptedprompter.h"
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "imagetool/frmlistexport.h"
 #include "listfixture.h"
-#include "mainwindow/operationguard.h"
+#include "widgets/operationguard.h"
 
 namespace kelmore::imagetool {
 namespace {

@@ -20,8 +20,8 @@
 #include <QUrl>
 #include <fstream>
 
-#include "../mainwindow/qtprint.h"
-#include "../mainwindow/scriptedprompter.h"
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "imagetool/frmenterparam.h"
 #include "imagetool/frmimage.h"
 #include "imagetool/frmlistexport.h"

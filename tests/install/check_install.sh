@@ -3,6 +3,7 @@
 # the three programs in bin/, the assets in share/kelmore/, the desktop entry, the .tvr MIME package and
 # the icon; then starts the installed kelmore offscreen with a template and checks it stays up past its
 # start-up (the about box closes after 3 s).
+# Layer: tests.
 # Usage: check_install.sh BUILD_FOLDER SOURCE_FOLDER
 set -euo pipefail
 build=$1

@@ -4,6 +4,7 @@
 //
 // The exact pauses and their order are checked on virtual time (test_sequences, test_px5000); here they
 // must be real, so the bounds are generous and the program runs alone.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <fcntl.h>

@@ -1,6 +1,7 @@
 // PX5000 on the platform sockets against the simulated module listening on a loopback TCP port: the
 // check, detection, downloads byte for byte with their measured pauses, a silent module, a module that
 // closes mid-transfer and a refused port. All traffic stays on 127.0.0.1; no name is ever looked up.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>

@@ -1,4 +1,5 @@
 // FrameBcc frames and module addresses.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include "link/framebcc.h"

@@ -1,6 +1,7 @@
 // PX5000 image members on the scripted port: every image command's bytes and refusals, the readers on
 // generated files (layouts, refusals, name tests, limits, messages), the accumulation buffer's bounds and
 // the chained operations with their size rules.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <filesystem>

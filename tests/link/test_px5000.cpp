@@ -1,5 +1,6 @@
 // PX5000 on the scripted port: every command's bytes and overflow cases, kept values, the open/close
 // rules of the link operations, model detection and the reply-reading commands.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <functional>

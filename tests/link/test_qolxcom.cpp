@@ -1,4 +1,5 @@
 // The serial link on a scripted port: settings, opens and their messages, writes, CTS, countdown reads.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include "fakeserial.h"

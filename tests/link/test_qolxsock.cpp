@@ -1,6 +1,7 @@
 // The TCP link through the device object on a scripted network and virtual time: detection, downloads,
 // replies in segments or with a surplus, a silent module, a module that closes, failed opens, the bounds
 // of the connect and the sends, and the reachability check.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -1,5 +1,6 @@
 // The download, start and auto-exec sequences on virtual time: order of commands, pauses after the bytes
 // have left, block downloads, and what a failed link does to the rest of a sequence.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include "ramdownload.h"

@@ -1,5 +1,6 @@
 // The waits the link reports for the window to show, on virtual time: each pause, reply countdown,
 // connect, echo and CTS wait with the deadline it really gives up at, and none left open afterwards.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <functional>

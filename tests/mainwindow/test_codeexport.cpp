@@ -1,6 +1,7 @@
 // Export files of compiled code: the three layouts against golden files, the S-records read back by
 // srec_cat, the PRT lines read back by Ferrant's line reader, the choice of layout by the name's ending,
 // and a failed write that keeps the old file.
+// Layer: tests (plain C++).
 #include "mainwindow/codeexport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The code pane widget offscreen: keys select whole cells and tell the address boxes, keys beyond the pane's
 // own change nothing, typed and pasted text never changes the pane, a mouse selection is reported as it was
 // left, an empty pane ignores keys.
+// Layer: tests (Qt).
 #include "mainwindow/codepane.h"
 
 #include <gtest/gtest.h>

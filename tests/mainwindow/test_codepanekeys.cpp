@@ -1,5 +1,6 @@
 // The code pane's keys and address boxes: cell moves at the text's ends, rows and pages, the selection
 // after a key, and the address texts of key and mouse selections with and without the reverse modifier.
+// Layer: tests (plain C++).
 #include "mainwindow/codepanekeys.h"
 
 #include <gtest/gtest.h>

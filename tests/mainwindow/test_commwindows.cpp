@@ -1,5 +1,6 @@
 // The port scan window over ports mapped to pseudo-terminals, the comm settings window, and the find
 // window.
+// Layer: tests (Qt).
 #include "mainwindow/commwindows.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "mainwindow/clstooltip.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"
 #include "platform/paths.h"
 #include "platform/serialport.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
 
 namespace kelmore::mainwindow {
 namespace {

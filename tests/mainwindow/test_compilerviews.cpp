@@ -1,5 +1,6 @@
 // The compile views as the compiler's host: a batch shows each view once at its end, a box inside one shows
 // the views as they stand, and colours land on the characters the byte spans name.
+// Layer: tests (Qt).
 #include "mainwindow/compilerviews.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,9 @@
 #include <QTreeWidget>
 #include <QWidget>
 
-#include "mainwindow/editor/sourceeditor.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
+#include "editor/sourceeditor.h"
 
 namespace kelmore::mainwindow {
 namespace {

@@ -1,4 +1,5 @@
 // Config.dat: every layout, empty values, short and missing files, and the written form.
+// Layer: tests (plain C++).
 #include "mainwindow/configfile.h"
 
 #include <gtest/gtest.h>

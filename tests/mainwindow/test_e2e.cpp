@@ -1,6 +1,7 @@
 // End to end: the real main window and device object against the simulated module on a pseudo-terminal
 // mapped to COM1. Compile, ReWrite to RAM and flash, Run, Auto Execute, Port Check, the failure paths, and
 // what the window does while an operation waits.
+// Layer: tests (Qt).
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -14,19 +15,19 @@
 #include <functional>
 #include <thread>
 
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "common/codetext.h"
 #include "link/px5000.h"
 #include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"
-#include "mainwindow/operationguard.h"
 #include "mainwindow/progressform.h"
 #include "mainwindow/toolbar.h"
 #include "platform/paths.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
 #include "sim/simmodule.h"
 #include "typing.h"
+#include "widgets/operationguard.h"
 
 namespace kelmore::mainwindow {
 namespace {

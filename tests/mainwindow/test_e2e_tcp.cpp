@@ -1,6 +1,7 @@
 // End to end over TCP: the real main window, its comm settings window and device object against the
 // simulated module listening on 127.0.0.1. Choosing TCP, Port Check, ReWrite to RAM and flash, Run, Auto
 // Execute, a module that closes mid-transfer and a port nobody answers on. Traffic stays on loopback.
+// Layer: tests (Qt).
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -18,6 +19,8 @@
 #include <functional>
 #include <thread>
 
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "common/codetext.h"
 #include "link/px5000.h"
 #include "mainwindow/commwindows.h"
@@ -26,8 +29,6 @@
 #include "mainwindow/modulechoice.h"
 #include "mainwindow/progressform.h"
 #include "platform/paths.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
 #include "sim/simmodule.h"
 
 namespace kelmore::mainwindow {

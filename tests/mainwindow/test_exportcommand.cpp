@@ -1,5 +1,6 @@
 // The Export command through the prompter: no code, a stale source, code too large, the dialog's start
 // and cancel, the BIN and unknown endings, a saved file and a folder that cannot be written.
+// Layer: tests (Qt).
 #include "mainwindow/exportcommand.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,9 @@
 #include <fstream>
 #include <vector>
 
+#include "../widgets/scriptedprompter.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
-#include "scriptedprompter.h"
 
 namespace kelmore::mainwindow {
 namespace {

@@ -1,9 +1,10 @@
 // The main window offscreen: start-up order, Config.dat, check marks, the port box, the compile command,
 // the command guards and localisation.
+// Layer: tests (Qt).
 #include "mainwindow/compilerviews.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/modulechoice.h"
-#include "mainwindow/operationguard.h"
+#include "widgets/operationguard.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -38,6 +39,8 @@
 #include <iterator>
 #include <utility>
 
+#include "../widgets/qtprint.h"
+#include "../widgets/scriptedprompter.h"
 #include "common/codetext.h"
 #include "common/numbers.h"
 #include "link/px5000.h"
@@ -47,8 +50,6 @@
 #include "mainwindow/toolbar.h"
 #include "platform/fileread.h"
 #include "platform/paths.h"
-#include "qtprint.h"
-#include "scriptedprompter.h"
 
 namespace kelmore::mainwindow {
 namespace {

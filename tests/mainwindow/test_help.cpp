@@ -1,5 +1,6 @@
 // Help: context numbers and keywords land on their place in the reference, everything else on the
 // contents, and the viewer shows the place or says that the pages are missing.
+// Layer: tests (Qt).
 #include "mainwindow/helpsystem.h"
 #include "mainwindow/helpwindow.h"
 
@@ -9,8 +10,8 @@
 #include <QUrl>
 #include <string>
 
-#include "mainwindow/editor/hints.h"
-#include "mainwindow/keywords.h"
+#include "editor/hints.h"
+#include "editor/keywords.h"
 #include "platform/paths.h"
 
 namespace kelmore::mainwindow {
@@ -71,9 +72,9 @@ INSTANTIATE_TEST_SUITE_P(help, HelpKeyword, testing::ValuesIn(kKeywords),
 // The words of the editor's keyword table, as the table spells them.
 std::vector<std::string_view> tableWords() {
   std::vector<std::string_view> words;
-  for (const OpWord& w : kOpWords) words.push_back(w.word);
-  for (const StmtWord& w : kStmtWords) words.push_back(w.word);
-  for (const FuncWord& w : kFuncWords) words.push_back(w.word);
+  for (const editor::OpWord& w : editor::kOpWords) words.push_back(w.word);
+  for (const editor::StmtWord& w : editor::kStmtWords) words.push_back(w.word);
+  for (const editor::FuncWord& w : editor::kFuncWords) words.push_back(w.word);
   return words;
 }
 
@@ -95,8 +96,8 @@ TEST(HelpMap, every_word_of_the_keyword_table_has_exactly_one_entry) {
 
 TEST(HelpMap, every_help_context_of_the_hints_has_an_entry) {
   std::vector<editor::Hint> hints;
-  for (const StmtWord& w : kStmtWords) hints.push_back(editor::parseHint(w.hint));
-  for (const FuncWord& w : kFuncWords) hints.push_back(editor::parseHint(w.hint));
+  for (const editor::StmtWord& w : editor::kStmtWords) hints.push_back(editor::parseHint(w.hint));
+  for (const editor::FuncWord& w : editor::kFuncWords) hints.push_back(editor::parseHint(w.hint));
   for (const editor::Hint& hint : hints)
     if (hint.helpContext != 0) {
       EXPECT_NE(helpForContext(hint.helpContext), helpContents()) << hint.text;

@@ -1,5 +1,6 @@
 // Model directive, capacity tests, status texts and the device call sequences of ReWrite, Run and
 // Auto Execute against a recording device.
+// Layer: tests (plain C++).
 #include "mainwindow/macrocommands.h"
 
 #include <gtest/gtest.h>

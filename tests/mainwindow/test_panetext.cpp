@@ -1,4 +1,5 @@
 // Pane texts: colour runs painted over one another, byte offsets to pane positions, and line breaks.
+// Layer: tests (plain C++).
 #include "mainwindow/panetext.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // Port choice, module check outcomes and texts, and the comm settings rules.
+// Layer: tests (plain C++).
 #include "mainwindow/portcheck.h"
 
 #include <gtest/gtest.h>

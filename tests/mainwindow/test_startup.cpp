@@ -1,4 +1,5 @@
 // The help file name and the source named on the command line.
+// Layer: tests (plain C++).
 #include "mainwindow/startup.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // The toolbar, the View entries and the help entries over a recording handler set: each key reaches its
 // handler, unknown keys beep, the two-state buttons and the view marks agree, F1 reaches the keyword help.
+// Layer: tests (Qt).
 #include "mainwindow/toolbar.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The link's environment in a window: input typed during a wait reaches the editor during it and before
 // the wait returns (keys still queued when a box of the operation opens would be dropped), and the link's
 // waits reach the operation's progress display.
+// Layer: tests (Qt).
 #include "mainwindow/windowlinkenv.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,9 @@
 #include <QVBoxLayout>
 #include <functional>
 
-#include "mainwindow/operationguard.h"
-#include "scriptedprompter.h"
+#include "../widgets/scriptedprompter.h"
 #include "typing.h"
+#include "widgets/operationguard.h"
 
 namespace kelmore::mainwindow {
 namespace {

@@ -1,5 +1,6 @@
 // COM-name mapping tests: the name rule, ports.map, and the order of the devices found in a fake /dev and
-// /sys. Layer: tests (plain C++).
+// /sys.
+// Layer: tests (plain C++).
 #include "platform/comports.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // Code-page conversion, file locations and atomic writes.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>

@@ -1,6 +1,7 @@
 // TCP socket and ICMP echo: address forms, connect bounds, reads that take no more than asked, sends that
 // never raise SIGPIPE and give up when stalled, a close that leaves no reset, and echo replies that must
 // be our own. Real traffic stays on 127.0.0.1; faults come through the system-call seam.
+// Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>

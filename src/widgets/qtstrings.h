@@ -1,0 +1,14 @@
+// The one crossing from the plain rooms' UTF-8 texts to the windows' QString.
+// Layer: widgets (the window kit, Qt).
+#pragma once
+
+#include <QString>
+#include <string_view>
+
+namespace kelmore::mainwindow {
+
+inline QString fromStd(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace kelmore::mainwindow
