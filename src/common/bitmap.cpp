@@ -143,8 +143,10 @@ Decoded decodeBitmap(std::span<const std::uint8_t> file) {
   if (check.error != BmpError::None) return decoded;
   const BmpHeader& h = check.header;
   // Both sides are below 2^15 and a row below 2^17 bytes: the product stays far inside 64 bits.
-  const std::uint64_t pixelBytes = static_cast<std::uint64_t>(h.rowBytes()) * h.heightDots();
-  if (!h.compressed() && h.pixelOffset + pixelBytes > file.size()) {
+  // Compressed codes are as long as they are; they start inside the file all the same.
+  const std::uint64_t pixelBytes =
+      h.compressed() ? 0 : static_cast<std::uint64_t>(h.rowBytes()) * h.heightDots();
+  if (h.pixelOffset + pixelBytes > file.size()) {
     decoded.error = BmpError::Truncated;
     return decoded;
   }
@@ -165,7 +167,7 @@ Decoded decodeBitmap(std::span<const std::uint8_t> file) {
 
   if (h.compressed()) {
     image.grey.assign(dots, paletteGrey[0]);
-    const auto codes = file.subspan(std::min<std::size_t>(h.pixelOffset, file.size()));
+    const auto codes = file.subspan(h.pixelOffset);
     decoded.error = decodeRle(codes, h, paletteGrey, image.grey);
     if (decoded.error != BmpError::None) decoded.image = {};
     return decoded;
