@@ -1,6 +1,8 @@
 // Fuzz target of the bitmap reader: any bytes are refused or decoded, never read out of bounds, and a
 // decoded picture packs to exactly the bytes its size promises under either dot rule. The same bytes as a
-// file go through the display module's bitmap readers, which take only what the decoder takes.
+// file go through the display module's bitmap readers, which take only what the decoder takes (never a
+// compressed file). The same bytes are also the RLE8 and RLE4 codes of a small picture: refused as broken
+// or decoded, and a decoded picture encoded again as runs decodes to itself.
 // Layer: fuzz (plain C++, no Qt).
 #include <stdlib.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "common/bitmap.h"
 #include "link/px5000.h"
@@ -59,7 +62,81 @@ void checkDeviceReaders(std::span<const std::uint8_t> file, const kelmore::bitma
   const int across = file.size() > 0 ? file[0] + 1 : 8;
   const int down = file.size() > 1 ? (file[1] % 16 + 1) * 8 : 8;
   px.moduleName("PX" + std::to_string(across) + "X" + std::to_string(down));
-  if (px.readBmpFileXYfit(name, width, height)) require(plainOneBit);
+  try {
+    if (px.readBmpFileXYfit(name, width, height)) require(plainOneBit);
+  } catch (const link::DeviceError&) {
+    // What the other readers refuse quietly: a one-bit file too large for 16 bits or cut short.
+    const bitmap::BmpHeader& h = decoded.header;
+    const bool beyond16Bits =
+        h.widthDots() < 0 || h.widthDots() > bitmap::kMaxSideDots || h.heightDots() > bitmap::kMaxSideDots;
+    require(h.bitCount == 1 && (beyond16Bits || decoded.error == bitmap::BmpError::Truncated));
+  }
+}
+
+// A picture of an odd width, so that runs meet the padding of its stored rows; its colour table's entry i
+// is grey i, so the decoded grey is the colour index.
+constexpr int kCodesWidth = 13;
+constexpr int kCodesHeight = 7;
+
+void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::vector<std::uint8_t> compressedFile(int bitCount, std::span<const std::uint8_t> codes) {
+  const std::uint32_t colours = 1u << bitCount;
+  const std::size_t offset = 14 + 40 + 4 * colours;
+  std::vector<std::uint8_t> b(offset, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(b, 10, static_cast<std::uint32_t>(offset));
+  put32(b, 14, 40);
+  put32(b, 18, kCodesWidth);
+  put32(b, 22, kCodesHeight);
+  b[26] = 1;
+  b[28] = static_cast<std::uint8_t>(bitCount);
+  put32(b, 30, bitCount == 8 ? kelmore::bitmap::kRle8 : kelmore::bitmap::kRle4);
+  put32(b, 46, colours);
+  for (std::uint32_t i = 0; i < colours; ++i)
+    b[54 + 4 * i] = b[55 + 4 * i] = b[56 + 4 * i] = static_cast<std::uint8_t>(i);
+  b.insert(b.end(), codes.begin(), codes.end());
+  return b;
+}
+
+// Runs of equal pixels, a line end after each stored row and the end of the bitmap.
+std::vector<std::uint8_t> runsOf(const kelmore::bitmap::Bitmap& image, int bitCount) {
+  std::vector<std::uint8_t> codes;
+  for (int y = image.heightDots - 1; y >= 0; --y) {
+    for (int x = 0; x < image.widthDots;) {
+      const std::uint8_t index = image.greyAt(x, y);
+      int run = 1;
+      while (x + run < image.widthDots && run < 255 && image.greyAt(x + run, y) == index) ++run;
+      codes.push_back(static_cast<std::uint8_t>(run));
+      codes.push_back(bitCount == 8 ? index : static_cast<std::uint8_t>(index << 4 | index));
+      x += run;
+    }
+    codes.insert(codes.end(), {0x00, 0x00});
+  }
+  codes.insert(codes.end(), {0x00, 0x01});
+  return codes;
+}
+
+void checkCodes(std::span<const std::uint8_t> codes) {
+  using namespace kelmore::bitmap;
+  for (int bitCount : {8, 4}) {
+    const Decoded decoded = decodeBitmap(compressedFile(bitCount, codes));
+    require(decoded.error == BmpError::None || decoded.error == BmpError::Truncated ||
+            decoded.error == BmpError::BadRun);
+    if (decoded.error != BmpError::None) {
+      require(decoded.image.grey.empty());
+      continue;
+    }
+    const Bitmap& image = decoded.image;
+    require(image.widthDots == kCodesWidth && image.heightDots == kCodesHeight);
+    require(image.grey.size() == static_cast<std::size_t>(kCodesWidth) * kCodesHeight);
+    for (std::uint8_t index : image.grey) require(index < (1u << bitCount));
+    const Decoded again = decodeBitmap(compressedFile(bitCount, runsOf(image, bitCount)));
+    require(again.error == BmpError::None && again.image.grey == image.grey);
+  }
 }
 
 }  // namespace
@@ -70,8 +147,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Decoded decoded = decodeBitmap(file);
   // The header check on the header alone agrees with the whole decode up to the file's length.
   const HeaderCheck head = checkHeader(file.first(std::min(size, kMaxHeaderBytes)));
-  if (decoded.error != BmpError::Truncated) require(head.error == decoded.error);
+  if (decoded.error != BmpError::Truncated && decoded.error != BmpError::BadRun)
+    require(head.error == decoded.error);
   checkDeviceReaders(file, decoded);
+  checkCodes(file);
   if (decoded.error != BmpError::None) {
     require(decoded.image.grey.empty());
     return 0;
@@ -80,8 +159,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(image.widthDots >= 1 && image.widthDots <= kMaxSideDots);
   require(image.heightDots >= 1 && image.heightDots <= kMaxSideDots);
   require(image.grey.size() == static_cast<std::size_t>(image.widthDots) * image.heightDots);
-  // Every pixel comes from the file: at most eight a byte.
-  require(image.grey.size() <= 8 * size);
+  if (decoded.header.compressed()) {
+    // A few codes may cover the whole picture, which the reader bounds by itself.
+    require(decoded.header.bitCount == (decoded.header.compression == kRle8 ? 8 : 4));
+    require(image.grey.size() <= static_cast<std::size_t>(kMaxCompressedDots));
+  } else {
+    // Every pixel comes from the file: at most eight a byte.
+    require(image.grey.size() <= 8 * size);
+  }
 
   for (const DotImage& dots : {pixelBitDots(image), darkDots(image)}) {
     const int bands = bandsCovering(dots.heightDots);

@@ -26,6 +26,68 @@ bool hasPalette(int bitCount) {
   return bitCount == 4 || bitCount == 8;
 }
 
+// RLE8 at 8 bits and RLE4 at 4; compressed rows are bottom-up by the format's own rule.
+bool compressionTaken(const BmpHeader& h) {
+  if (!h.compressed()) return true;
+  if (h.topDown()) return false;
+  return (h.compression == kRle8 && h.bitCount == 8) || (h.compression == kRle4 && h.bitCount == 4);
+}
+
+// Colour index i of a run: RLE8 repeats its byte, RLE4 alternates the byte's high and low nibble.
+std::uint8_t runIndex(std::uint8_t value, int bitCount, int i) {
+  if (bitCount == 8) return value;
+  return i % 2 == 0 ? value >> 4 : value & 0x0F;
+}
+
+// The codes of an RLE8 or RLE4 picture into `grey` (already the grey of index 0 throughout).
+BmpError decodeRle(std::span<const std::uint8_t> codes, const BmpHeader& h,
+                   const std::array<std::uint8_t, 256>& paletteGrey, std::vector<std::uint8_t>& grey) {
+  constexpr std::uint8_t kEscape = 0, kEndOfLine = 0, kEndOfBitmap = 1, kMove = 2;
+  const std::int64_t width = h.widthDots();
+  const std::int64_t height = h.heightDots();
+  // Pixels of a stored row with its padding: encoders write runs over the padding too.
+  const std::int64_t rowPixels = h.rowBytes() * 8 / h.bitCount;
+  std::int64_t x = 0;
+  std::int64_t row = 0;  // stored rows, from the bottom
+  std::size_t at = 0;
+  const auto put = [&](std::uint8_t index) {
+    if (x < width) grey[static_cast<std::size_t>((height - 1 - row) * width + x)] = paletteGrey[index];
+    ++x;
+  };
+  for (;;) {
+    if (codes.size() - at < 2) return BmpError::Truncated;
+    const std::uint8_t count = codes[at];
+    const std::uint8_t value = codes[at + 1];
+    at += 2;
+    if (count != kEscape) {
+      if (row >= height || x + count > rowPixels) return BmpError::BadRun;
+      for (int i = 0; i < count; ++i) put(runIndex(value, h.bitCount, i));
+    } else if (value == kEndOfLine) {
+      if (row >= height) return BmpError::BadRun;
+      x = 0;
+      ++row;
+    } else if (value == kEndOfBitmap) {
+      return BmpError::None;
+    } else if (value == kMove) {
+      if (codes.size() - at < 2) return BmpError::Truncated;
+      x += codes[at];
+      row += codes[at + 1];
+      at += 2;
+      if (x > rowPixels || row > height) return BmpError::BadRun;
+    } else {
+      // An absolute run of `value` pixels, packed as the depth stores them, padded to a 16-bit word.
+      const std::size_t bytes = h.bitCount == 8 ? value : (value + 1u) / 2;
+      const std::size_t padded = bytes + bytes % 2;
+      if (codes.size() - at < padded) return BmpError::Truncated;
+      if (row >= height || x + value > rowPixels) return BmpError::BadRun;
+      for (int i = 0; i < value; ++i) {
+        put(h.bitCount == 8 ? codes[at + i] : runIndex(codes[at + i / 2], h.bitCount, i));
+      }
+      at += padded;
+    }
+  }
+}
+
 template <typename Rule>
 DotImage dotsWhere(const Bitmap& image, Rule isDot) {
   DotImage dots(image.widthDots, image.heightDots);
@@ -58,11 +120,12 @@ HeaderCheck checkHeader(std::span<const std::uint8_t> file) {
 
   if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 24) {
     check.error = BmpError::Depth;
-  } else if (h.compression != 0) {
+  } else if (!compressionTaken(h)) {
     check.error = BmpError::Compressed;
   } else if (h.widthDots() == 0 || h.heightDots() == 0) {
     check.error = BmpError::ZeroSize;
-  } else if (h.widthDots() < 0 || h.widthDots() > kMaxSideDots || h.heightDots() > kMaxSideDots) {
+  } else if (h.widthDots() < 0 || h.widthDots() > kMaxSideDots || h.heightDots() > kMaxSideDots ||
+             (h.compressed() && h.widthDots() * h.heightDots() > kMaxCompressedDots)) {
     check.error = BmpError::TooLarge;
   } else if (h.pixelOffset < kFileHeaderBytes + h.infoBytes + kPaletteEntryBytes * h.colourCount) {
     check.error = BmpError::BadOffset;
@@ -80,7 +143,9 @@ Decoded decodeBitmap(std::span<const std::uint8_t> file) {
   if (check.error != BmpError::None) return decoded;
   const BmpHeader& h = check.header;
   // Both sides are below 2^15 and a row below 2^17 bytes: the product stays far inside 64 bits.
-  const std::uint64_t pixelBytes = static_cast<std::uint64_t>(h.rowBytes()) * h.heightDots();
+  // Compressed codes are as long as they are; they start inside the file all the same.
+  const std::uint64_t pixelBytes =
+      h.compressed() ? 0 : static_cast<std::uint64_t>(h.rowBytes()) * h.heightDots();
   if (h.pixelOffset + pixelBytes > file.size()) {
     decoded.error = BmpError::Truncated;
     return decoded;
@@ -90,7 +155,8 @@ Decoded decodeBitmap(std::span<const std::uint8_t> file) {
   image.widthDots = static_cast<int>(h.widthDots());
   image.heightDots = static_cast<int>(h.heightDots());
   image.bitCount = h.bitCount;
-  image.grey.resize(static_cast<std::size_t>(image.widthDots) * static_cast<std::size_t>(image.heightDots));
+  const std::size_t dots =
+      static_cast<std::size_t>(image.widthDots) * static_cast<std::size_t>(image.heightDots);
 
   std::array<std::uint8_t, 256> paletteGrey{};  // entries past the table stay 0
   const std::size_t palette = kFileHeaderBytes + h.infoBytes;
@@ -99,6 +165,15 @@ Decoded decodeBitmap(std::span<const std::uint8_t> file) {
     paletteGrey[i] = static_cast<std::uint8_t>((file[at] + file[at + 1] + file[at + 2]) / 3);
   }
 
+  if (h.compressed()) {
+    image.grey.assign(dots, paletteGrey[0]);
+    const auto codes = file.subspan(h.pixelOffset);
+    decoded.error = decodeRle(codes, h, paletteGrey, image.grey);
+    if (decoded.error != BmpError::None) decoded.image = {};
+    return decoded;
+  }
+
+  image.grey.resize(dots);
   const auto rowBytes = static_cast<std::size_t>(h.rowBytes());
   std::size_t out = 0;
   for (int y = 0; y < image.heightDots; ++y) {

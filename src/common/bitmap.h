@@ -2,11 +2,18 @@
 // the two dot rules, and the packing of dots into the bytes a module takes. Layer: common (plain C++, no Qt).
 //
 // The reader trusts nothing in the file: the header is checked (signature "BM", a Windows information
-// header, no compression, 1, 4, 8 or 24 bits per pixel, width and height from their full 32-bit fields
-// within 1..32767, pixels that start after the headers and colour table and end inside the file) before a
-// pixel is read or a byte allocated; every allocation is bounded by the file's own length. A negative height
-// means top-down rows. The first failed check is the result; the header fields are read all the same (as
-// far as the file holds them), so a caller can apply rules of its own in its own order.
+// header, 1, 4, 8 or 24 bits per pixel, no compression but RLE8 at 8 bits and RLE4 at 4, width and height
+// from their full 32-bit fields within 1..32767, pixels that start after the headers and colour table and
+// end inside the file) before a pixel is read or a byte allocated. An uncompressed picture is bounded by
+// the file's own length; a compressed one, which a few codes can spread over any size, by kMaxCompressedDots.
+// A negative height means top-down rows (never compressed). The first failed check is the result; the
+// header fields are read all the same (as far as the file holds them), so a caller can apply rules of its
+// own in its own order.
+//
+// Compressed pixels: runs, absolute runs, end of line, end of bitmap and moves; a pixel that no code sets
+// (the rest of a line, of the picture, or the ones a move skips) is colour index 0. A run may reach the
+// padded end of its stored row, whose pixels past the width are dropped (encoders write them too); a code
+// past that, past the last row, or a stream that ends before its end of bitmap refuses the file.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +26,13 @@ namespace kelmore::bitmap {
 inline constexpr int kMaxSideDots = 32767;
 // The file header and the longest information header: all that checkHeader reads.
 inline constexpr std::size_t kMaxHeaderBytes = 14 + 124;
+// Well beyond any picture the image tool keeps (32767 × 15 dots) and far below what would strain memory.
+inline constexpr std::int64_t kMaxCompressedDots = 1 << 20;
+
+// The compression field's values that the reader takes.
+inline constexpr std::uint32_t kRgb = 0;
+inline constexpr std::uint32_t kRle8 = 1;
+inline constexpr std::uint32_t kRle4 = 2;
 
 // The checks, in the order they are made.
 enum class BmpError {
@@ -26,11 +40,13 @@ enum class BmpError {
   NotBitmap,      // shorter than a file header, or no "BM"
   UnknownHeader,  // the information header is not one of the Windows sizes, or the file ends inside it
   Depth,          // bits per pixel other than 1, 4, 8 or 24
-  Compressed,     // any compression
+  Compressed,     // a compression other than RLE8 at 8 bits and RLE4 at 4, or compressed top-down rows
   ZeroSize,       // width or height 0
-  TooLarge,       // width or height beyond 32767, or a negative width
+  TooLarge,       // width or height beyond 32767, a negative width, or a compressed picture of more than
+                  // kMaxCompressedDots
   BadOffset,      // the pixels start inside the headers or the colour table
-  Truncated,      // the file ends before the last pixel row
+  Truncated,      // the file ends before the last pixel row, or before a compressed picture's end of bitmap
+  BadRun,         // a compressed run or move past its padded row or past the last row
 };
 
 struct BmpHeader {
@@ -45,6 +61,7 @@ struct BmpHeader {
   std::int64_t widthDots() const { return widthField; }
   std::int64_t heightDots() const { return heightField < 0 ? -std::int64_t{heightField} : heightField; }
   bool topDown() const { return heightField < 0; }
+  bool compressed() const { return compression != kRgb; }
   // Bytes of one stored row, padded to four.
   std::int64_t rowBytes() const { return (widthDots() * bitCount + 31) / 32 * 4; }
 };
@@ -79,7 +96,7 @@ struct Decoded {
   Bitmap image;  // empty unless error is None
 };
 
-// The header checks, the file's length, then the pixels.
+// The header checks, the file's length (for a compressed picture: the codes), then the pixels.
 Decoded decodeBitmap(std::span<const std::uint8_t> file);
 
 // One dot (0 or 1) per pixel, row by row from the top.

@@ -551,7 +551,7 @@ void FrmImage::CmbPage_Click(int i) {
   const bool vram = text == QStringLiteral("VRAM");
   if (!vram) {
     const BitmapFile file = readBitmapFile(list_.at(n).imgPath);
-    if (file.refusal != BitmapRefusal::NotBitmap) {
+    if (isBmpFile(file)) {
       if (file.refusal == BitmapRefusal::None) list_.setSize(n, file.widthDots, file.heightDots);
       Frame_Click(i);
       return;

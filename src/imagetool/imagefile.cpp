@@ -28,6 +28,11 @@ BitmapFile readBitmapFile(const std::filesystem::path& path) {
   if (!read.ok()) return file;
   const auto* data = reinterpret_cast<const std::uint8_t*>(read.bytes.data());
   bitmap::Decoded decoded = bitmap::decodeBitmap(std::span<const std::uint8_t>(data, read.bytes.size()));
+  file.bitCount = decoded.header.bitCount;
+  if (decoded.error == bitmap::BmpError::Depth) {
+    file.refusal = BitmapRefusal::Depth;
+    return file;
+  }
   if (decoded.error == bitmap::BmpError::TooLarge) {
     file.refusal = BitmapRefusal::TooLarge;
     return file;
@@ -42,7 +47,15 @@ BitmapFile readBitmapFile(const std::filesystem::path& path) {
 }
 
 bool isBmpFile(const std::filesystem::path& path) {
-  return readBitmapFile(path).refusal != BitmapRefusal::NotBitmap;
+  return isBmpFile(readBitmapFile(path));
+}
+
+bool isBmpFile(const BitmapFile& file) {
+  return file.refusal == BitmapRefusal::None || file.refusal == BitmapRefusal::TooLarge;
+}
+
+std::string depthMessage(int bitCount) {
+  return "This Color Depth is not supported Yet. " + std::to_string(bitCount);
 }
 
 std::string tooLargeMessage() {

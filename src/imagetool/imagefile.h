@@ -31,10 +31,12 @@ constexpr bool sizeFits(std::int64_t widthDots, std::int64_t heightDots) {
 // file is refused as too large without being read.
 inline constexpr std::size_t kMaxBitmapFileBytes = 4u << 20;
 
-enum class BitmapRefusal { None, NotBitmap, TooLarge };
+// Depth: a Windows bitmap of a depth other than 1, 4, 8 or 24 bits (bitCount tells which).
+enum class BitmapRefusal { None, NotBitmap, Depth, TooLarge };
 
 struct BitmapFile {
   BitmapRefusal refusal = BitmapRefusal::NotBitmap;
+  int bitCount = 0;  // as the header says, once it is read
   std::int16_t widthDots = 0;
   std::int16_t heightDots = 0;
   bitmap::Bitmap image;  // the decoded picture when refusal is None
@@ -43,7 +45,10 @@ struct BitmapFile {
 BitmapFile readBitmapFile(const std::filesystem::path& path);
 // A bitmap the tool can read, of any size.
 bool isBmpFile(const std::filesystem::path& path);
+bool isBmpFile(const BitmapFile& file);
 
+// "This Color Depth is not supported Yet. " and the depth.
+std::string depthMessage(int bitCount);
 // "Image is too large."
 std::string tooLargeMessage();
 // The note for bitmaps whose height leaves rows below the last band of eight.

@@ -169,6 +169,11 @@ std::vector<ImageRecord> ImageList::bitmapRecords(const std::vector<std::string>
       if (tellNotBmp) ui.message(kNotBmpMessage);
       continue;
     }
+    // A bitmap of a depth the tool cannot read says why, dropped or chosen.
+    if (file.refusal == BitmapRefusal::Depth) {
+      ui.message(depthMessage(file.bitCount));
+      continue;
+    }
     ImageRecord r;
     r.imgFileName = fileNamePart(path);
     if (file.refusal == BitmapRefusal::TooLarge) {

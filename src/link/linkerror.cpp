@@ -14,6 +14,10 @@ const char* deviceErrorText(DeviceError::Kind kind) {
       return "Type mismatch";
     case DeviceError::Kind::Argument:
       return "Invalid procedure call or argument";
+    case DeviceError::Kind::FileNotFound:
+      return "File not found";
+    case DeviceError::Kind::FileAccess:
+      return "Path/File access error";
   }
   return "";
 }

@@ -3,8 +3,9 @@
 //
 // DeviceError is thrown by a device command before any byte of that command is sent: a number that does
 // not fit its field (Overflow), a data array shorter than the bytes to copy (Index), a text that does not
-// convert to the property's type (Conversion), an argument the command cannot take (Argument). The texts
-// are the short runtime-error words of the system ("Overflow", ...).
+// convert to the property's type (Conversion), an argument the command cannot take (Argument). The one
+// reader that passes its failures on (readBmpFileXYfit) also throws for a file it cannot open or read
+// (FileNotFound, FileAccess). The texts are the short runtime-error words of the system ("Overflow", ...).
 //
 // LinkError is what the link kept of the last failed transfer step since the link was last opened; link
 // failures never throw. A read that timed out is not a link error: it is reported by the read's result.
@@ -17,7 +18,7 @@ namespace kelmore::link {
 
 class DeviceError : public std::runtime_error {
  public:
-  enum class Kind { Overflow, Index, Conversion, Argument };
+  enum class Kind { Overflow, Index, Conversion, Argument, FileNotFound, FileAccess };
   explicit DeviceError(Kind kind);
   Kind kind() const { return kind_; }
 
@@ -34,7 +35,8 @@ enum class LinkError {
   Io,          // any other failure of the port or socket
 };
 
-// "Overflow", "Subscript out of range", "Type mismatch", "Invalid procedure call or argument".
+// "Overflow", "Subscript out of range", "Type mismatch", "Invalid procedure call or argument",
+// "File not found", "Path/File access error".
 const char* deviceErrorText(DeviceError::Kind kind);
 
 }  // namespace kelmore::link

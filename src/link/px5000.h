@@ -150,8 +150,9 @@ class PX5000 {
   static constexpr std::size_t kMaxBmpFileBytes = 200000;
 
   // Image commands. Widths and heights are in dots; a height travels as height / 8 rows, so printBmp
-  // refuses one that is no multiple of 8 (DeviceError Argument) rather than shift every column. Addresses
-  // and the 32-bit lengths are 24-bit fields. Too little data: DeviceError Index; all before any byte.
+  // refuses one that is no multiple of 8 with the module-size message ("(x,y)dot monochrome File only!")
+  // and sends nothing, rather than shift every column. Addresses and the 32-bit lengths are 24-bit fields.
+  // Too little data: DeviceError Index; all before any byte.
   void printBmp(int bmpWidth, int bmpHeight, std::span<const std::uint8_t> bmpData);
   void printBmpRam(std::int32_t address, int dataLength, std::span<const std::uint8_t> bmpData);
   void printBmpFrom(std::int32_t address, std::int32_t dataLength, std::span<const std::uint8_t> bmpData);
@@ -172,7 +173,10 @@ class PX5000 {
   bool checkBmpFile(std::string_view fileName, std::int16_t& xsize, std::int16_t& ysize);
   bool readBmpFileXY(std::string_view fileName, std::int32_t& xsize, std::int32_t& ysize);
   // The image at the top left of a module-sized picture: moduleDotX × (moduleDotY / 8) bytes. Fails
-  // without a message when no module size is known or its height is no multiple of 8.
+  // without a message when no module size is known or its height is no multiple of 8. Unlike the other
+  // readers it throws what they turn into a failure: DeviceError FileNotFound or FileAccess for a file it
+  // cannot open or read, Overflow for a width or height beyond 16 bits, Index for pixels past the file's
+  // end or a module picture larger than the image buffer.
   bool readBmpFileXYfit(std::string_view fileName, std::int32_t& xsize, std::int32_t& ysize);
   // As readBmpFile, without clearing the image buffer first.
   bool readBmpFileEx(std::string_view fileName, std::int32_t& width, std::int32_t& height);
@@ -256,8 +260,15 @@ class PX5000 {
   std::optional<std::uint8_t> readSwitchReply();
   void message(std::string_view text);
   bool readWholeBmp(std::string_view fileName, bool clearFirst, std::int32_t& width, std::int32_t& height);
-  std::optional<bitmap::DotImage> readOneBit(std::string_view fileName, bool clearOnceRead,
-                                             std::int32_t& width, std::int32_t& height);
+  // Why a one-bit read failed: refused by a rule of the readers, or a run-time failure that only
+  // readBmpFileXYfit passes on.
+  enum class ReadFailure { Refused, Missing, Unreadable, Oversized, Overrun };
+  struct OneBitRead {
+    std::optional<bitmap::DotImage> dots;
+    ReadFailure failure = ReadFailure::Refused;  // when there are no dots
+  };
+  OneBitRead readOneBit(std::string_view fileName, bool clearOnceRead, std::int32_t& width,
+                        std::int32_t& height);
   bool storeImage(const bitmap::DotImage& image);
   bool fitsModule(std::int32_t width, std::int32_t height) const;
   std::string moduleSizeMessage() const;

@@ -91,9 +91,13 @@ void PX5000::message(std::string_view text) {
 
 void PX5000::printBmp(int bmpWidth, int bmpHeight, std::span<const std::uint8_t> bmpData) {
   Bytes bytes{0x1F, 0x28, 0x66, 0x11};
+  fields::checkField(bmpWidth, kDotFieldMax);
   fields::checkField(bmpHeight, kDotFieldMax);
   // The data is bmpWidth columns of height / 8 bytes; a partial band would shift every column after it.
-  if (bmpHeight % 8 != 0) throw DeviceError(DeviceError::Kind::Argument);
+  if (bmpHeight % 8 != 0) {
+    message(moduleSizeMessage());
+    return;
+  }
   appendSize(bytes, bmpWidth, bmpHeight);
   appendData(bytes, bmpData, std::int64_t{bmpWidth} * (bmpHeight / 8));
   ifOut(bytes);
@@ -163,11 +167,23 @@ void PX5000::displayBmpFromExS(int memory, std::int32_t address, std::int32_t so
 
 // --- readers ---
 
-std::optional<bitmap::DotImage> PX5000::readOneBit(std::string_view fileName, bool clearOnceRead,
-                                                   std::int32_t& width, std::int32_t& height) {
+PX5000::OneBitRead PX5000::readOneBit(std::string_view fileName, bool clearOnceRead, std::int32_t& width,
+                                      std::int32_t& height) {
   using bitmap::BmpError;
+  OneBitRead result;
   const platform::FileRead read = platform::readRegularFile(pathOf(fileName), kMaxBmpFileBytes);
-  if (!read.ok()) return std::nullopt;
+  switch (read.error) {
+    case platform::ReadError::None:
+      break;
+    case platform::ReadError::TooLarge:
+      return result;
+    case platform::ReadError::Missing:
+      result.failure = ReadFailure::Missing;
+      return result;
+    default:
+      result.failure = ReadFailure::Unreadable;
+      return result;
+  }
   const std::string& file = read.bytes;
   const bitmap::Decoded decoded = bitmap::decodeBitmap(asBytes(file));
   const bitmap::BmpHeader& header = decoded.header;
@@ -176,24 +192,27 @@ std::optional<bitmap::DotImage> PX5000::readOneBit(std::string_view fileName, bo
     case BmpError::UnknownHeader:
     case BmpError::Depth:
     case BmpError::Compressed:
-      return std::nullopt;
+      return result;
     default:
       break;
   }
-  if (header.bitCount != 1) return std::nullopt;
+  if (header.bitCount != 1) return result;
   if (header.widthDots() < 0 || header.widthDots() > bitmap::kMaxSideDots ||
       header.heightDots() > bitmap::kMaxSideDots) {
-    return std::nullopt;
+    result.failure = ReadFailure::Oversized;
+    return result;
   }
   width = static_cast<std::int32_t>(header.widthDots());
   height = static_cast<std::int32_t>(header.heightDots());
   if (clearOnceRead) std::fill(imageBuffer_.begin(), imageBuffer_.end(), 0);
   if (decoded.error == BmpError::ZeroSize) {
     message(kZeroSize);
-    return std::nullopt;
+    return result;
   }
-  if (decoded.error != BmpError::None) return std::nullopt;
-  return bitmap::pixelBitDots(decoded.image);
+  if (decoded.error == BmpError::Truncated) result.failure = ReadFailure::Overrun;
+  if (decoded.error != BmpError::None) return result;
+  result.dots = bitmap::pixelBitDots(decoded.image);
+  return result;
 }
 
 bool PX5000::storeImage(const bitmap::DotImage& image) {
@@ -210,10 +229,10 @@ bool PX5000::readWholeBmp(std::string_view fileName, bool clearFirst, std::int32
     message(kNotBmp);
     return false;
   }
-  const auto dots = readOneBit(fileName, false, width, height);
-  if (!dots) return false;
+  const auto read = readOneBit(fileName, false, width, height);
+  if (!read.dots) return false;
   if (std::int64_t{width} * 8 * bitmap::bandsCovering(height) > kMaxReadDots) return false;
-  return storeImage(*dots);
+  return storeImage(*read.dots);
 }
 
 bool PX5000::readBmpFile(std::string_view fileName) {
@@ -228,20 +247,34 @@ bool PX5000::readBmpFileEx(std::string_view fileName, std::int32_t& width, std::
 
 bool PX5000::readBmpFileXY(std::string_view fileName, std::int32_t& xsize, std::int32_t& ysize) {
   if (!endsInBmp(fileName)) return false;
-  const auto dots = readOneBit(fileName, true, xsize, ysize);
-  return dots && storeImage(*dots);
+  const auto read = readOneBit(fileName, true, xsize, ysize);
+  return read.dots && storeImage(*read.dots);
 }
 
 bool PX5000::readBmpFileXYfit(std::string_view fileName, std::int32_t& xsize, std::int32_t& ysize) {
+  using Kind = DeviceError::Kind;
   if (!endsInBmp(fileName)) return false;
   // Without a module size, or with a height no whole number of rows covers, there is no module picture
   // to fit the image into.
-  if (dotX_ < 1 || dotY_ < 1 || dotY_ % 8 != 0 ||
-      static_cast<std::size_t>(dotX_) * static_cast<std::size_t>(dotY_ / 8) > kImageBufferBytes) {
-    return false;
+  if (dotX_ < 1 || dotY_ < 1 || dotY_ % 8 != 0) return false;
+  const auto read = readOneBit(fileName, true, xsize, ysize);
+  switch (read.failure) {
+    case ReadFailure::Refused:
+      break;
+    case ReadFailure::Missing:
+      throw DeviceError(Kind::FileNotFound);
+    case ReadFailure::Unreadable:
+      throw DeviceError(Kind::FileAccess);
+    case ReadFailure::Oversized:
+      throw DeviceError(Kind::Overflow);
+    case ReadFailure::Overrun:
+      throw DeviceError(Kind::Index);
   }
-  const auto dots = readOneBit(fileName, true, xsize, ysize);
-  return dots && storeImage(bitmap::fitTo(*dots, dotX_, dotY_));
+  if (!read.dots) return false;
+  // The module picture is packed into the image buffer, which it must not overrun.
+  if (static_cast<std::size_t>(dotX_) * static_cast<std::size_t>(dotY_ / 8) > kImageBufferBytes)
+    throw DeviceError(Kind::Index);
+  return storeImage(bitmap::fitTo(*read.dots, dotX_, dotY_));
 }
 
 bool PX5000::checkBmpFile(std::string_view fileName, std::int16_t& xsize, std::int16_t& ysize) {

@@ -3,8 +3,7 @@
 // Layer: sim (the simulated module's program; plain C++, no Qt).
 //
 // Prints the pseudo-terminal's path and the ports.map line that makes it COM1 (or, with --tcp, the address
-// and port for the comm settings), then one line per command it takes: seconds since start, the command's
-// name and its bytes in hex (long ones shortened).
+// and port for the comm settings), then one line per record it takes (simlog.h).
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -16,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "sim/simlog.h"
 #include "sim/simmodule.h"
 
 namespace {
@@ -76,17 +76,7 @@ int main(int argc, char** argv) {
 
   const auto start = SimClock::now();
   const SimModule::Observer log = [start](const Received& r) {
-    const double seconds = std::chrono::duration<double>(r.first - start).count();
-    std::printf("%9.3f %-16s %zu bytes:", seconds, r.name.c_str(), r.bytes.size());
-    const std::size_t shown = std::min<std::size_t>(r.bytes.size(), 24);
-    for (std::size_t i = 0; i < shown; ++i) std::printf(" %02X", r.bytes[i]);
-    std::printf("%s", shown < r.bytes.size() ? " ..." : "");
-    if (r.name == "text") {
-      std::printf("  \"");
-      for (std::uint8_t b : r.bytes) std::putchar(b >= 0x20 && b < 0x7F ? b : '.');
-      std::printf("\"");
-    }
-    std::printf("\n");
+    std::fputs(logLine(r, start).c_str(), stdout);
     std::fflush(stdout);
   };
   const auto module = tcpPort ? std::make_unique<SimModule>(
@@ -103,16 +93,9 @@ int main(int argc, char** argv) {
   module->setSilent(silent);
   module->setReplyDelay(std::chrono::milliseconds(delayMs));
   module->setHangUpAfter(closeAfter);
-  if (tcpPort) {
-    std::printf("Simulated display module (%d x %d dots) on 127.0.0.1:%d\n", config.dotWidth,
-                config.dotHeight, *tcpPort);
-    std::printf("Choose TCP in the port box and give 127.0.0.1 and port %d in Port > Advanced.\n", *tcpPort);
-  } else {
-    std::printf("Simulated display module (%d x %d dots) on %s\n", config.dotWidth, config.dotHeight,
-                module->path().c_str());
-    std::printf("Add this line to ~/.config/kelmore/ports.map to reach it as COM1:\nCOM1=%s\n",
-                module->path().c_str());
-  }
+  const std::string hint =
+      tcpPort ? tcpHint(config, static_cast<std::uint16_t>(*tcpPort)) : ptyHint(config, module->path());
+  std::fputs(hint.c_str(), stdout);
   std::fflush(stdout);
 
   std::signal(SIGINT, onSignal);

@@ -210,11 +210,12 @@ void ModuleCore::takeData(std::uint8_t byte, SimClock::time_point at, std::vecto
   const Parse p = parse(pending_, config_.blockDownload);
   if (p.kind == Parse::Kind::More) return;
   if (p.kind == Parse::Kind::Text) {
-    if (!received_.empty() && received_.back().name == "text") {
+    if (!textEnded_ && !received_.empty() && received_.back().name == "text") {
       received_.back().bytes.push_back(byte);
       received_.back().last = at;
     } else {
       received_.push_back({"text", {byte}, at, at});
+      textEnded_ = false;
     }
     pending_.clear();
     return;

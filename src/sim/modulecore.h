@@ -3,7 +3,8 @@
 // Layer: sim (the simulated module; plain C++, no Qt). Not thread-safe: SimModule serialises calls.
 //
 // Every command is recorded with its bytes (deframed) and the arrival times of its first and last byte.
-// Bytes outside any command (text, the zero bytes of a dummy write) are recorded as "text" runs. Replies:
+// Bytes outside any command (text, the zero bytes of a dummy write) are recorded as "text" runs: one record
+// until a command comes or endTextRun is called. Replies:
 // user mode in gives 4 bytes, the dot-size queries "X: www" / "Y: hhh", the memory-switch and port
 // queries 4 bytes whose fourth is the value. The image commands write image RAM and flash and keep the
 // last real-time bit image.
@@ -68,6 +69,8 @@ class ModuleCore {
   const ModuleMemory& memory() const { return memory_; }
   ModuleMemory& memory() { return memory_; }
   void clearRecords();
+  // The text run under way is complete: the next text byte starts a record of its own.
+  void endTextRun() { textEnded_ = true; }
 
  private:
   void takeData(std::uint8_t byte, SimClock::time_point at, std::vector<std::uint8_t>& reply);
@@ -79,6 +82,7 @@ class ModuleCore {
   std::vector<std::uint8_t> wire_;
   std::vector<std::size_t> frameSizes_;
   std::vector<std::string> frameErrors_;
+  bool textEnded_ = false;
 
   // Deframer state.
   std::vector<std::uint8_t> frame_;

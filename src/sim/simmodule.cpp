@@ -162,6 +162,7 @@ ModuleMemory SimModule::memory() {
 void SimModule::clearRecords() {
   std::lock_guard lock(mutex_);
   core_.clearRecords();
+  observed_ = 0;
 }
 
 bool SimModule::waitForWire(std::size_t count, std::chrono::milliseconds limit) {
@@ -169,25 +170,55 @@ bool SimModule::waitForWire(std::size_t count, std::chrono::milliseconds limit) 
   return arrived_.wait_for(lock, limit, [&] { return core_.wire().size() >= count; });
 }
 
+std::vector<Received> SimModule::completeRecords(bool endRun) {
+  const std::vector<Received>& records = core_.received();
+  std::size_t complete = records.size();
+  // Only a text run grows after it is recorded.
+  if (complete > observed_ && records.back().name == "text") {
+    if (endRun)
+      core_.endTextRun();
+    else
+      --complete;
+  }
+  std::vector<Received> taken;
+  if (observer_) {
+    taken.assign(records.begin() + static_cast<std::ptrdiff_t>(observed_),
+                 records.begin() + static_cast<std::ptrdiff_t>(complete));
+  }
+  observed_ = complete;
+  return taken;
+}
+
+void SimModule::tell(const std::vector<Received>& records) {
+  for (const Received& r : records) observer_(r);
+}
+
 void SimModule::run() {
   std::vector<std::uint8_t> buffer(4096);
   for (;;) {
     std::size_t room = buffer.size();
+    std::vector<Received> taken;
+    bool stopping = false;
+    bool hungUp = false;
     {
       std::lock_guard lock(mutex_);
-      if (stop_) return;
-      if (hangUpAfter_ && wireCount_ >= *hangUpAfter_) {
+      stopping = stop_;
+      if (!stopping && hangUpAfter_ && wireCount_ >= *hangUpAfter_) {
+        hungUp = true;
         if (master_ >= 0) closeMaster();
         // On TCP only the connection goes; the module answers the next connect.
-        if (listener_ >= 0) {
-          hangUpAfter_.reset();
-        } else {
-          std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
-        }
-        continue;
+        if (listener_ >= 0) hangUpAfter_.reset();
+      } else {
+        if (deafAfter_) room = *deafAfter_ > wireCount_ ? std::min(room, *deafAfter_ - wireCount_) : 0;
+        if (hangUpAfter_) room = std::min(room, *hangUpAfter_ - wireCount_);
       }
-      if (deafAfter_) room = *deafAfter_ > wireCount_ ? std::min(room, *deafAfter_ - wireCount_) : 0;
-      if (hangUpAfter_) room = std::min(room, *hangUpAfter_ - wireCount_);
+      taken = completeRecords(stopping || hungUp || SimClock::now() - lastArrival_ >= kQuietTime);
+    }
+    tell(taken);
+    if (stopping) return;
+    if (hungUp) {
+      if (listener_ < 0) std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+      continue;
     }
     if (listener_ >= 0 && master_ < 0 && !accept()) continue;
     if (room == 0) {
@@ -198,8 +229,13 @@ void SimModule::run() {
     if (::poll(&pfd, 1, kPollMs) <= 0) continue;
     const ssize_t n = ::read(master_, buffer.data(), room);
     if (listener_ >= 0 && (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))) {
-      // The link closed or reset its connection: wait for the next.
+      // The link closed or reset its connection: what it sent is complete; wait for the next.
       closeMaster();
+      {
+        std::lock_guard lock(mutex_);
+        taken = completeRecords(true);
+      }
+      tell(taken);
       continue;
     }
     if (n <= 0) {
@@ -208,20 +244,18 @@ void SimModule::run() {
     }
     const auto at = SimClock::now();
     std::vector<std::uint8_t> reply;
-    std::vector<Received> taken;
     std::chrono::milliseconds delay{0};
     {
       std::lock_guard lock(mutex_);
-      const std::size_t before = core_.received().size();
       reply = core_.feed({buffer.data(), static_cast<std::size_t>(n)}, at);
       wireCount_ += static_cast<std::size_t>(n);
-      if (observer_)
-        taken.assign(core_.received().begin() + static_cast<std::ptrdiff_t>(before), core_.received().end());
+      lastArrival_ = at;
+      taken = completeRecords(false);
       if (silent_) reply.clear();
       delay = replyDelay_;
     }
     arrived_.notify_all();
-    for (const Received& r : taken) observer_(r);
+    tell(taken);
     if (reply.empty()) continue;
     if (delay.count() > 0) std::this_thread::sleep_for(delay);
     answer(reply);

@@ -26,8 +26,12 @@ namespace kelmore::sim {
 
 class SimModule {
  public:
-  // Called on the module's thread for every command taken (the program logs with it).
+  // Called on the module's thread once for every record, when it is complete (the program logs with it):
+  // a command as soon as it is taken; a text run once a command follows it, the line closes, the module
+  // stops, or nothing has arrived for kQuietTime, which ends the run (later text is a record of its own).
+  // So every byte taken is handed over once, in order, however the reads cut the records.
   using Observer = std::function<void(const Received&)>;
+  static constexpr std::chrono::milliseconds kQuietTime{200};
 
   explicit SimModule(ModuleConfig config = {}, Observer observer = nullptr);
   // Listens on 127.0.0.1:`port`; port 0 takes a free one.
@@ -66,6 +70,9 @@ class SimModule {
   void closeMaster();
   // TCP: takes a waiting connection as the module's line; false when none came.
   bool accept();
+  // With mutex_ held: the records complete since the last call; `endRun` completes the text run under way.
+  std::vector<Received> completeRecords(bool endRun);
+  void tell(const std::vector<Received>& records);
 
   ModuleCore core_;
   Observer observer_;
@@ -83,6 +90,8 @@ class SimModule {
   std::optional<std::size_t> deafAfter_;
   std::optional<std::size_t> hangUpAfter_;
   std::size_t wireCount_ = 0;
+  std::size_t observed_ = 0;  // records handed to the observer
+  SimClock::time_point lastArrival_{};
   std::thread thread_;
 };
 

@@ -1,5 +1,5 @@
-// Windows bitmap files built in memory for the tests: any depth, bottom-up or top-down rows, and the
-// header fields at hand for a test that spoils them.
+// Windows bitmap files built in memory for the tests: any depth, bottom-up or top-down rows, compressed
+// ones from their codes, and the header fields at hand for a test that spoils them.
 // Layer: tests (plain C++, no Qt).
 #pragma once
 
@@ -43,7 +43,8 @@ inline std::vector<std::uint8_t> makeBmp(const BmpSpec& spec) {
   const int w = spec.width;
   const int h = spec.height < 0 ? -spec.height : spec.height;
   const std::size_t rowBytes = (static_cast<std::size_t>(w) * spec.bitCount + 31) / 32 * 4;
-  const std::size_t paletteBytes = spec.bitCount == 24 ? 0 : 4 * spec.palette.size();
+  const bool paletted = spec.bitCount <= 8;
+  const std::size_t paletteBytes = paletted ? 4 * spec.palette.size() : 0;
   const std::size_t offset = 14 + 40 + paletteBytes;
   std::vector<std::uint8_t> b(offset + rowBytes * h, 0);
   b[0] = 'B';
@@ -55,8 +56,8 @@ inline std::vector<std::uint8_t> makeBmp(const BmpSpec& spec) {
   put32(b, kBmpHeight, static_cast<std::uint32_t>(spec.height));
   put16(b, 26, 1);
   put16(b, kBmpBitCount, static_cast<std::uint32_t>(spec.bitCount));
-  if (spec.bitCount != 24) put32(b, 46, static_cast<std::uint32_t>(spec.palette.size()));
-  for (std::size_t i = 0; spec.bitCount != 24 && i < spec.palette.size(); ++i) {
+  if (paletted) put32(b, 46, static_cast<std::uint32_t>(spec.palette.size()));
+  for (std::size_t i = 0; paletted && i < spec.palette.size(); ++i) {
     const std::uint32_t rgb = spec.palette[i];
     b[54 + 4 * i] = static_cast<std::uint8_t>(rgb);
     b[54 + 4 * i + 1] = static_cast<std::uint8_t>(rgb >> 8);
@@ -77,13 +78,29 @@ inline std::vector<std::uint8_t> makeBmp(const BmpSpec& spec) {
         case 8:
           row[x] = static_cast<std::uint8_t>(v);
           break;
-        default:
-          row[3 * x] = static_cast<std::uint8_t>(v);
-          row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
-          row[3 * x + 2] = static_cast<std::uint8_t>(v >> 16);
+        default: {
+          const std::size_t at = static_cast<std::size_t>(x) * (spec.bitCount / 8);
+          row[at] = static_cast<std::uint8_t>(v);
+          row[at + 1] = static_cast<std::uint8_t>(v >> 8);
+          row[at + 2] = static_cast<std::uint8_t>(v >> 16);
+        }
       }
     }
   }
+  return b;
+}
+
+// The same header and colour table as makeBmp(spec), its pixels replaced by the given RLE8 (8 bits) or
+// RLE4 (4 bits) codes.
+inline std::vector<std::uint8_t> makeRleBmp(BmpSpec spec, const std::vector<std::uint8_t>& codes) {
+  spec.pixel = [](int, int) { return 0u; };
+  std::vector<std::uint8_t> b = makeBmp(spec);
+  const std::size_t offset = b[kBmpPixelOffset] | b[kBmpPixelOffset + 1] << 8;
+  b.resize(offset);
+  b.insert(b.end(), codes.begin(), codes.end());
+  put32(b, 2, static_cast<std::uint32_t>(b.size()));
+  put32(b, kBmpCompression, spec.bitCount == 8 ? 1 : 2);
+  put32(b, 34, static_cast<std::uint32_t>(codes.size()));
   return b;
 }
 

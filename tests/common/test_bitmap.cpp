@@ -1,5 +1,6 @@
 // The bitmap reader and the column packing: good files of each layout to their packed bytes, spoilt files
-// to the check that refuses them, the grey and dot rules of each depth, fitting and band counts.
+// to the check that refuses them, compressed files to the picture stored plain, the grey and dot rules of
+// each depth, fitting and band counts.
 // Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
@@ -145,6 +146,132 @@ TEST_P(Bad, is_refused_by_its_check) {
 
 INSTANTIATE_TEST_SUITE_P(bitmap, Bad, ::testing::ValuesIn(badCases()),
                          [](const auto& i) { return std::string(i.param.name); });
+
+// --- compressed pictures ---
+
+const std::vector<std::uint32_t> kGreys4{0x000000, 0x404040, 0x808080, 0xFFFFFF};
+std::vector<std::uint32_t> greys16() {
+  std::vector<std::uint32_t> palette;
+  for (std::uint32_t i = 0; i < 16; ++i) palette.push_back(i * 0x111111);
+  return palette;
+}
+
+// 5 × 3 pictures, rows from the top; stored rows run from the bottom, 8 pixels with their padding.
+constexpr std::uint32_t kPicture8[3][5] = {{1, 1, 1, 2, 3}, {3, 3, 3, 3, 3}, {0, 2, 0, 2, 1}};
+constexpr std::uint32_t kPicture4[3][5] = {{1, 2, 1, 2, 1}, {15, 15, 15, 0, 0}, {3, 4, 5, 6, 7}};
+constexpr std::uint32_t kSparse[3][5] = {{0, 0, 0, 2, 0}, {0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}};
+
+BmpSpec picture(const std::uint32_t (&pixels)[3][5], int bitCount, std::vector<std::uint32_t> palette) {
+  return {5, 3, bitCount, [&pixels](int x, int y) { return pixels[y][x]; }, std::move(palette)};
+}
+
+struct RleCase {
+  const char* name;
+  BmpSpec plain;  // the same picture uncompressed
+  Bytes codes;
+};
+
+const std::vector<RleCase>& rleCases() {
+  static const std::vector<RleCase> cases = {
+      {"rle8_absolute_runs_and_line_ends",
+       picture(kPicture8, 8, kGreys4),
+       {0x00, 0x05, 0x00, 0x02, 0x00, 0x02, 0x01, 0x00, 0x00, 0x00,  // an odd absolute run and its pad byte
+        0x05, 0x03, 0x00, 0x00,                                      //
+        0x03, 0x01, 0x01, 0x02, 0x01, 0x03, 0x00, 0x00, 0x00, 0x01}},
+      // ImageMagick's runs cover the row's padding; the pixels past the width are dropped.
+      {"rle8_run_over_the_padding",
+       picture(kPicture8, 8, kGreys4),
+       {0x00, 0x05, 0x00, 0x02, 0x00, 0x02, 0x01, 0x00, 0x00, 0x00,  //
+        0x08, 0x03, 0x00, 0x00,                                      //
+        0x03, 0x01, 0x01, 0x02, 0x01, 0x03, 0x00, 0x00, 0x00, 0x01}},
+      // A move over a row and a half, then the end of the bitmap: every pixel skipped is index 0.
+      {"rle8_move_and_early_end",
+       picture(kSparse, 8, kGreys4),
+       {0x01, 0x01, 0x00, 0x02, 0x02, 0x02, 0x01, 0x02, 0x00, 0x01}},
+      {"rle8_end_of_bitmap_at_once", {5, 3, 8, [](int, int) { return 0u; }, {0xFFFFFF}}, {0x00, 0x01}},
+      {"rle4_nibbles_alternate",
+       picture(kPicture4, 4, greys16()),
+       {0x00, 0x05, 0x34, 0x56, 0x70, 0x00,  // five nibbles in three bytes, padded to four
+        0x00, 0x00,                          //
+        0x03, 0xFF, 0x00, 0x00,              // the line end leaves the last two pixels at 0
+        0x05, 0x12, 0x00, 0x00, 0x00, 0x01}},
+      {"rle4_run_over_the_padding",
+       picture(kPicture4, 4, greys16()),
+       {0x00, 0x05, 0x34, 0x56, 0x70, 0x00, 0x00, 0x00,  //
+        0x03, 0xFF, 0x00, 0x00,                          //
+        0x08, 0x12, 0x00, 0x00, 0x00, 0x01}},
+      {"rle4_absolute_run_of_four",
+       {4, 1, 4, [](int x, int) { return 9u - x; }, greys16()},
+       {0x00, 0x04, 0x98, 0x76, 0x00, 0x01}},
+  };
+  return cases;
+}
+
+class Rle : public ::testing::TestWithParam<RleCase> {};
+
+TEST_P(Rle, reads_as_the_same_picture_stored_plain) {
+  const RleCase& c = GetParam();
+  const Decoded compressed = decodeBitmap(testkit::makeRleBmp(c.plain, c.codes));
+  const Decoded plain = decodeBitmap(makeBmp(c.plain));
+  ASSERT_EQ(compressed.error, BmpError::None);
+  ASSERT_EQ(plain.error, BmpError::None);
+  EXPECT_EQ(compressed.image.widthDots, plain.image.widthDots);
+  EXPECT_EQ(compressed.image.heightDots, plain.image.heightDots);
+  EXPECT_EQ(compressed.image.bitCount, plain.image.bitCount);
+  EXPECT_EQ(compressed.image.grey, plain.image.grey);
+}
+
+INSTANTIATE_TEST_SUITE_P(bitmap, Rle, ::testing::ValuesIn(rleCases()),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+Bytes rle8(const Bytes& codes, int width = 5, int height = 3) {
+  return testkit::makeRleBmp({width, height, 8, [](int, int) { return 0u; }, kGreys4}, codes);
+}
+
+Bytes rle4(const Bytes& codes) {
+  return testkit::makeRleBmp({5, 3, 4, [](int, int) { return 0u; }, greys16()}, codes);
+}
+
+const std::vector<BadCase>& badRleCases() {
+  using namespace testkit;
+  static const std::vector<BadCase> cases = {
+      {"run_past_the_padded_row", rle8({0x09, 0x01, 0x00, 0x01}), BmpError::BadRun},
+      {"runs_past_the_padded_row", rle8({0x05, 0x01, 0x04, 0x01, 0x00, 0x01}), BmpError::BadRun},
+      {"rle4_run_past_the_padded_row", rle4({0x09, 0x11, 0x00, 0x01}), BmpError::BadRun},
+      {"absolute_run_past_the_padded_row", rle8({0x00, 0x09, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0x00, 0x00, 0x01}),
+       BmpError::BadRun},
+      {"run_past_the_last_row", rle8({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x01}),
+       BmpError::BadRun},
+      {"line_end_past_the_last_row", rle8({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}),
+       BmpError::BadRun},
+      {"move_past_the_row", rle8({0x00, 0x02, 0x09, 0x00, 0x00, 0x01}), BmpError::BadRun},
+      {"move_past_the_picture", rle8({0x00, 0x02, 0x00, 0x04, 0x00, 0x01}), BmpError::BadRun},
+      {"no_end_of_bitmap", rle8({0x05, 0x03, 0x00, 0x00}), BmpError::Truncated},
+      {"cut_inside_a_code", rle8({0x05, 0x03, 0x00}), BmpError::Truncated},
+      {"cut_inside_a_move", rle8({0x00, 0x02, 0x01}), BmpError::Truncated},
+      {"cut_inside_an_absolute_run", rle8({0x00, 0x05, 0x01, 0x02}), BmpError::Truncated},
+      {"absolute_run_without_its_pad_byte", rle8({0x00, 0x03, 0x01, 0x02, 0x03}), BmpError::Truncated},
+      {"no_codes", rle8({}), BmpError::Truncated},
+      {"codes_past_the_end", with32(rle8({0x00, 0x01}), kBmpPixelOffset, 0x10000), BmpError::Truncated},
+      {"rle8_at_4_bits", with32(rle4({0x00, 0x01}), kBmpCompression, 1), BmpError::Compressed},
+      {"rle4_at_8_bits", with32(rle8({0x00, 0x01}), kBmpCompression, 2), BmpError::Compressed},
+      {"bit_fields", with32(rle8({0x00, 0x01}), kBmpCompression, 3), BmpError::Compressed},
+      {"top_down", with32(rle8({0x00, 0x01}), kBmpHeight, 0xFFFFFFFD), BmpError::Compressed},
+      // A few codes would spread over the whole picture, which is bounded by itself.
+      {"beyond_the_dot_bound", rle8({0x00, 0x01}, 1025, 1024), BmpError::TooLarge},
+  };
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(rle, Bad, ::testing::ValuesIn(badRleCases()),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(Header, a_compressed_picture_of_the_dot_bound_is_read) {
+  const Decoded decoded = decodeBitmap(rle8({0x01, 0x02, 0x00, 0x01}, 1024, 1024));
+  ASSERT_EQ(decoded.error, BmpError::None);
+  EXPECT_EQ(decoded.image.greyAt(0, 1023), 0x80);
+  EXPECT_EQ(decoded.image.greyAt(1, 1023), 0);
+}
 
 TEST(Header, fields_are_read_even_when_a_later_check_fails) {
   const HeaderCheck check = checkHeader(with32(good8x8(), testkit::kBmpWidth, 0));

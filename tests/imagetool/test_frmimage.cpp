@@ -440,5 +440,75 @@ TEST_F(ToolWindow, remove_and_exchange_from_the_menu) {
   EXPECT_EQ(frame(0).FileName->text(), "b1.bmp");
 }
 
+// --- bitmaps of other depths and compressed bitmaps ---
+
+// A 32-bit bitmap, as image editors write pictures with transparency.
+std::string deepBitmap(const BitmapFolder& dir) {
+  kelmore::testkit::BmpSpec spec{16, 8, 32, [](int, int) { return 0u; }, {}};
+  const auto path = dir.root() / "deep.bmp";
+  kelmore::testkit::writeFile(path, kelmore::testkit::makeBmp(spec));
+  return path.string();
+}
+
+enum class Take { Add, Insert, DropOnWindow, DropOnFrame };
+struct DepthCase {
+  const char* name;
+  Take take;
+};
+const DepthCase kDepthCases[] = {
+    {"added", Take::Add},
+    {"inserted", Take::Insert},
+    {"dropped_on_the_window", Take::DropOnWindow},
+    {"dropped_on_a_frame", Take::DropOnFrame},
+};
+
+class DepthRefusal : public ToolWindow, public testing::WithParamInterface<DepthCase> {};
+
+TEST_P(DepthRefusal, says_the_depth_and_adds_nothing) {
+  drop(window.get(), bitmaps(1));
+  const std::string path = deepBitmap(dir);
+  prompter.fileNames = {QString::fromStdString(path)};
+  switch (GetParam().take) {
+    case Take::Add:
+      window->Add2End->trigger();
+      break;
+    case Take::Insert:
+      window->InsertiMAGE->trigger();
+      break;
+    case Take::DropOnWindow:
+      drop(window.get(), {path});
+      break;
+    case Take::DropOnFrame:
+      drop(frame(0).Frame, {path});
+      break;
+  }
+  EXPECT_EQ(prompter.texts(), (QStringList{"This Color Depth is not supported Yet. 32"}));
+  ASSERT_EQ(window->list().count(), 1);
+  EXPECT_EQ(frame(0).FileName->text(), "b0.bmp");
+  EXPECT_EQ(window->Text1->text(), "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(frmimage, DepthRefusal, testing::ValuesIn(kDepthCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST_F(ToolWindow, a_compressed_8_bit_bitmap_is_added_and_shown) {
+  // 8 × 8, the top half black: one run a row, then the line end; index 0 white.
+  kelmore::testkit::BmpSpec spec{8, 8, 8, [](int, int) { return 0u; }, {0xFFFFFF, 0x000000}};
+  std::vector<std::uint8_t> codes;
+  for (int row = 0; row < 8; ++row)
+    codes.insert(codes.end(), {0x08, row < 4 ? std::uint8_t{0} : std::uint8_t{1}, 0x00, 0x00});
+  codes.insert(codes.end(), {0x00, 0x01});
+  const auto path = dir.root() / "rle8.bmp";
+  kelmore::testkit::writeFile(path, kelmore::testkit::makeRleBmp(spec, codes));
+  drop(window.get(), {path.string()});
+  EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join("|").toStdString();
+  ASSERT_EQ(window->list().count(), 1);
+  EXPECT_EQ(frame(0).Resolution->text(), "8x8");
+  EXPECT_TRUE(frame(0).Image->property("loaded").toBool());
+  const QImage shown = frame(0).Image->pixmap().toImage();
+  EXPECT_EQ(qGray(shown.pixel(0, 0)), 0);
+  EXPECT_EQ(qGray(shown.pixel(0, 7)), 255);
+}
+
 }  // namespace
 }  // namespace kelmore::imagetool

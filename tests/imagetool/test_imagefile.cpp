@@ -45,6 +45,64 @@ TEST(BitmapFiles, refusals) {
   EXPECT_FALSE(isBmpFile(dir.root() / "cut.bmp"));
 }
 
+TEST(BitmapFiles, other_depths_are_refused_with_their_depth) {
+  testkit::BitmapFolder dir("imagefile");
+  for (int depth : {16, 32}) {
+    const BitmapFile file = readBitmapFile(dir.bmp("deep.bmp", 8, 8, depth));
+    EXPECT_EQ(file.refusal, BitmapRefusal::Depth) << depth;
+    EXPECT_EQ(file.bitCount, depth);
+    EXPECT_FALSE(isBmpFile(file)) << depth;
+    EXPECT_TRUE(file.image.grey.empty()) << depth;
+  }
+  EXPECT_EQ(depthMessage(32), "This Color Depth is not supported Yet. 32");
+}
+
+// 6 × 16 dots, one grey a row (100 greys at 8 bits, 16 at 4), compressed as converters write it: one run
+// a row over its 8 stored pixels, padding included, then the line end.
+struct Compressed {
+  kelmore::testkit::BmpSpec plain;
+  std::vector<std::uint8_t> codes;
+};
+
+Compressed greyRows(int bitCount) {
+  Compressed c;
+  const int colours = bitCount == 8 ? 100 : 16;
+  const auto indexOf = [colours](int y) { return static_cast<std::uint8_t>(y * 7 % colours); };
+  c.plain = {6, 16, bitCount, [indexOf](int, int y) -> std::uint32_t { return indexOf(y); }, {}};
+  for (int i = 0; i < colours; ++i)
+    c.plain.palette.push_back(static_cast<std::uint32_t>(i * 255 / (colours - 1)) * 0x010101u);
+  constexpr std::uint8_t kStoredPixels = 8;
+  for (int y = 15; y >= 0; --y) {
+    const std::uint8_t index = bitCount == 8 ? indexOf(y) : static_cast<std::uint8_t>(indexOf(y) * 0x11);
+    c.codes.insert(c.codes.end(), {kStoredPixels, index, 0x00, 0x00});
+  }
+  c.codes.insert(c.codes.end(), {0x00, 0x01});
+  return c;
+}
+
+TEST(BitmapFiles, compressed_pictures_convert_as_the_same_picture_stored_plain) {
+  testkit::BitmapFolder dir("imagefile");
+  for (int depth : {8, 4}) {
+    const Compressed c = greyRows(depth);
+    kelmore::testkit::writeFile(dir.root() / "rle.bmp", kelmore::testkit::makeRleBmp(c.plain, c.codes));
+    kelmore::testkit::writeFile(dir.root() / "plain.bmp", makeBmp(c.plain));
+    const BitmapFile rle = readBitmapFile(dir.root() / "rle.bmp");
+    const BitmapFile plain = readBitmapFile(dir.root() / "plain.bmp");
+    ASSERT_EQ(rle.refusal, BitmapRefusal::None) << depth;
+    ASSERT_EQ(plain.refusal, BitmapRefusal::None) << depth;
+    EXPECT_EQ(rle.widthDots, 6) << depth;
+    EXPECT_EQ(rle.heightDots, 16) << depth;
+    EXPECT_EQ(bmpToPrt(rle.image, true).text, bmpToPrt(plain.image, true).text) << depth;
+    EXPECT_EQ(rle.image.grey, plain.image.grey) << depth;
+  }
+  // A run past the padded row is a broken file.
+  Compressed broken = greyRows(8);
+  broken.codes[0] = 9;
+  kelmore::testkit::writeFile(dir.root() / "broken.bmp",
+                              kelmore::testkit::makeRleBmp(broken.plain, broken.codes));
+  EXPECT_EQ(readBitmapFile(dir.root() / "broken.bmp").refusal, BitmapRefusal::NotBitmap);
+}
+
 TEST(MemoryNames, any_case_to_canonical) {
   const std::pair<const char*, const char*> cases[] = {
       {"ram", "RAM"},     {" f 0 ", "F 0"},   {"F 7", "F 7"},   {"from", "FROM"},

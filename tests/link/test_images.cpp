@@ -17,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using kelmore::testkit::BmpSpec;
 using kelmore::testkit::makeBmp;
+using kelmore::testkit::makeRleBmp;
 using kelmore::testkit::put32;
 using testkit::Box;
 using testkit::bytesOf;
@@ -118,8 +119,6 @@ struct ErrorCase {
 const std::vector<ErrorCase>& errorCases() {
   using Kind = DeviceError::Kind;
   static const std::vector<ErrorCase> cases = {
-      // 12 dots would travel as one row while the data holds two a column.
-      {"printBmp_height_12", [](PX5000& p) { p.printBmp(8, 12, counting(16)); }, Kind::Argument},
       {"printBmp_data_short", [](PX5000& p) { p.printBmp(16, 16, counting(31)); }, Kind::Index},
       {"printBmp_width_negative", [](PX5000& p) { p.printBmp(-8, 8, counting(8)); }, Kind::Overflow},
       {"printBmp_height_negative", [](PX5000& p) { p.printBmp(8, -8, counting(8)); }, Kind::Overflow},
@@ -171,6 +170,18 @@ TEST_P(ImageErrors, thrown_before_any_byte) {
 
 INSTANTIATE_TEST_SUITE_P(images, ImageErrors, ::testing::ValuesIn(errorCases()),
                          [](const auto& i) { return std::string(i.param.name); });
+
+// 12 dots would travel as one row while the data holds two a column: refused as a size the module does not
+// take, with its message.
+TEST(ImageSizes, printBmp_refuses_a_height_of_no_whole_rows_with_the_size_message) {
+  Rig rig;
+  rig.px->moduleName("PX256X64");
+  ASSERT_EQ(rig.px->ifOpen(), 0);
+  for (int height : {12, 1, 65}) rig.px->printBmp(8, height, counting(8 * 9));
+  EXPECT_EQ(rig.env.boxes, std::vector<Box>(3, box("(256,64)dot monochrome File only!")));
+  EXPECT_TRUE(rig.sent().empty());
+  EXPECT_EQ(rig.px->linkError(), LinkError::None);
+}
 
 // --- readers ---
 
@@ -309,6 +320,15 @@ const std::vector<ReadCase>& readCases() {
        Reader::XY,
        "a.bmp",
        with32(allSet(8, 8), kBmpCompression, 1),
+       false,
+       {},
+       -1,
+       -1,
+       repeat({0xFF}, 8)},
+      {"rle8_without_a_message",
+       Reader::XY,
+       "a.bmp",
+       makeRleBmp({8, 8, 8, [](int, int) { return 0u; }, {0, 0xFFFFFF}}, {0x00, 0x01}),
        false,
        {},
        -1,
@@ -512,6 +532,83 @@ TEST_F(Files, fit_refuses_without_a_module_size_or_with_a_partial_row) {
   }
 }
 
+// What the other readers turn into a failure, the fitting reader passes on; its chained operation too.
+struct RaiseCase {
+  const char* name;
+  const char* module;
+  std::function<std::string(const fs::path& dir)> file;
+  DeviceError::Kind kind;
+  bool fileFault = true;  // readBmpFileXY fails on the same file, without a message
+};
+
+std::string written(const fs::path& path, const Bytes& bytes) {
+  kelmore::testkit::writeFile(path, bytes);
+  return path.string();
+}
+
+const std::vector<RaiseCase>& raiseCases() {
+  using Kind = DeviceError::Kind;
+  using namespace kelmore::testkit;
+  static const std::vector<RaiseCase> cases = {
+      {"no_such_file", "PX256X64", [](const fs::path& dir) { return (dir / "gone.bmp").string(); },
+       Kind::FileNotFound},
+      {"a_folder", "PX256X64",
+       [](const fs::path& dir) {
+         fs::create_directories(dir / "folder.bmp");
+         return (dir / "folder.bmp").string();
+       },
+       Kind::FileAccess},
+      {"width_beyond_16_bits", "PX256X64",
+       [](const fs::path& dir) { return written(dir / "a.bmp", with32(allSet(8, 8), kBmpWidth, 65552)); },
+       Kind::Overflow},
+      {"pixels_past_the_end", "PX256X64",
+       [](const fs::path& dir) { return written(dir / "a.bmp", padded(allSet(8, 8), 93)); }, Kind::Index},
+      {"top_down_rows_past_the_end", "PX256X64",
+       [](const fs::path& dir) {
+         return written(dir / "a.bmp", with32(allSet(8, 8), kBmpHeight, 0xFFFFFFF0));
+       },
+       Kind::Index},
+      // 2048 × 200 bytes: more than the image buffer holds.
+      {"module_picture_beyond_the_image_buffer", "PX2048X1600",
+       [](const fs::path& dir) { return written(dir / "a.bmp", allSet(8, 8)); }, Kind::Index, false},
+  };
+  return cases;
+}
+
+class FitRaises : public Files, public ::testing::WithParamInterface<RaiseCase> {};
+
+TEST_P(FitRaises, where_the_other_readers_fail) {
+  const RaiseCase& c = GetParam();
+  rig.px->moduleName(c.module);
+  const std::string path = c.file(dir_);
+  std::int32_t width = -1;
+  std::int32_t height = -1;
+  EXPECT_EQ(rig.px->readBmpFileXY(path, width, height), !c.fileFault);
+  for (int chained = 0; chained < 2; ++chained) {
+    try {
+      if (chained)
+        rig.px->printBmpFileFrombufXYfit(path, width, height);
+      else
+        rig.px->readBmpFileXYfit(path, width, height);
+      ADD_FAILURE() << "no error, chained " << chained;
+    } catch (const DeviceError& e) {
+      EXPECT_EQ(e.kind(), c.kind);
+      EXPECT_STREQ(e.what(), deviceErrorText(c.kind));
+    }
+  }
+  EXPECT_TRUE(rig.env.boxes.empty());
+  EXPECT_EQ(rig.px->bmpFrombufP, 0);
+  EXPECT_TRUE(rig.sent().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(images, FitRaises, ::testing::ValuesIn(raiseCases()),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(DeviceErrors, file_failures_read_as_the_systems_runtime_errors) {
+  EXPECT_STREQ(deviceErrorText(DeviceError::Kind::FileNotFound), "File not found");
+  EXPECT_STREQ(deviceErrorText(DeviceError::Kind::FileAccess), "Path/File access error");
+}
+
 // --- the header check ---
 
 struct CheckCase {
@@ -545,6 +642,8 @@ const std::vector<CheckCase>& checkCases() {
        "File size 0 error!", 8, 0},
       {"compressed", "a.bmp", with32(allSet(8, 8), kelmore::testkit::kBmpCompression, 1), false,
        kSpecifyMonochrome, 8, 8},
+      {"rle8", "a.bmp", kelmore::testkit::makeRleBmp({8, 8, 8, [](int, int) { return 0u; }}, {0x00, 0x01}),
+       false, kSpecifyMonochrome, 8, 8},
       // Only the header is read: the length of the file does not matter.
       {"200001_bytes", "a.bmp", padded(allSet(8, 8), 200001), true, nullptr, 8, 8},
       {"pixels_missing", "a.bmp", padded(allSet(8, 8), 62), true, nullptr, 8, 8},
