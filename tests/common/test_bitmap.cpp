@@ -4,6 +4,12 @@
 // Layer: tests (plain C++).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "bmpfile.h"
 #include "common/bitmap.h"
 
@@ -223,6 +229,46 @@ TEST_P(Rle, reads_as_the_same_picture_stored_plain) {
 
 INSTANTIATE_TEST_SUITE_P(bitmap, Rle, ::testing::ValuesIn(rleCases()),
                          [](const auto& i) { return std::string(i.param.name); });
+
+// ImageMagick's encoder, the one most converters use, writes RLE8 with runs over the row padding and
+// absolute runs; its output must read as the plain picture it came from, for odd and even widths.
+class ConverterRle8 : public ::testing::TestWithParam<int> {};
+
+TEST_P(ConverterRle8, reads_as_the_plain_picture_it_was_made_from) {
+  const std::string convert = KELMORE_IM_CONVERT;
+  ASSERT_FALSE(convert.empty() || convert.ends_with("NOTFOUND"))
+      << "ImageMagick's convert is missing: scripts/setup installs imagemagick";
+  const int width = GetParam();
+  std::vector<std::uint32_t> palette;
+  for (std::uint32_t i = 0; i < 200; ++i)
+    palette.push_back((i * 0x010101) ^ ((i & 7) << 16));  // 200 distinct colours
+  // Long runs on the left, noise on the right: both kinds of code.
+  const BmpSpec spec{width, 11, 8,
+                     [width](int x, int y) {
+                       return x < width / 2 ? static_cast<std::uint32_t>(y * 3)
+                                            : static_cast<std::uint32_t>((x * 37 + y * 11) % 200);
+                     },
+                     palette};
+  const std::filesystem::path dir = testing::TempDir();
+  const std::filesystem::path plainFile = dir / ("plain" + std::to_string(width) + ".bmp");
+  const std::filesystem::path rleFile = dir / ("rle" + std::to_string(width) + ".bmp");
+  testkit::writeFile(plainFile, makeBmp(spec));
+  const std::string command = "'" + convert + "' '" + plainFile.string() +
+                              "' -type Palette -compress RLE 'BMP3:" + rleFile.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::ifstream in(rleFile, std::ios::binary);
+  const Bytes file{std::istreambuf_iterator<char>(in), {}};
+
+  const Decoded compressed = decodeBitmap(file);
+  ASSERT_EQ(compressed.error, BmpError::None);
+  ASSERT_EQ(compressed.header.compression, kRle8) << "the converter wrote no RLE8 file";
+  const Decoded plain = decodeBitmap(makeBmp(spec));
+  ASSERT_EQ(plain.error, BmpError::None);
+  EXPECT_EQ(compressed.image.widthDots, width);
+  EXPECT_EQ(compressed.image.grey, plain.image.grey);
+}
+
+INSTANTIATE_TEST_SUITE_P(bitmap, ConverterRle8, ::testing::Values(1, 3, 6, 37, 64, 101));
 
 Bytes rle8(const Bytes& codes, int width = 5, int height = 3) {
   return testkit::makeRleBmp({width, height, 8, [](int, int) { return 0u; }, kGreys4}, codes);
