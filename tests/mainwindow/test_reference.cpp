@@ -8,34 +8,14 @@
 
 #include "common/models.h"
 #include "fake_host.h"
+#include "helppages.h"
 #include "mainwindow/helpsystem.h"
 #include "mainwindow/macrocommands.h"
-#include "platform/fileread.h"
-#include "platform/paths.h"
 
 namespace kelmore::mainwindow {
 namespace {
 
-namespace fs = std::filesystem;
-
-fs::path helpFolder() {
-  return platform::assetDir() / kHelpFolderName;
-}
-
-std::string readPage(std::string_view page) {
-  const platform::FileRead file = platform::readRegularFile(helpFolder() / page, 1 << 20);
-  EXPECT_TRUE(file.ok()) << page << ": " << file.message;
-  return file.bytes;
-}
-
-std::string unescape(std::string text) {
-  static constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
-      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
-  for (const auto& [entity, character] : kEntities)
-    for (std::size_t at = text.find(entity); at != std::string::npos; at = text.find(entity, at + 1))
-      text.replace(at, entity.size(), character);
-  return text;
-}
+using testkit::unescapeHtml;
 
 struct Example {
   std::string name;  // page and number, for the test's name
@@ -55,7 +35,7 @@ std::vector<std::string> statementPages() {
 std::vector<Example> referenceBlocks(std::string_view kind) {
   std::vector<Example> examples;
   for (const std::string& page : statementPages()) {
-    const std::string html = readPage(page);
+    const std::string html = testkit::readHelpPage(page);
     const std::string open = "<pre class=\"" + std::string(kind) + "\">";
     constexpr std::string_view kClose = "</pre>", kSays = "<p class=\"says\"><code>", kSaysEnd = "</code>";
     int number = 0;
@@ -64,13 +44,13 @@ std::vector<Example> referenceBlocks(std::string_view kind) {
       const std::size_t end = html.find(kClose, at);
       if (end == std::string::npos) break;
       Example example{page.substr(0, page.find('.')) + "_" + std::to_string(++number),
-                      unescape(html.substr(at, end - at)),
+                      unescapeHtml(html.substr(at, end - at)),
                       {}};
       at = end + kClose.size();
       const std::size_t next = html.find_first_not_of(" \n", at);
       if (next != std::string::npos && html.compare(next, kSays.size(), kSays) == 0) {
         const std::size_t from = next + kSays.size();
-        example.says = unescape(html.substr(from, html.find(kSaysEnd, from) - from));
+        example.says = unescapeHtml(html.substr(from, html.find(kSaysEnd, from) - from));
       }
       examples.push_back(std::move(example));
     }
@@ -130,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(help, RefusedExample, testing::ValuesIn(referenceBlocks
 
 TEST(Reference, every_statement_page_has_examples_and_every_topic_its_place) {
   for (const HelpTopic& topic : helpTopics()) {
-    const std::string html = readPage(topic.page);
+    const std::string html = testkit::readHelpPage(topic.page);
     EXPECT_NE(html.find("<a name=\"" + std::string(topic.anchor) + "\">"), std::string::npos)
         << topic.page << "#" << topic.anchor;
   }
@@ -144,7 +124,7 @@ TEST(Reference, every_statement_page_has_examples_and_every_topic_its_place) {
 }
 
 TEST(Reference, the_contents_page_links_every_statement_page) {
-  const std::string contents = readPage(kHelpContentsPage);
+  const std::string contents = testkit::readHelpPage(kHelpContentsPage);
   for (const HelpTopic& topic : helpTopics())
     EXPECT_NE(contents.find("href=\"" + std::string(topic.page) + "#" + std::string(topic.anchor) + "\""),
               std::string::npos)

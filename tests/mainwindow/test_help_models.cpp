@@ -14,8 +14,7 @@
 #include "common/models.h"
 #include "common/text.h"
 #include "fake_host.h"
-#include "platform/fileread.h"
-#include "platform/paths.h"
+#include "helppages.h"
 
 namespace kelmore {
 namespace {
@@ -23,25 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using ModelSet = std::set<std::string, std::less<>>;
 
-// The help folder beside the program, as the window finds it.
-constexpr std::string_view kHelpFolder = "help";
 constexpr std::string_view kModelsLine = "<p>Models: ";
 constexpr std::string_view kTableLine = "as in the table";
-
-std::string readPage(const fs::path& path) {
-  const platform::FileRead file = platform::readRegularFile(path, 1 << 20);
-  EXPECT_TRUE(file.ok()) << path << ": " << file.message;
-  return file.bytes;
-}
-
-std::string unescape(std::string text) {
-  static constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
-      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
-  for (const auto& [entity, character] : kEntities)
-    for (std::size_t at = text.find(entity); at != std::string::npos; at = text.find(entity, at + 1))
-      text.replace(at, entity.size(), character);
-  return text;
-}
 
 // One statement section of a page: its anchor, the text of its "Models:" line and its examples.
 struct Section {
@@ -67,7 +49,8 @@ std::vector<Section> sectionsOf(const std::string& page, const std::string& html
     }
     for (std::size_t e = body.find(kExample); e != std::string_view::npos; e = body.find(kExample, e + 1)) {
       const std::size_t from = e + kExample.size();
-      section.examples.push_back(unescape(std::string(body.substr(from, body.find(kPreEnd, from) - from))));
+      section.examples.push_back(
+          testkit::unescapeHtml(std::string(body.substr(from, body.find(kPreEnd, from) - from))));
     }
     sections.push_back(std::move(section));
     at = next;
@@ -76,14 +59,14 @@ std::vector<Section> sectionsOf(const std::string& page, const std::string& html
 }
 
 std::vector<Section> referenceSections() {
-  const fs::path folder = platform::assetDir() / kHelpFolder;
+  const fs::path folder = testkit::helpFolder();
   std::vector<fs::path> pages;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder))
     if (entry.path().extension() == ".html") pages.push_back(entry.path());
   std::sort(pages.begin(), pages.end());
   std::vector<Section> sections;
   for (const fs::path& page : pages)
-    for (Section& section : sectionsOf(page.filename().string(), readPage(page)))
+    for (Section& section : sectionsOf(page.filename().string(), testkit::readHelpPage(page)))
       // A line "as in the table" leaves the models to the section's table of names.
       if (!section.models.empty() && section.models != kTableLine) sections.push_back(std::move(section));
   return sections;
