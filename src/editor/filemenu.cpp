@@ -24,8 +24,8 @@ namespace {
 
 const QString kFilter = QStringLiteral("PMacro(*.tvr)");
 
-using mainwindow::fromStd;
-using mainwindow::resTextOr;
+using widgets::fromStd;
+using widgets::resTextOr;
 
 }  // namespace
 
@@ -41,7 +41,7 @@ class FileMenu::Pane : public SourcePane {
 
 class FileMenu::Dialogs : public SourcePrompter {
  public:
-  Dialogs(QWidget* window, mainwindow::Prompter& prompter) : window_(window), prompter_(prompter) {}
+  Dialogs(QWidget* window, widgets::Prompter& prompter) : window_(window), prompter_(prompter) {}
   Answer askYesNoCancel(const std::string& text, const std::string& title) override {
     switch (prompter_.ask(window_, QMessageBox::Question, fromStd(title), fromStd(text),
                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
@@ -58,7 +58,7 @@ class FileMenu::Dialogs : public SourcePrompter {
                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   }
   void showMessage(const std::string& text, const std::string& title, BoxIcon icon) override {
-    prompter_.message(window_, fromStd(text), fromStd(title), mainwindow::qtIcon(icon));
+    prompter_.message(window_, fromStd(text), fromStd(title), widgets::qtIcon(icon));
   }
   std::optional<std::string> saveFileName(const std::string& folder) override {
     const QString name = prompter_.saveFileName(window_, {}, fromStd(folder), kFilter);
@@ -73,7 +73,7 @@ class FileMenu::Dialogs : public SourcePrompter {
 
  private:
   QWidget* window_;
-  mainwindow::Prompter& prompter_;
+  widgets::Prompter& prompter_;
 };
 
 class FileMenu::Host : public SourceHost {
@@ -102,11 +102,11 @@ SourcePlaces defaultSourcePlaces(const QString& versionText) {
   return places;
 }
 
-FileMenu::FileMenu(QWidget* window, SourceEditor* editor, mainwindow::Prompter& prompter,
+FileMenu::FileMenu(QWidget* window, SourceEditor* editor, widgets::Prompter& prompter,
                    std::function<void()> initCompileWin, const QString& versionText)
     : FileMenu(window, editor, prompter, std::move(initCompileWin), defaultSourcePlaces(versionText)) {}
 
-FileMenu::FileMenu(QWidget* window, SourceEditor* editor, mainwindow::Prompter& prompter,
+FileMenu::FileMenu(QWidget* window, SourceEditor* editor, widgets::Prompter& prompter,
                    std::function<void()> initCompileWin, SourcePlaces places)
     : QObject(window),
       window_(window),

@@ -19,7 +19,7 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 class Prompter;
 }
 
@@ -32,9 +32,9 @@ class FileMenu : public QObject {
  public:
   // `initCompileWin` empties the main window's code, listing and list panes. Places default to the
   // system's own (assets, TMP.tvr in the data folder, this executable).
-  FileMenu(QWidget* window, SourceEditor* editor, mainwindow::Prompter& prompter,
+  FileMenu(QWidget* window, SourceEditor* editor, widgets::Prompter& prompter,
            std::function<void()> initCompileWin, const QString& versionText);
-  FileMenu(QWidget* window, SourceEditor* editor, mainwindow::Prompter& prompter,
+  FileMenu(QWidget* window, SourceEditor* editor, widgets::Prompter& prompter,
            std::function<void()> initCompileWin, SourcePlaces places);
   ~FileMenu() override;
 

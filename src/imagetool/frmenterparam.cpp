@@ -24,7 +24,7 @@ constexpr int kTwipsPerPixel = 15;
 }  // namespace
 
 FrmEnterParam::FrmEnterParam(QWidget* parent, ImageList& list, const Capacities& capacities,
-                             mainwindow::Prompter& prompter)
+                             widgets::Prompter& prompter)
     : QDialog(parent), list_(list), capacities_(capacities), prompter_(prompter) {
   setWindowTitle(QStringLiteral("VRAM Image setting"));
   setModal(true);
@@ -33,7 +33,7 @@ FrmEnterParam::FrmEnterParam(QWidget* parent, ImageList& list, const Capacities&
   Combo1->setEditable(true);
   Combo1->setInsertPolicy(QComboBox::NoInsert);
   // The same list for every model: the frames' lists follow the model, this one does not.
-  for (std::string_view area : kFivePageImageChoices) Combo1->addItem(mainwindow::fromStd(area));
+  for (std::string_view area : kFivePageImageChoices) Combo1->addItem(widgets::fromStd(area));
   Label1 = new QLabel(QStringLiteral("Start Address"), this);
   txtAdrs = new QLineEdit(QStringLiteral("0"), this);
   Label2 = new QLabel(QStringLiteral("Size X"), this);
@@ -74,7 +74,7 @@ FrmEnterParam::FrmEnterParam(QWidget* parent, ImageList& list, const Capacities&
   connect(cmdOK, &QPushButton::clicked, this, &FrmEnterParam::cmdOK_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &FrmEnterParam::cmdCancel_Click);
   connect(Combo1, &QComboBox::activated, this, &FrmEnterParam::Combo1_Click);
-  mainwindow::loadResStrings(this);
+  widgets::loadResStrings(this);
 }
 
 void FrmEnterParam::loadFields() {

@@ -26,8 +26,7 @@ class FrmEnterParam : public QDialog {
   Q_OBJECT
  public:
   // `capacities` are the current model's, read at every "Set".
-  FrmEnterParam(QWidget* parent, ImageList& list, const Capacities& capacities,
-                mainwindow::Prompter& prompter);
+  FrmEnterParam(QWidget* parent, ImageList& list, const Capacities& capacities, widgets::Prompter& prompter);
 
   QString Flag;
 
@@ -60,7 +59,7 @@ class FrmEnterParam : public QDialog {
 
   ImageList& list_;
   const Capacities& capacities_;
-  mainwindow::Prompter& prompter_;
+  widgets::Prompter& prompter_;
 };
 
 }  // namespace kelmore::imagetool

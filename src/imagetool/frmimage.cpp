@@ -52,7 +52,7 @@ constexpr const char* kBitmapSelected = "BitMap Images (*.bmp)";
 constexpr const char* kAskSave = "The image list has been changed. Do you save it?";
 constexpr const char* kDuplicateStyle = "QLineEdit { background: #FFC0C0; }";
 
-using mainwindow::fromStd;
+using widgets::fromStd;
 
 // A check box value as the list keeps it: 0 clear, 1 checked ("posi"), 2 greyed.
 Qt::CheckState checkState(int value) {
@@ -122,7 +122,7 @@ class FrmImage::Ui : public ListUi {
   QString folder_ = QDir::homePath();
 };
 
-FrmImage::FrmImage(const mainwindow::ImageToolHost& host, OpenFile openFile)
+FrmImage::FrmImage(const widgets::ImageToolHost& host, OpenFile openFile)
     : host_(host), openFile_(std::move(openFile)), ui_(std::make_unique<Ui>(*this)) {
   if (!openFile_)
     openFile_ = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
@@ -142,8 +142,8 @@ FrmImage::FrmImage(const mainwindow::ImageToolHost& host, OpenFile openFile)
 
 FrmImage::~FrmImage() = default;
 
-mainwindow::ImageToolFactory FrmImage::factory() {
-  return [](const mainwindow::ImageToolHost& host) -> std::unique_ptr<mainwindow::ImageToolWindow> {
+widgets::ImageToolFactory FrmImage::factory() {
+  return [](const widgets::ImageToolHost& host) -> std::unique_ptr<widgets::ImageToolWindow> {
     return std::make_unique<FrmImage>(host);
   };
 }
@@ -306,7 +306,7 @@ QFrame* FrmImage::createFrame(int i) {
 
 void FrmImage::Form_Load() {
   list_.clear();
-  mainwindow::loadResStrings(this);
+  widgets::loadResStrings(this);
   updateSelection();
   setWindowTitle(QString::fromLatin1(kCaption));
   // The list file name is kept in imgpath.tmp but the window always starts untitled.

@@ -58,16 +58,16 @@ struct UsageControls {
   QLabel* text = nullptr;  // txtFuel
 };
 
-class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
+class FrmImage : public QMainWindow, public widgets::ImageToolWindow {
   Q_OBJECT
  public:
   using OpenFile = std::function<void(const QString& path)>;
 
   // `openFile` shows a bitmap in the desktop's viewer (a double click); empty: the desktop's opener.
-  explicit FrmImage(const mainwindow::ImageToolHost& host, OpenFile openFile = {});
+  explicit FrmImage(const widgets::ImageToolHost& host, OpenFile openFile = {});
   ~FrmImage() override;
 
-  static mainwindow::ImageToolFactory factory();
+  static widgets::ImageToolFactory factory();
 
   // --- ImageToolWindow ---
   void showTool() override;
@@ -152,7 +152,7 @@ class FrmImage : public QMainWindow, public mainwindow::ImageToolWindow {
   bool keepChanges();
   bool saveTo(const QString& path);
 
-  mainwindow::ImageToolHost host_;
+  widgets::ImageToolHost host_;
   OpenFile openFile_;
   std::unique_ptr<Ui> ui_;
   ImageList list_;

@@ -30,7 +30,7 @@ constexpr const char* kExportSelected = "Varlesk format (*.dat)";
 // The command file of a download is what the export wrote; nothing larger is read back.
 constexpr std::size_t kMaxCommandFileBytes = 64u << 20;
 
-using mainwindow::fromStd;
+using widgets::fromStd;
 
 // Right(blanks & value, width): the value right-aligned in a field, its leftmost digits cut when longer.
 QString field(std::int32_t value, int width) {
@@ -40,7 +40,7 @@ QString field(std::int32_t value, int width) {
 
 }  // namespace
 
-frmListExport::frmListExport(QWidget* parent, const mainwindow::ImageToolHost& host, const ImageList& list,
+frmListExport::frmListExport(QWidget* parent, const widgets::ImageToolHost& host, const ImageList& list,
                              const Allocation& allocation, const Capacities& capacities, ExportClock clock)
     : QDialog(parent),
       host_(host),
@@ -97,7 +97,7 @@ void frmListExport::createControls() {
   ProgressBar2 = new QProgressBar(this);
   layout->addWidget(ProgressBar1);
   layout->addWidget(ProgressBar2);
-  progress = new mainwindow::OperationProgress(this);
+  progress = new widgets::OperationProgress(this);
   layout->addWidget(progress);
   // The window keeps its size through a transfer: the progress line and the second bar have their room
   // while hidden, and a long wait text is cut rather than widening the window.
@@ -114,7 +114,7 @@ void frmListExport::createControls() {
   layout->addLayout(ends);
 
   if (host_.device) {
-    mainwindow::OperationGuard& guard = host_.device->operations();
+    widgets::OperationGuard& guard = host_.device->operations();
     for (QWidget* w :
          {static_cast<QWidget*>(chkRAM), static_cast<QWidget*>(cmdChkAll), static_cast<QWidget*>(cmdRemove),
           static_cast<QWidget*>(cmdExport2File), static_cast<QWidget*>(cmdWrite),
@@ -246,7 +246,7 @@ void frmListExport::cmdWrite_Click() {
   }
   bool hideAfter = false;
   {
-    mainwindow::OperationGuard::Scope op(host_.device->operations(), QStringLiteral("Write"), *progress);
+    widgets::OperationGuard::Scope op(host_.device->operations(), QStringLiteral("Write"), *progress);
     if (!op) {
       enableButtons(true);
       return;

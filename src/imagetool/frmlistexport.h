@@ -26,7 +26,7 @@ class QComboBox;
 class QProgressBar;
 class QPushButton;
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 class OperationProgress;
 }
 
@@ -36,7 +36,7 @@ class frmListExport : public QDialog {
   Q_OBJECT
  public:
   // The list, allocation and capacities stay the caller's; the model is set before each showing.
-  frmListExport(QWidget* parent, const mainwindow::ImageToolHost& host, const ImageList& list,
+  frmListExport(QWidget* parent, const widgets::ImageToolHost& host, const ImageList& list,
                 const Allocation& allocation, const Capacities& capacities, ExportClock clock = {});
   void setModel(const ModelInfo& model) { model_ = &model; }
 
@@ -57,7 +57,7 @@ class frmListExport : public QDialog {
   QComboBox* comList = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
   QProgressBar* ProgressBar2 = nullptr;
-  mainwindow::OperationProgress* progress = nullptr;
+  widgets::OperationProgress* progress = nullptr;
 
  public slots:
   void Form_Activate();
@@ -82,7 +82,7 @@ class frmListExport : public QDialog {
   void enableButtons(bool enabled);
   void message(const QString& text, const QString& title = {});
 
-  mainwindow::ImageToolHost host_;
+  widgets::ImageToolHost host_;
   const ImageList& list_;
   const Allocation& allocation_;
   const Capacities& capacities_;

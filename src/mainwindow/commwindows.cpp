@@ -146,7 +146,7 @@ void CommScan::cmdClose_Click() {
   reject();
 }
 
-CommSettingForm::CommSettingForm(Prompter& prompter, const QString& commSettingText,
+CommSettingForm::CommSettingForm(widgets::Prompter& prompter, const QString& commSettingText,
                                  const QString& ipAddressText, const QString& tcpPortText, QWidget* parent)
     : QDialog(parent), prompter_(prompter) {
   setWindowTitle(tr("Advanced"));

@@ -13,9 +13,11 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
-namespace kelmore::mainwindow {
-
+namespace kelmore::widgets {
 class Prompter;
+}
+
+namespace kelmore::mainwindow {
 
 // Tries COM1..COM16 and lets the user choose one. `selectedPort` is "COM1".."COM16" after Set, "" after
 // Close. The scan runs when the window is shown and on Search; each port is opened and closed at once.
@@ -55,7 +57,7 @@ class CommScan : public QDialog {
 class CommSettingForm : public QDialog {
   Q_OBJECT
  public:
-  CommSettingForm(Prompter& prompter, const QString& commSettingText, const QString& ipAddressText,
+  CommSettingForm(widgets::Prompter& prompter, const QString& commSettingText, const QString& ipAddressText,
                   const QString& tcpPortText, QWidget* parent = nullptr);
 
   QLineEdit* commSetting = nullptr;
@@ -67,7 +69,7 @@ class CommSettingForm : public QDialog {
   void OkCommandButton_Click();
 
  private:
-  Prompter& prompter_;
+  widgets::Prompter& prompter_;
 };
 
 }  // namespace kelmore::mainwindow

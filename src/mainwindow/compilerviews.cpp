@@ -17,6 +17,11 @@
 #include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
+
+using widgets::fromStd;
+using widgets::loadResStrings;
+using widgets::setResTip;
+
 namespace {
 
 QColor toColour(Rgb rgb) {
@@ -35,7 +40,7 @@ class NoImages : public ImageListView {
 }  // namespace
 
 CompilerViews::CompilerViews(QWidget* window, editor::SourceEditor& source, const QComboBox& model,
-                             const QComboBox& target, Prompter& prompter)
+                             const QComboBox& target, widgets::Prompter& prompter)
     : window_(window),
       source_(source),
       model_(model),

@@ -35,15 +35,18 @@ namespace kelmore::editor {
 class SourceEditor;
 }
 
+namespace kelmore::widgets {
+class Prompter;
+}
+
 namespace kelmore::mainwindow {
 
-class Prompter;
 class progressform;
 
 class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
  public:
   CompilerViews(QWidget* window, editor::SourceEditor& source, const QComboBox& model,
-                const QComboBox& target, Prompter& prompter);
+                const QComboBox& target, widgets::Prompter& prompter);
   ~CompilerViews() override;
 
   class Batch {
@@ -133,7 +136,7 @@ class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
   editor::SourceEditor& source_;
   const QComboBox& model_;
   const QComboBox& target_;
-  Prompter& prompter_;
+  widgets::Prompter& prompter_;
   QWidget* panes_ = nullptr;
   QPointer<progressform> logWindow_;
   std::unique_ptr<ImageListView> noImages_;

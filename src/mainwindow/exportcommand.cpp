@@ -10,6 +10,9 @@
 #include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
+
+using widgets::resText;
+
 namespace {
 
 constexpr int kResNoCode = 1003;
@@ -17,7 +20,7 @@ constexpr int kResStaleSource = 4351;
 
 }  // namespace
 
-ExportCommand::ExportCommand(QWidget* window, Prompter& prompter, ExportSources sources,
+ExportCommand::ExportCommand(QWidget* window, widgets::Prompter& prompter, ExportSources sources,
                              const ExportClock* clock)
     : window_(window), prompter_(prompter), sources_(std::move(sources)) {
   if (!clock) {

@@ -16,9 +16,11 @@
 
 class QWidget;
 
-namespace kelmore::mainwindow {
-
+namespace kelmore::widgets {
 class Prompter;
+}
+
+namespace kelmore::mainwindow {
 
 // What the command reads of the main window, and its log.
 struct ExportSources {
@@ -38,7 +40,7 @@ inline constexpr const char* kStaleSourceTitle = "Macro Compiler";
 class ExportCommand {
  public:
   // `clock` stamps PRT line files; nullptr: the system's local time.
-  ExportCommand(QWidget* window, Prompter& prompter, ExportSources sources,
+  ExportCommand(QWidget* window, widgets::Prompter& prompter, ExportSources sources,
                 const ExportClock* clock = nullptr);
   ~ExportCommand();
 
@@ -52,7 +54,7 @@ class ExportCommand {
   void fail(const QString& text);
 
   QWidget* window_;
-  Prompter& prompter_;
+  widgets::Prompter& prompter_;
   ExportSources sources_;
   std::unique_ptr<ExportClock> ownClock_;
   const ExportClock* clock_;

@@ -40,6 +40,13 @@
 #include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
+
+using widgets::fromStd;
+using widgets::loadResStrings;
+using widgets::resTextOr;
+using widgets::setResCaption;
+using widgets::setResTip;
+
 namespace {
 
 constexpr int kResNoCode = 1003;
@@ -77,7 +84,7 @@ Form1::Form1(Options options) : options_(std::move(options)) {
   if (options_.prompter) {
     prompter_ = options_.prompter;
   } else {
-    ownPrompter_ = std::make_unique<QtPrompter>();
+    ownPrompter_ = std::make_unique<widgets::QtPrompter>();
     prompter_ = ownPrompter_.get();
   }
 
@@ -94,11 +101,11 @@ Form1::Form1(Options options) : options_(std::move(options)) {
 }
 
 // The image download's view of this window: the device, the guard, the port box, its check and the scan.
-class Form1::ImageDownloadHost : public ImageToolDevice {
+class Form1::ImageDownloadHost : public widgets::ImageToolDevice {
  public:
   explicit ImageDownloadHost(Form1& form) : form_(form) {}
   link::PX5000& device() override { return form_.PX(); }
-  OperationGuard& operations() override { return form_.operations(); }
+  widgets::OperationGuard& operations() override { return form_.operations(); }
   QComboBox* portBox() override { return form_.choice().commList; }
   bool commCheck() override { return form_.choice().commCheck(); }
   void commCoda() override { form_.choice().commCoda(); }
@@ -265,9 +272,9 @@ void Form1::createToolBar() {
 // reach, the compile (it rewrites the code pane) and the commands that replace the source. Editing,
 // scrolling, Save, the export and the menus that change nothing stay.
 void Form1::createOperationGuard() {
-  operations_ = new OperationGuard(this, source);
+  operations_ = new widgets::OperationGuard(this, source);
   linkEnv_ = std::make_unique<WindowLinkEnv>(this, *prompter_, *operations_);
-  progress_ = new OperationProgress(this);
+  progress_ = new widgets::OperationProgress(this);
   statusBar()->addWidget(progress_, 1);
 
   for (QAction* action : {menuCompilego, tbCompile, tbRewrite, tbStart, tbAutoExec, MenuPortCheck})
@@ -555,7 +562,7 @@ void Form1::runDeviceCommand(const QString& what, const QString& subject,
                              const std::function<QString()>& command) {
   QString outcome;
   {
-    const OperationGuard::Scope operation(*operations_, what, *progress_);
+    const widgets::OperationGuard::Scope operation(*operations_, what, *progress_);
     if (!operation) return;
     outcome = command();
   }

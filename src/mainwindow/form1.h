@@ -34,6 +34,10 @@ namespace link {
 class PX5000;
 class LinkEnv;
 }  // namespace link
+namespace widgets {
+class OperationGuard;
+class OperationProgress;
+}  // namespace widgets
 }  // namespace kelmore
 
 namespace kelmore::mainwindow {
@@ -42,19 +46,17 @@ class CompilerViews;
 class ExportCommand;
 class HelpWindow;
 class ModuleChoice;
-class OperationGuard;
-class OperationProgress;
 class progressform;
 class Px5000Device;
 class ToolBar;
 struct CommandResult;
 
 struct Form1Options {
-  QStringList arguments;         // the program's arguments, program first
-  Prompter* prompter = nullptr;  // nullptr: the real boxes and dialogs
-  int splashMs = 3000;           // how long the start-up about box stays
+  QStringList arguments;                  // the program's arguments, program first
+  widgets::Prompter* prompter = nullptr;  // nullptr: the real boxes and dialogs
+  int splashMs = 3000;                    // how long the start-up about box stays
   bool splash = true;
-  ImageToolFactory imageTool;  // makes the image tool window; empty: no image tool
+  widgets::ImageToolFactory imageTool;  // makes the image tool window; empty: no image tool
 };
 
 class Form1 : public QMainWindow {
@@ -82,8 +84,8 @@ class Form1 : public QMainWindow {
   ToolBar& toolBar() { return *toolBar_; }
   HelpWindow& help();
   // One device operation at a time, for every window that reaches the device.
-  OperationGuard& operations() { return *operations_; }
-  OperationProgress& progress() { return *progress_; }
+  widgets::OperationGuard& operations() { return *operations_; }
+  widgets::OperationProgress& progress() { return *progress_; }
 
   // --- controls ---
   editor::SourceEditor* source = nullptr;
@@ -174,10 +176,10 @@ class Form1 : public QMainWindow {
   class Commands;  // what the toolbar, View and help entries reach
 
   Options options_;
-  std::unique_ptr<Prompter> ownPrompter_;
-  Prompter* prompter_ = nullptr;
-  OperationGuard* operations_ = nullptr;  // a child of the window
-  OperationProgress* progress_ = nullptr;
+  std::unique_ptr<widgets::Prompter> ownPrompter_;
+  widgets::Prompter* prompter_ = nullptr;
+  widgets::OperationGuard* operations_ = nullptr;  // a child of the window
+  widgets::OperationProgress* progress_ = nullptr;
   std::unique_ptr<link::LinkEnv> linkEnv_;
   std::unique_ptr<link::PX5000> PX_;
   std::unique_ptr<Px5000Device> adapter_;
@@ -189,7 +191,7 @@ class Form1 : public QMainWindow {
   ToolBar* toolBar_ = nullptr;                            // a child of the window
   class ImageDownloadHost;                                // what the image download reaches of this window
   std::unique_ptr<ImageDownloadHost> imageDownloadHost_;  // before the tool, which keeps a pointer to it
-  std::unique_ptr<ImageToolWindow> imageTool_;
+  std::unique_ptr<widgets::ImageToolWindow> imageTool_;
   clsTooltip tooltip_;
   QString helpFile_;
   QString programFolder_;

@@ -18,6 +18,12 @@
 #include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
+
+using widgets::fromStd;
+using widgets::loadResStrings;
+using widgets::setResCaption;
+using widgets::setResTip;
+
 namespace {
 
 const QColor kCheckingColour(0xC0, 0xFF, 0xC0);
@@ -45,7 +51,8 @@ void setComboText(QComboBox* box, const QString& text) {
     box->setPlaceholderText(text);
 }
 
-ModuleChoice::ModuleChoice(QWidget* window, Prompter& prompter, std::function<Px5000Device&()> device)
+ModuleChoice::ModuleChoice(QWidget* window, widgets::Prompter& prompter,
+                           std::function<Px5000Device&()> device)
     : QObject(window), window_(window), prompter_(prompter), device_(std::move(device)) {
   commSettingText = fromStd(kDefaultCommSetting);
   ipAddressText = fromStd(kDefaultIpAddress);

@@ -19,9 +19,12 @@ class QComboBox;
 class QMenu;
 class QWidget;
 
+namespace kelmore::widgets {
+class Prompter;
+}
+
 namespace kelmore::mainwindow {
 
-class Prompter;
 class Px5000Device;
 
 // A combo box's text: its selected item, or the text it shows when no item is selected.
@@ -32,7 +35,7 @@ void setComboText(QComboBox* box, const QString& text);
 class ModuleChoice : public QObject {
   Q_OBJECT
  public:
-  ModuleChoice(QWidget* window, Prompter& prompter, std::function<Px5000Device&()> device);
+  ModuleChoice(QWidget* window, widgets::Prompter& prompter, std::function<Px5000Device&()> device);
 
   // --- boxes ---
   QComboBox* cmbSeries = nullptr;
@@ -87,7 +90,7 @@ class ModuleChoice : public QObject {
   void refreshPortPaths();
 
   QWidget* window_;
-  Prompter& prompter_;
+  widgets::Prompter& prompter_;
   std::function<Px5000Device&()> device_;
   PortState portState_ = PortState::Rest;
   QString checkFailure_;

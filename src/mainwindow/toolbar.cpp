@@ -12,6 +12,12 @@
 #include "widgets/resstrings.h"
 
 namespace kelmore::mainwindow {
+
+using widgets::fromStd;
+using widgets::resText;
+using widgets::setResCaption;
+using widgets::setResTip;
+
 namespace {
 
 QAction* menuAction(QObject* parent, int id) {

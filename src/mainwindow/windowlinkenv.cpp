@@ -11,6 +11,9 @@
 
 namespace kelmore::mainwindow {
 
+using widgets::fromStd;
+using widgets::qtIcon;
+
 void WindowLinkEnv::messageBox(std::string_view text, std::string_view title, BoxIcon icon) {
   prompter_.message(window_, fromStd(text), fromStd(title), qtIcon(icon));
 }

@@ -8,13 +8,15 @@
 #include "link/linkenv.h"
 #include "widgets/prompter.h"
 
-namespace kelmore::mainwindow {
-
+namespace kelmore::widgets {
 class OperationGuard;
+}
+
+namespace kelmore::mainwindow {
 
 class WindowLinkEnv : public link::LinkEnv {
  public:
-  WindowLinkEnv(QWidget* window, Prompter& prompter, OperationGuard& operations)
+  WindowLinkEnv(QWidget* window, widgets::Prompter& prompter, widgets::OperationGuard& operations)
       : window_(window), prompter_(prompter), operations_(operations) {}
   void messageBox(std::string_view text, std::string_view title, BoxIcon icon) override;
   // The window takes all its events, input included, through the whole wait, and what arrived during it
@@ -28,8 +30,8 @@ class WindowLinkEnv : public link::LinkEnv {
 
  private:
   QWidget* window_;
-  Prompter& prompter_;
-  OperationGuard& operations_;
+  widgets::Prompter& prompter_;
+  widgets::OperationGuard& operations_;
 };
 
 }  // namespace kelmore::mainwindow

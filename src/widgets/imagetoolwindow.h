@@ -18,7 +18,7 @@ namespace kelmore::link {
 class PX5000;
 }
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 
 class OperationGuard;
 
@@ -59,4 +59,4 @@ struct ImageToolHost {
 
 using ImageToolFactory = std::function<std::unique_ptr<ImageToolWindow>(const ImageToolHost&)>;
 
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::widgets

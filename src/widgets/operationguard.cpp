@@ -13,7 +13,7 @@
 
 #include "widgets/qtstrings.h"
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 namespace {
 
 using std::chrono::milliseconds;
@@ -199,4 +199,4 @@ bool OperationGuard::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::widgets

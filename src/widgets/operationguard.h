@@ -26,7 +26,7 @@ class QAction;
 class QLabel;
 class QProgressBar;
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 
 // A label and a bar, for a window's status bar; hidden while no operation runs, unless it keeps the
 // outcome of the last one.
@@ -117,4 +117,4 @@ class OperationGuard : public QObject {
   QPointer<OperationProgress> display_;
 };
 
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::widgets

@@ -4,7 +4,7 @@
 
 #include <QFileDialog>
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 
 QMessageBox::Icon qtIcon(BoxIcon icon) {
   switch (icon) {
@@ -43,4 +43,4 @@ QString QtPrompter::saveFileName(QWidget* parent, const QString& caption, const 
                                       selectedFilter.isEmpty() ? nullptr : &selected);
 }
 
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::widgets

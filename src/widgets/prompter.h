@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 
 // The Qt icon of a box that plain code asks for.
 QMessageBox::Icon qtIcon(BoxIcon icon);
@@ -59,4 +59,4 @@ class QtPrompter : public Prompter {
                             const QString& filter, const QString& selectedFilter = {}) override;
 };
 
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::widgets

@@ -5,10 +5,10 @@
 #include <QString>
 #include <string_view>
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 
 inline QString fromStd(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::widgets

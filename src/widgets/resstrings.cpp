@@ -16,7 +16,7 @@
 #include "common/strings.h"
 #include "widgets/qtstrings.h"
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 namespace {
 
 constexpr const char* kCaptionId = "kelmoreCaptionId";
@@ -141,4 +141,4 @@ void loadResStrings(QWidget* window) {
   for (QAction* action : window->findChildren<QAction*>()) localise(action);
 }
 
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::widgets

@@ -12,7 +12,7 @@
 class QObject;
 class QWidget;
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 
 inline constexpr int kResFontName = 20;
 inline constexpr int kResFontSize = 21;
@@ -35,4 +35,4 @@ void setResTabs(QObject* tabs, const QList<int>& captionIds, const QList<int>& t
 // strings 20 and 21, then each caption, tip, column header and tab whose id the string table knows.
 void loadResStrings(QWidget* window);
 
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::widgets

@@ -53,7 +53,7 @@ class Menu : public testing::Test {
   QWidget window;
   QMenuBar* bar = nullptr;
   SourceEditor* editor = nullptr;
-  mainwindow::test::ScriptedPrompter prompter;
+  widgets::test::ScriptedPrompter prompter;
   FileMenu* menu = nullptr;
   QMenu* fileMenu = nullptr;
   int compileWinCleared = 0;

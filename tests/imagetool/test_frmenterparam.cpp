@@ -17,7 +17,7 @@
 namespace kelmore::imagetool {
 namespace {
 
-using mainwindow::test::ScriptedPrompter;
+using widgets::test::ScriptedPrompter;
 
 class ParamDialog : public testing::Test {
  protected:

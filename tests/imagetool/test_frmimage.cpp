@@ -29,8 +29,8 @@
 namespace kelmore::imagetool {
 namespace {
 
-using mainwindow::test::ScriptedPrompter;
 using testkit::BitmapFolder;
+using widgets::test::ScriptedPrompter;
 
 class ToolWindow : public testing::Test {
  protected:
@@ -48,7 +48,7 @@ class ToolWindow : public testing::Test {
     window = make();
   }
   std::unique_ptr<FrmImage> make() {
-    return std::make_unique<FrmImage>(mainwindow::ImageToolHost{&mainWindow, &model, &prompter},
+    return std::make_unique<FrmImage>(widgets::ImageToolHost{&mainWindow, &model, &prompter},
                                       [this](const QString& path) { opened.push_back(path); });
   }
   // Drops the files on `target` as the desktop does: a QDropEvent carrying file URLs.

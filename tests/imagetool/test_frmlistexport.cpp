@@ -19,10 +19,10 @@
 namespace kelmore::imagetool {
 namespace {
 
-class FakeHostDevice : public mainwindow::ImageToolDevice {
+class FakeHostDevice : public widgets::ImageToolDevice {
  public:
   link::testkit::Rig rig;
-  mainwindow::OperationGuard guard{nullptr, nullptr};
+  widgets::OperationGuard guard{nullptr, nullptr};
   QComboBox box;
   bool checkAnswer = true;
   int checks = 0;
@@ -30,7 +30,7 @@ class FakeHostDevice : public mainwindow::ImageToolDevice {
 
   FakeHostDevice() { box.addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3")}); }
   link::PX5000& device() override { return *rig.px; }
-  mainwindow::OperationGuard& operations() override { return guard; }
+  widgets::OperationGuard& operations() override { return guard; }
   QComboBox* portBox() override { return &box; }
   bool commCheck() override {
     ++checks;
@@ -58,9 +58,9 @@ struct Window {
            window->cmdWrite->isEnabled();
   }
 
-  mainwindow::test::ScriptedPrompter prompter;
+  widgets::test::ScriptedPrompter prompter;
   FakeHostDevice device;
-  mainwindow::ImageToolHost host;
+  widgets::ImageToolHost host;
   ImageList list;
   Capacities capacities;
   Allocation allocation;
@@ -222,14 +222,14 @@ TEST(ExportWindow, write_keeps_the_window_size_and_ends_with_full_bars) {
   w.device.rig.env.onEvents = [&] {
     // The longest line the progress shows: a wait for the module's reply with its countdown.
     w.window->progress->waitBegins(link::LinkWait::Reply,
-                                   mainwindow::OperationProgress::Clock::now() + std::chrono::seconds(5));
+                                   widgets::OperationProgress::Clock::now() + std::chrono::seconds(5));
     QApplication::processEvents();
     if (w.window->size() != before) ++sizeChanges;
     widest = widest.expandedTo(w.window->size());
   };
   int bar1 = -1;
   int bar2 = -1;
-  w.prompter.onBox = [&](const mainwindow::test::Box& box) {
+  w.prompter.onBox = [&](const widgets::test::Box& box) {
     if (box.text != "Completed.") return;
     EXPECT_EQ(w.window->ProgressBar1->maximum(), 2);
     bar1 = w.window->ProgressBar1->value();

@@ -40,7 +40,7 @@ using mainwindow::Form1;
 
 class ToolHook : public testing::Test {
  protected:
-  mainwindow::test::ScriptedPrompter prompter;
+  widgets::test::ScriptedPrompter prompter;
   testkit::BitmapFolder dir{"toolhook"};
   std::unique_ptr<Form1> form;
 

@@ -110,7 +110,7 @@ TEST_F(CommScanTest, scans_when_shown_not_on_activation) {
 }
 
 TEST_F(CommScanTest, search_port_menu_selects_the_chosen_port_and_close_keeps_it) {
-  test::ScriptedPrompter prompter;
+  widgets::test::ScriptedPrompter prompter;
   Form1::Options options;
   options.prompter = &prompter;
   options.splash = false;
@@ -152,7 +152,7 @@ class SettingsWindow : public testing::TestWithParam<SettingsRun> {};
 
 TEST_P(SettingsWindow, ok_keeps_only_valid_texts) {
   const auto& run = GetParam();
-  test::ScriptedPrompter prompter;
+  widgets::test::ScriptedPrompter prompter;
   Form1::Options options;
   options.prompter = &prompter;
   options.splash = false;

@@ -45,7 +45,7 @@ class CompilerViewsTest : public testing::Test {
   editor::SourceEditor* source = new editor::SourceEditor(&window);
   QComboBox model{&window};
   QComboBox target{&window};
-  test::ScriptedPrompter prompter;
+  widgets::test::ScriptedPrompter prompter;
   CompilerViews views{&window, *source, model, target, prompter};
 };
 
@@ -80,7 +80,7 @@ TEST_F(CompilerViewsTest, a_box_inside_a_batch_shows_over_the_views_as_they_stan
   views.addListItem(CompilerList::Variables, "A", "x", "");
   QString codeShown = "(not asked)";
   int rowsShown = -1;
-  prompter.onBox = [&](const test::Box&) {
+  prompter.onBox = [&](const widgets::test::Box&) {
     codeShown = views.code->toPlainText();
     rowsShown = views.ListViewAZ->topLevelItemCount();
   };

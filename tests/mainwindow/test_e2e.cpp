@@ -86,7 +86,7 @@ class EndToEnd : public testing::Test {
     return text;
   }
 
-  test::ScriptedPrompter prompter;
+  widgets::test::ScriptedPrompter prompter;
   std::unique_ptr<sim::SimModule> sim;
   std::unique_ptr<Form1> form;
 };
@@ -183,7 +183,7 @@ TEST_F(EndToEnd, a_silent_module_gives_the_response_error_and_a_red_box_until_th
   sim->setSilent(true);
   form->choice().modAddList->setToolTip("old name");
   std::vector<ModuleChoice::PortState> seen;
-  prompter.onBox = [&](const test::Box&) { seen.push_back(form->choice().portState()); };
+  prompter.onBox = [&](const widgets::test::Box&) { seen.push_back(form->choice().portState()); };
   form->Start();
   ASSERT_EQ(prompter.boxes.size(), 1u);
   EXPECT_EQ(prompter.boxes[0].title, "Comm Error");

@@ -91,7 +91,7 @@ class TcpEndToEnd : public testing::Test {
     return text;
   }
 
-  test::ScriptedPrompter prompter;
+  widgets::test::ScriptedPrompter prompter;
   std::unique_ptr<sim::SimModule> sim;
   std::unique_ptr<Form1> form;
 };

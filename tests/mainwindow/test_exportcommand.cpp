@@ -20,7 +20,7 @@ namespace kelmore::mainwindow {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ScriptedPrompter;
+using widgets::test::ScriptedPrompter;
 
 class FixedClock : public ExportClock {
  public:

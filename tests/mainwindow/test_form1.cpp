@@ -54,7 +54,7 @@
 namespace kelmore::mainwindow {
 namespace {
 
-using test::ScriptedPrompter;
+using widgets::test::ScriptedPrompter;
 namespace fs = std::filesystem;
 
 fs::path configFile() {
@@ -171,7 +171,7 @@ TEST_F(Form1Test, help_about_shows_a_new_about_box_each_time) {
 }
 
 TEST_F(Form1Test, boxes_without_a_title_carry_the_application_title) {
-  QtPrompter real;
+  widgets::QtPrompter real;
   QString title, text;
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -356,7 +356,7 @@ TEST_F(Form1Test, a_port_that_does_not_exist_fails_the_check_with_the_port_messa
   auto form = start();
   form->choice().menuComm_Click(2);
   std::vector<ModuleChoice::PortState> seen;
-  prompter.onBox = [&](const test::Box&) { seen.push_back(form->choice().portState()); };
+  prompter.onBox = [&](const widgets::test::Box&) { seen.push_back(form->choice().portState()); };
   form->MenuPortCheck_Click();
   ASSERT_EQ(prompter.boxes.size(), 1u);
   EXPECT_EQ(prompter.boxes[0].title, "Comm Error");
@@ -411,7 +411,7 @@ TEST_F(Form1Test, device_commands_are_disabled_while_one_runs_and_close_waits_fo
   auto form = start();
   form->choice().menuComm_Click(1);
   bool closedDuringCommand = true;
-  prompter.onBox = [&](const test::Box&) {
+  prompter.onBox = [&](const widgets::test::Box&) {
     EXPECT_TRUE(form->deviceBusy());
     EXPECT_FALSE(form->menuRewrite[0]->isEnabled());
     EXPECT_FALSE(form->menuStart[2]->isEnabled());
@@ -451,7 +451,7 @@ TEST_F(Form1Test, a_dropped_file_and_a_compile_wait_for_the_operation_to_end) {
   bool enteredDuringOperation = true;
   QString duringOperation;
   bool acted = false;
-  prompter.onBox = [&](const test::Box&) {
+  prompter.onBox = [&](const widgets::test::Box&) {
     if (std::exchange(acted, true)) return;  // the check's box only
     enteredDuringOperation = enter();
     drop();

@@ -25,7 +25,7 @@ class WindowEnv : public testing::Test {
   void SetUp() override {
     auto* layout = new QVBoxLayout(&window);
     editor = new QPlainTextEdit(&window);
-    progress = new OperationProgress(&window);
+    progress = new widgets::OperationProgress(&window);
     layout->addWidget(editor);
     layout->addWidget(progress);
     window.show();
@@ -36,9 +36,9 @@ class WindowEnv : public testing::Test {
 
   QWidget window;
   QPlainTextEdit* editor = nullptr;
-  OperationProgress* progress = nullptr;
-  test::ScriptedPrompter prompter;
-  OperationGuard guard{&window, nullptr};
+  widgets::OperationProgress* progress = nullptr;
+  widgets::test::ScriptedPrompter prompter;
+  widgets::OperationGuard guard{&window, nullptr};
   WindowLinkEnv env{&window, prompter, guard};
 };
 
@@ -88,7 +88,7 @@ TEST_F(WindowEnv, waits_show_in_the_progress_of_the_operation_running) {
   env.waitBegins(link::LinkWait::Reply, env.now() + 2s);  // no operation: nothing to show it in
   EXPECT_FALSE(progress->isVisibleTo(&window));
   {
-    const OperationGuard::Scope operation(guard, "Port Check", *progress);
+    const widgets::OperationGuard::Scope operation(guard, "Port Check", *progress);
     ASSERT_TRUE(operation);
     EXPECT_TRUE(progress->isVisibleTo(&window));
     EXPECT_EQ(progress->text(), "Port Check");
@@ -99,7 +99,7 @@ TEST_F(WindowEnv, waits_show_in_the_progress_of_the_operation_running) {
     EXPECT_TRUE(progress->text().endsWith(" s left)")) << qPrintable(progress->text());
     EXPECT_NEAR(progress->barMaximum(), 2000, 200);
     env.waitEnds();
-    const OperationGuard::Scope second(guard, "Run", *progress);
+    const widgets::OperationGuard::Scope second(guard, "Run", *progress);
     EXPECT_FALSE(second);
   }
   EXPECT_FALSE(progress->isVisibleTo(&window));

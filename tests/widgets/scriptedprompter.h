@@ -10,7 +10,7 @@
 
 #include "widgets/prompter.h"
 
-namespace kelmore::mainwindow::test {
+namespace kelmore::widgets::test {
 
 struct FileDialog {
   QString dir;
@@ -63,4 +63,4 @@ class ScriptedPrompter : public Prompter {
   QString next() { return fileNames.isEmpty() ? QString() : fileNames.takeFirst(); }
 };
 
-}  // namespace kelmore::mainwindow::test
+}  // namespace kelmore::widgets::test

@@ -16,7 +16,7 @@
 
 #include "qtprint.h"
 
-namespace kelmore::mainwindow {
+namespace kelmore::widgets {
 namespace {
 
 constexpr int kUnknownId = 9999;
@@ -69,4 +69,4 @@ TEST(LoadResStrings, localises_every_kind_of_control) {
 }
 
 }  // namespace
-}  // namespace kelmore::mainwindow
+}  // namespace kelmore::widgets
