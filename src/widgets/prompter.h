@@ -1,4 +1,4 @@
-// Message boxes and file dialogs of the main window, behind one small interface so tests can script them.
+// Message boxes and file dialogs of every window, behind one interface that tests script.
 // Layer: widgets (the window kit, Qt).
 #pragma once
 

@@ -2,7 +2,6 @@
 // the main window hidden meanwhile, the compiler reading the tool's list, and quitting with changes.
 // Layer: tests (Qt).
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -20,6 +19,7 @@
 #include <QUrl>
 #include <fstream>
 
+#include "../platform/pty.h"
 #include "../widgets/qtprint.h"
 #include "../widgets/scriptedprompter.h"
 #include "imagetool/frmenterparam.h"
@@ -183,19 +183,7 @@ TEST_F(ToolHook, quitting_asks_for_unsaved_images) {
 
 // The Port menu's scan preselected only its first free port, whatever the export window's box named.
 TEST_F(ToolHook, port_search_preselects_the_export_windows_port) {
-  struct Pty {
-    int master = -1;
-    int slave = -1;
-    std::string path;
-    Pty() {
-      char name[128];
-      if (::openpty(&master, &slave, name, nullptr, nullptr) == 0) path = name;
-    }
-    ~Pty() {
-      ::close(slave);
-      ::close(master);
-    }
-  } one, two;
+  kelmore::testkit::Pty one, two;
   ASSERT_FALSE(one.path.empty() || two.path.empty());
   const auto map = platform::configDir() / "ports.map";
   std::ofstream(map) << "COM1=" << one.path << "\nCOM2=" << two.path << "\n";

@@ -4,7 +4,6 @@
 #include "mainwindow/commwindows.h"
 
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -20,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../platform/pty.h"
 #include "../widgets/qtprint.h"
 #include "../widgets/scriptedprompter.h"
 #include "mainwindow/clstooltip.h"
@@ -33,19 +33,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Pty {
-  int master = -1;
-  int slave = -1;
-  std::string path;
-  Pty() {
-    char name[128];
-    if (::openpty(&master, &slave, name, nullptr, nullptr) == 0) path = name;
-  }
-  ~Pty() {
-    if (slave >= 0) ::close(slave);
-    if (master >= 0) ::close(master);
-  }
-};
+using testkit::Pty;
 
 class CommScanTest : public testing::Test {
  protected:

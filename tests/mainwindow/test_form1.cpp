@@ -7,7 +7,6 @@
 #include "widgets/operationguard.h"
 
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +38,7 @@
 #include <iterator>
 #include <utility>
 
+#include "../platform/pty.h"
 #include "../widgets/qtprint.h"
 #include "../widgets/scriptedprompter.h"
 #include "common/codetext.h"
@@ -304,14 +304,12 @@ TEST_F(Form1Test, port_menu_and_port_box_agree) {
 }
 
 TEST_F(Form1Test, port_items_show_the_device_behind_each_name) {
-  int master = -1, slave = -1;
-  char name[128];
-  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-  writeFile(portsMap(), std::string("COM2=") + name + "\n");
+  const testkit::Pty pty;
+  ASSERT_FALSE(pty.path.empty());
+  writeFile(portsMap(), "COM2=" + pty.path + "\n");
   auto form = start();
-  EXPECT_EQ(form->choice().commList->itemData(1, Qt::ToolTipRole).toString(), QString::fromLatin1(name));
-  ::close(slave);
-  ::close(master);
+  EXPECT_EQ(form->choice().commList->itemData(1, Qt::ToolTipRole).toString(),
+            QString::fromStdString(pty.path));
 }
 
 TEST_F(Form1Test, the_source_pane_keeps_its_wider_left_margin) {
@@ -372,10 +370,9 @@ TEST_F(Form1Test, a_port_that_does_not_exist_fails_the_check_with_the_port_messa
 }
 
 TEST_F(Form1Test, a_module_address_no_frame_can_carry_fails_the_check_and_leaves_the_link_closed) {
-  int master = -1, slave = -1;
-  char name[128];
-  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-  writeFile(portsMap(), std::string("COM1=") + name + "\n");
+  const testkit::Pty pty;
+  ASSERT_FALSE(pty.path.empty());
+  writeFile(portsMap(), "COM1=" + pty.path + "\n");
   writeFile(configFile(),
             "\"kelmor22\"\r\n\"*** Interface ***\"\r\n\"COM1\"\r\n\"999\"\r\n\"38400,n,8,1\"\r\n"
             "\"10.0.0.2\"\r\n\"10000\"\r\n\"*** module ***\"\r\n\"RAM Macro\"\r\n\"PX-5200\"\r\n");
@@ -387,8 +384,6 @@ TEST_F(Form1Test, a_module_address_no_frame_can_carry_fails_the_check_and_leaves
   EXPECT_TRUE(prompter.boxes[1].text.startsWith("Responce Error!\r\n"));
   EXPECT_FALSE(form->PX().isOpen());
   EXPECT_EQ(form->choice().portState(), ModuleChoice::PortState::Rest);
-  ::close(slave);
-  ::close(master);
 }
 
 TEST_F(Form1Test, tcp_check_shows_the_lan_message) {
