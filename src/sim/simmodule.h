@@ -31,7 +31,8 @@ class SimModule {
   // stops, or nothing has arrived for kQuietTime, which ends the run (later text is a record of its own).
   // So every byte taken is handed over once, in order, however the reads cut the records.
   using Observer = std::function<void(const Received&)>;
-  static constexpr std::chrono::milliseconds kQuietTime{200};
+  // Long beside the gaps of a running transfer, even on a loaded machine; short for a user watching the log.
+  static constexpr std::chrono::milliseconds kQuietTime{1000};
 
   explicit SimModule(ModuleConfig config = {}, Observer observer = nullptr);
   // Listens on 127.0.0.1:`port`; port 0 takes a free one.
