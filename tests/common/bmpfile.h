@@ -79,10 +79,10 @@ inline std::vector<std::uint8_t> makeBmp(const BmpSpec& spec) {
           row[x] = static_cast<std::uint8_t>(v);
           break;
         default: {
-          const std::size_t at = static_cast<std::size_t>(x) * (spec.bitCount / 8);
-          row[at] = static_cast<std::uint8_t>(v);
-          row[at + 1] = static_cast<std::uint8_t>(v >> 8);
-          row[at + 2] = static_cast<std::uint8_t>(v >> 16);
+          // 16, 24 or 32 bits: the value's low bytes, as many as a pixel holds.
+          const std::size_t bytes = static_cast<std::size_t>(spec.bitCount / 8);
+          for (std::size_t i = 0; i < bytes && i < 4; ++i)
+            row[static_cast<std::size_t>(x) * bytes + i] = static_cast<std::uint8_t>(v >> (8 * i));
         }
       }
     }
