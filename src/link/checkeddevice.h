@@ -65,11 +65,12 @@ class CheckedPx5000 : public CheckedDevice {
   bool dummyRead() override;
   void pause(int ms) override { device_.pause(ms); }
 
+ protected:
+  PX5000& device_;
+
  private:
   template <typename Step>
   bool sent(Step&& step);
-
-  PX5000& device_;
 };
 
 }  // namespace kelmore::link

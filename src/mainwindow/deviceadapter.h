@@ -11,7 +11,7 @@ namespace kelmore::mainwindow {
 
 class Px5000Device : public link::CheckedPx5000, public ModuleProbe {
  public:
-  explicit Px5000Device(link::PX5000& device) : CheckedPx5000(device), device_(device) {}
+  explicit Px5000Device(link::PX5000& device) : CheckedPx5000(device) {}
 
   // ModuleProbe
   void setSerialLink(int port, const std::string& settings) override;
@@ -19,9 +19,6 @@ class Px5000Device : public link::CheckedPx5000, public ModuleProbe {
   void setModuleAdd(const std::string& address) override { device_.moduleAdd(address); }
   int ifCheck_silent() override { return device_.ifCheck_silent(); }
   std::string detectModuleName() override;
-
- private:
-  link::PX5000& device_;
 };
 
 }  // namespace kelmore::mainwindow
