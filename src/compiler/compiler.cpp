@@ -182,11 +182,10 @@ bool MacroCompiler::Compile() {
       if (compiler.lineIndex >= 0) unexpectedExit();
       faultAfterPass(fault.what());
     }
-    const int lastLine = static_cast<int>(lines.size()) - 1;
     compiler.lineIndex = -1;
     try {
       finishCode();
-      showResults(lastLine);
+      showResults();
     } catch (const std::exception& fault) {
       faultAfterPass(fault.what());
     }
@@ -221,6 +220,8 @@ std::vector<std::string> MacroCompiler::prepareLines() {
   if (!text.empty()) {
     for (std::string_view line : splitLines(text)) lines.emplace_back(trimBlanks(line));
   }
+  const bool endsInLineEnd = !text.empty() && (text.back() == '\r' || text.back() == '\n');
+  sourceLines_ = lines.size() - (endsInLineEnd ? 1 : 0);
   if (static_cast<long>(lines.size()) - 1 > kMaxLineIndex) errorExit(kTooManyLines, Mark::None);
   host.addlog(resString(kResLogStructure), LogKind::Phase);
   const int lastLine = static_cast<int>(lines.size()) - 1;
@@ -426,7 +427,7 @@ void MacroCompiler::finishCode() {
   host.addlog(resString(kResLogLabelsAssigned), LogKind::Phase);
 }
 
-void MacroCompiler::showResults(int lastLine) {
+void MacroCompiler::showResults() {
   const std::string& code = codeout.codeText;
   host.setCodeText(code);
   if (markFlag_) compiler.markEnd = static_cast<std::int32_t>(code.size());
@@ -439,8 +440,7 @@ void MacroCompiler::showResults(int lastLine) {
   const std::size_t lastAddress = code.empty() ? 0 : byteAddress(code.size() - 1);
   const std::string lastAddressText = hexUpper(lastAddress, 4);
   host.setAddressText("Add: " + lastAddressText);
-  // The last line's number as the editor counts it, which is the number of lines (0 for an empty source).
-  host.addlog("Number of line of source code." + std::to_string(lastLine + 1), LogKind::Phase);
+  host.addlog("Number of line of source code." + std::to_string(sourceLines_), LogKind::Phase);
   host.addlog("Number of generated code." + lastAddressText, LogKind::Phase);
   if (host.targetArea() != 0)
     host.addlog("Macro:" + std::to_string(lastAddress / kFlashBlockBytes + 1) + " block", LogKind::Phase);

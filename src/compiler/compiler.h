@@ -158,7 +158,7 @@ class MacroCompiler {
   void labelFixUp();
   // The finished code shown: the code view with the caret line's code in red, the address box, the counts
   // and the three lists; the editor's selection comes back.
-  void showResults(int lastLine);
+  void showResults();
   void fillLists();
   void progress(int value, int lastLine);
   [[noreturn]] void faultAfterPass(std::string_view message);
@@ -166,6 +166,8 @@ class MacroCompiler {
   const StatementRow* rows_ = nullptr;
   std::size_t rowCount_ = 0;
   int caretLine_ = 0;
+  // The source's lines as the editor's load message counts them: a line end after the last line adds none.
+  std::size_t sourceLines_ = 0;
   bool markFlag_ = false;
 };
 

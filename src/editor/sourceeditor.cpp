@@ -144,6 +144,7 @@ void SourceEditor::setDocumentText(const QString& text) {
   moveCursor(QTextCursor::Start);
   setTab(4);
   showRow();
+  emit documentReplaced();
 }
 
 void SourceEditor::textUndo() {
@@ -335,8 +336,7 @@ void SourceEditor::dispHint() {
     return;
   }
   hintText_ = QString::fromStdString(hint->text);
-  hintPos_ = viewport()->mapToGlobal(cursorRect().bottomLeft());
-  showHint_(hintText_, hintPos_);
+  placeHint();
   tipTimer_->start();
 }
 
@@ -344,17 +344,32 @@ void SourceEditor::hideHint() {
   tipTimer_->stop();
   if (hintText_.isEmpty()) return;
   hintText_.clear();
+  tipShown_ = false;
   hideHint_();
 }
 
-// The tip is shown again where it stood, so it stays up; the mouse pointer is never moved. The tip is
-// one for the whole program: it is never brought back over another window or a hidden one.
+// The tip is shown again, so it stays up; the mouse pointer is never moved. The tip is one for the whole
+// program: it is never brought back over another window or a hidden one.
 void SourceEditor::tipTimer_Timer() {
   if (!hintMayShow()) {
     hideHint();
     return;
   }
-  if (!hintText_.isEmpty()) showHint_(hintText_, hintPos_);
+  placeHint();
+}
+
+// The window may have moved, the pane been resized or the text scrolled since the last refresh: the tip
+// stands at the caret as it is now, and never outside the pane's visible area.
+void SourceEditor::placeHint() {
+  if (hintText_.isEmpty()) return;
+  const QPoint at = cursorRect().bottomLeft();
+  if (viewport()->visibleRegion().contains(at)) {
+    showHint_(hintText_, viewport()->mapToGlobal(at));
+    tipShown_ = true;
+  } else if (tipShown_) {
+    tipShown_ = false;
+    hideHint_();
+  }
 }
 
 bool SourceEditor::hintMayShow() const {

@@ -61,9 +61,10 @@ class SourceEditor : public QPlainTextEdit {
   // Scrolls so that line n (0-based) is the first visible one, as far as the text allows.
   void scrollToLine(int n);
 
-  // The pop-up hints (Help > Pop-up Help) and the help context of the last one shown. A hint shows only
-  // while the pane's window is visible and active; it goes when the window is hidden, minimised or
-  // deactivated, and the next key or click in the pane brings it back.
+  // The pop-up hints (Help > Pop-up Help) and the help context of the last one shown. A hint shows at the
+  // caret, only while the pane's window is visible and active; it goes when the window is hidden, minimised
+  // or deactivated, and the next key or click in the pane brings it back. Every refresh puts it where the
+  // caret is then, and hides it while the caret is outside the pane's visible area.
   void setPopupHints(bool on) { popupHints_ = on; }
   bool popupHints() const { return popupHints_; }
   int helpContext() const { return helpContext_; }
@@ -79,6 +80,7 @@ class SourceEditor : public QPlainTextEdit {
   void rowTextChanged(const QString& rowText);  // "Row:" and the caret's line number, wherever it moves
   void keywordChanged(const QString& word);     // the word under the caret
   void filesDropped(const QStringList& paths);  // local files dropped on the pane
+  void documentReplaced();                      // setDocumentText gave the pane a new document
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -103,6 +105,7 @@ class SourceEditor : public QPlainTextEdit {
   bool respaceBlock(int blockNumber, bool keepCaret);
   void showRow();
   void tipTimer_Timer();
+  void placeHint();
   bool hintMayShow() const;
 
   SourceHighlighter* highlighter_ = nullptr;
@@ -111,8 +114,8 @@ class SourceEditor : public QPlainTextEdit {
   QTimer* tipTimer_ = nullptr;
   ShowHint showHint_;
   HideHint hideHint_;
-  QString hintText_;
-  QPoint hintPos_;
+  QString hintText_;  // the hint up, even while the caret is out of view
+  bool tipShown_ = false;
   int helpContext_ = 0;
   bool popupHints_ = true;
   bool sourceFocused_ = false;

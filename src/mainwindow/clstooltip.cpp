@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -14,16 +15,32 @@ namespace kelmore::mainwindow {
 
 void clsTooltip::CreateToolTip(QWidget* control) {
   control_ = control;
+  if (tip_ && tip_->parentWidget() == control) return;
+  tip_ = new QLabel(control, Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
+  tip_->setPalette(QToolTip::palette());
+  tip_->setFont(QToolTip::font());
+  tip_->setFrameStyle(QFrame::Box | QFrame::Plain);
+  tip_->setMargin(tip_->style()->pixelMetric(QStyle::PM_ToolTipLabelFrameWidth, nullptr, tip_));
+  tip_->setAutoFillBackground(true);
+  tip_->setFocusPolicy(Qt::NoFocus);
+  tip_->setAttribute(Qt::WA_ShowWithoutActivating);
 }
 
 void clsTooltip::SetToolTipParam(const QString& text, QPoint position) {
   if (!control_) return;
   text_ = text;
-  QToolTip::showText(control_->mapToGlobal(position), text, control_);
+  tip_->setText(text);
+  tip_->adjustSize();
+  tip_->move(control_->mapToGlobal(position));
+  tip_->show();
+}
+
+void clsTooltip::HideToolTip() {
+  if (tip_) tip_->hide();
 }
 
 void clsTooltip::DestroyToolTip() {
-  if (control_) QToolTip::hideText();
+  HideToolTip();
   control_.clear();
   text_.clear();
 }

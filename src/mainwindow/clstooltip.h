@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
@@ -13,18 +14,24 @@ class QPushButton;
 
 namespace kelmore::mainwindow {
 
-// One tooltip for one control: shown with a text at a point of the control, hidden when destroyed.
+// One tooltip for one control: shown with a text at a point of the control, hidden when destroyed. The
+// tip's top left stands at that point, wherever the control has moved since the last call; it stays up
+// until it is hidden. (Qt's own tool tip keeps its place while its text is the same.)
 class clsTooltip {
  public:
   void CreateToolTip(QWidget* control);
   // `position` is in the control's coordinates. Does nothing before CreateToolTip or after DestroyToolTip.
   void SetToolTipParam(const QString& text, QPoint position);
+  void HideToolTip();
   void DestroyToolTip();
   bool created() const { return !control_.isNull(); }
   const QString& text() const { return text_; }
+  // The tip's window, a child of the control; nullptr before CreateToolTip.
+  const QLabel* tipWindow() const { return tip_; }
 
  private:
   QPointer<QWidget> control_;
+  QPointer<QLabel> tip_;
   QString text_;
 };
 

@@ -128,11 +128,15 @@ void CompilerViews::startUp() {
 void CompilerViews::initCompileWin() {
   setCodeText("");
   setMnemonicText("");
-  addText->setText(QStringLiteral("Add:"));
-  raddText->setText(QStringLiteral("RAdd:"));
+  resetAddressBoxes();
   clearList(CompilerList::Variables);
   clearList(CompilerList::Routines);
   clearList(CompilerList::Labels);
+}
+
+void CompilerViews::resetAddressBoxes() {
+  addText->setText(QStringLiteral("Add:"));
+  raddText->setText(QStringLiteral("RAdd:"));
 }
 
 progressform* CompilerViews::logWindow() {

@@ -80,6 +80,8 @@ class CompilerViews : public CompilerHost, public mnemonic::MnemonicHost {
   void startUp();
   // Empties the code, listing and list panes and resets the address boxes.
   void initCompileWin();
+  // The address boxes without an address: "Add:" and "RAdd:".
+  void resetAddressBoxes();
 
   // --- CompilerHost and MnemonicHost ---
   std::string sourceText() override;

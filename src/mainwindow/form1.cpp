@@ -13,7 +13,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QToolTip>
 
 #include "common/codetext.h"
 #include "compiler/compiler.h"
@@ -262,6 +261,7 @@ void Form1::createToolBar() {
   tbBoxes = addToolBar(QStringLiteral("tbBoxes"));
   tbBoxes->setObjectName(QStringLiteral("tbBoxes"));
   tbBoxes->setMovable(false);
+  tbBoxes->setFloatable(false);
   for (QWidget* box :
        std::initializer_list<QWidget*>{rowText, choice_->cmbSeries, choice_->targetList, choice_->commList,
                                        choice_->modAddList, views_->addText, views_->raddText, keywordText})
@@ -276,6 +276,11 @@ void Form1::createOperationGuard() {
   linkEnv_ = std::make_unique<WindowLinkEnv>(this, *prompter_, *operations_);
   progress_ = new widgets::OperationProgress(this);
   statusBar()->addWidget(progress_, 1);
+  // A device command's outcome describes the source, the code and the boxes it ran with.
+  connect(source, &editor::SourceEditor::documentReplaced, progress_,
+          &widgets::OperationProgress::clearOutcome);
+  for (QComboBox* box : {choice_->cmbSeries, choice_->targetList, choice_->commList})
+    connect(box, &QComboBox::currentTextChanged, progress_, &widgets::OperationProgress::clearOutcome);
 
   for (QAction* action : {menuCompilego, tbCompile, tbRewrite, tbStart, tbAutoExec, MenuPortCheck})
     operations_->guard(action);
@@ -317,7 +322,7 @@ void Form1::Form_Load() {
       [this](const QString& text, const QPoint& at) {
         tooltip_.SetToolTipParam(text, source->mapFromGlobal(at));
       },
-      [] { QToolTip::hideText(); });
+      [this] { tooltip_.HideToolTip(); });
 
   QString* mem[8] = {&memMacroMem, &memVRam,   &memGPRam,   &memGPFRom,
                      &memGPFRom2,  &memImgRam, &memImgFRom, &memMemSw};
@@ -452,6 +457,7 @@ MacroCompiler& Form1::compiler() {
 void Form1::menuCompilego_Click() {
   // A compile would change the code pane and the model box under the command that runs.
   if (operations_->running()) return;
+  progress_->clearOutcome();
   source->dq_check();
   source->iro_check();
   checkSeries();
@@ -480,7 +486,8 @@ void Form1::menuCompilego_Click() {
   log->activateWindow();
   log->CndClose->show();
   log->CndClose->setFocus();
-  // Only a compile that succeeded produced the code now in the pane.
+  // Only a compile that succeeded produced the code now in the pane; a failed one leaves no address.
+  if (!compiled) views_->resetAddressBoxes();
   if (compiled && !views_->codePaneText().empty()) compiledSource = source->sourceText();
 }
 
@@ -558,6 +565,18 @@ QString Form1::checkThenRun(const std::function<CommandResult()>& sequence, cons
   return outcome;
 }
 
+namespace {
+// "ReWrite RAM Macro: completed, 121 bytes"
+QString outcomeLine(const QString& what, const QString& subject, const QString& outcome) {
+  return (subject.isEmpty() ? what : what + QLatin1Char(' ') + subject) + QStringLiteral(": ") + outcome;
+}
+}  // namespace
+
+void Form1::refuseDeviceCommand(const QString& what, const QString& subject, const QString& reason) {
+  showError(reason);
+  progress_->finish(outcomeLine(what, subject, reason));
+}
+
 void Form1::runDeviceCommand(const QString& what, const QString& subject,
                              const std::function<QString()>& command) {
   QString outcome;
@@ -567,8 +586,7 @@ void Form1::runDeviceCommand(const QString& what, const QString& subject,
     outcome = command();
   }
   // The end of the operation cleared the display; the outcome stays there.
-  progress_->finish((subject.isEmpty() ? what : what + QLatin1Char(' ') + subject) + QStringLiteral(": ") +
-                    outcome);
+  progress_->finish(outcomeLine(what, subject, outcome));
   if (closePending_) {
     closePending_ = false;
     close();
@@ -576,20 +594,26 @@ void Form1::runDeviceCommand(const QString& what, const QString& subject,
 }
 
 void Form1::Rewrite() {
+  // The display belongs to the command that runs; this one cannot start beside it.
+  if (!deviceFree()) return;
+  const QString what = operationName(kRewriteMenu);
+  const QString area = comboText(choice_->targetList);
   const std::string codeText = views_->codePaneText();
   if (codeText.empty()) {
-    showError(resTextOr(kResNoCode, "Code is not generated."));
+    refuseDeviceCommand(what, area, resTextOr(kResNoCode, "Code is not generated."));
     return;
   }
   const auto lastIndex = static_cast<std::int32_t>((codeText.size() - 1) / kCellChars);
-  if (!isMacroFitInMem(lastIndex)) return;
-  if (!deviceFree()) return;
+  const int k = choice_->targetList->currentIndex();
+  if (const auto error = capacityError(lastIndex, k, choice_->cmbSeries->currentText().toStdString())) {
+    refuseDeviceCommand(what, area, fromStd(*error));
+    return;
+  }
 
   tbRewrite->setChecked(true);
   compiler().codeout.codeText = codeText;
   const std::vector<std::uint8_t> bytes = codeTextToBytes(codeText);
-  const int k = choice_->targetList->currentIndex();
-  runDeviceCommand(operationName(kRewriteMenu), comboText(choice_->targetList), [&] {
+  runDeviceCommand(what, area, [&] {
     return checkThenRun(
         [&] {
           return rewriteSequence(deviceAdapter(), k, choice_->cmbSeries->currentText().toStdString(), bytes);
@@ -601,13 +625,15 @@ void Form1::Rewrite() {
 
 void Form1::Start() {
   if (!deviceFree()) return;
+  const QString what = operationName(kRunMenu);
+  const QString area = comboText(choice_->targetList);
   const int k = choice_->targetList->currentIndex();
   if (k < 0) {
-    showError(fromStd(kNoTarget));  // a target text that names no area: nothing is sent
+    refuseDeviceCommand(what, area, fromStd(kNoTarget));  // a target text that names no area
     return;
   }
   tbStart->setChecked(true);
-  runDeviceCommand(operationName(kRunMenu), comboText(choice_->targetList), [&] {
+  runDeviceCommand(what, area, [&] {
     return checkThenRun([&] { return startSequence(deviceAdapter(), k); }, QLatin1String(kCompleted));
   });
   tbStart->setChecked(false);
@@ -615,15 +641,16 @@ void Form1::Start() {
 
 void Form1::AutoExec() {
   if (!deviceFree()) return;
+  const QString what = operationName(kAutoMenu);
   const int k = choice_->targetList->currentIndex();
   if (k < 0) {
-    showError(fromStd(kNoTarget));  // a target text that names no area: nothing is sent
+    refuseDeviceCommand(what, comboText(choice_->targetList), fromStd(kNoTarget));  // names no area
     return;
   }
   tbAutoExec->setChecked(true);
   // Area 0 is no power-on macro at all, as the menu's "None" says.
   const QString area = k == 0 ? operationName(kAutoNone) : comboText(choice_->targetList);
-  runDeviceCommand(operationName(kAutoMenu), area, [&] {
+  runDeviceCommand(what, area, [&] {
     return checkThenRun([&] { return autoExecSequence(deviceAdapter(), k); }, QLatin1String(kCompleted));
   });
   tbAutoExec->setChecked(false);

@@ -86,6 +86,8 @@ class Form1 : public QMainWindow {
   // One device operation at a time, for every window that reaches the device.
   widgets::OperationGuard& operations() { return *operations_; }
   widgets::OperationProgress& progress() { return *progress_; }
+  // The source pane's pop-up hint.
+  const clsTooltip& hintTip() const { return tooltip_; }
 
   // --- controls ---
   editor::SourceEditor* source = nullptr;
@@ -148,6 +150,8 @@ class Form1 : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   // Lays the panes out by the state of the "view" button, at start-up too.
   void resizeEvent(QResizeEvent* event) override;
+  // No menu to hide the toolbars: the keys and boxes are always there.
+  QMenu* createPopupMenu() override { return nullptr; }
 
  private:
   void createActions();
@@ -165,6 +169,8 @@ class Form1 : public QMainWindow {
   // or the failure's reason), which the status bar keeps as "what subject: outcome" until the next command.
   // A close asked meanwhile happens after it.
   void runDeviceCommand(const QString& what, const QString& subject, const std::function<QString()>& command);
+  // A command refused before it starts: the box and log line of showError, and the reason as its outcome.
+  void refuseDeviceCommand(const QString& what, const QString& subject, const QString& reason);
   // The module check, then `sequence`; a failure of either is shown. Returns the outcome: `completed`
   // when both passed, else the failure's reason.
   QString checkThenRun(const std::function<CommandResult()>& sequence, const QString& completed);

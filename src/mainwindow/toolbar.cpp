@@ -38,6 +38,7 @@ ToolBar::ToolBar(QMainWindow* window, ToolHandlers& handlers) : QObject(window),
   tbX = window->addToolBar(QStringLiteral("tbX"));
   tbX->setObjectName(QStringLiteral("tbX"));
   tbX->setMovable(false);
+  tbX->setFloatable(false);
   for (const ToolKey& row : kToolKeys) {
     const QString key = fromStd(row.key);
     QAction* action = tbX->addAction(key);

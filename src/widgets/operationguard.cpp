@@ -33,6 +33,9 @@ OperationProgress::OperationProgress(QWidget* parent) : QWidget(parent) {
   bar_ = new QProgressBar(this);
   bar_->setTextVisible(false);
   bar_->setFixedWidth(160);
+  QSizePolicy keepsItsPlace = bar_->sizePolicy();
+  keepsItsPlace.setRetainSizeWhenHidden(true);
+  bar_->setSizePolicy(keepsItsPlace);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(label_, 1);
@@ -45,6 +48,7 @@ OperationProgress::OperationProgress(QWidget* parent) : QWidget(parent) {
 void OperationProgress::start(const QString& what) {
   what_ = what;
   waiting_ = false;
+  outcomeShown_ = false;
   refresh();
   show();
   refreshTimer_.start();
@@ -69,6 +73,7 @@ void OperationProgress::waitEnds() {
 void OperationProgress::stop() {
   refreshTimer_.stop();
   waiting_ = false;
+  outcomeShown_ = false;
   what_.clear();
   hide();
 }
@@ -77,7 +82,14 @@ void OperationProgress::finish(const QString& outcome) {
   stop();
   label_->setText(outcome);
   bar_->setVisible(false);
+  outcomeShown_ = true;
   show();
+}
+
+void OperationProgress::clearOutcome() {
+  if (!outcomeShown_) return;
+  label_->clear();
+  stop();
 }
 
 QString OperationProgress::text() const {

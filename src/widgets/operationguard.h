@@ -29,7 +29,8 @@ class QProgressBar;
 namespace kelmore::widgets {
 
 // A label and a bar, for a window's status bar; hidden while no operation runs, unless it keeps the
-// outcome of the last one.
+// outcome of the last one. It keeps the bar's height with or without the bar, so the status bar, and the
+// panes above it, stand still as a wait begins and ends.
 class OperationProgress : public QWidget {
   Q_OBJECT
  public:
@@ -44,8 +45,12 @@ class OperationProgress : public QWidget {
   void waitBegins(link::LinkWait wait, Clock::time_point deadline);
   void waitEnds();
   void stop();
-  // Ends the display with the operation's outcome: one line without a bar, shown until the next start.
+  // Ends the display with the operation's outcome: one line without a bar, shown until the next start or
+  // clearOutcome().
   void finish(const QString& outcome);
+  // Takes away an outcome line that no longer describes what the window holds; a running operation's
+  // display stays.
+  void clearOutcome();
 
   // What it shows now: "ReWrite", or "ReWrite: Waiting for the module's answer (1.7 s left)", or the
   // outcome finish() left.
@@ -62,6 +67,7 @@ class OperationProgress : public QWidget {
   QTimer refreshTimer_;
   QString what_;
   bool waiting_ = false;
+  bool outcomeShown_ = false;
   link::LinkWait wait_ = link::LinkWait::Pause;
   Clock::time_point deadline_{};
 };

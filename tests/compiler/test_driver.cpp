@@ -350,8 +350,38 @@ TEST_F(Driver, every_line_end_ends_a_line) {
   ASSERT_TRUE(compile("Echo 1\rEcho 2\nEcho 3\r\nEcho 4\r\n"));
   EXPECT_EQ(seenLines, (std::vector<std::string>{"Echo 1", "Echo 2", "Echo 3", "Echo 4"}));
   const auto phases = host.logOf(LogKind::Phase);
-  EXPECT_NE(std::find(phases.begin(), phases.end(), "Number of line of source code.5"), phases.end());
+  EXPECT_NE(std::find(phases.begin(), phases.end(), "Number of line of source code.4"), phases.end());
 }
+
+// The log counts the lines as the editor's load message does: a line end after the last line opens none.
+struct LineCountCase {
+  const char* name;
+  std::string_view source;
+  const char* logged;
+};
+constexpr LineCountCase kLineCounts[] = {
+    {"empty", "", "Number of line of source code.0"},
+    {"one_line_without_its_end", "Echo 1", "Number of line of source code.1"},
+    {"one_line_with_its_end", "Echo 1\r\n", "Number of line of source code.1"},
+    {"lone_cr_at_the_end", "Echo 1\rEcho 2\r", "Number of line of source code.2"},
+    {"lone_lf_at_the_end", "Echo 1\nEcho 2\n", "Number of line of source code.2"},
+    {"empty_lines_count", "\r\n\r\nEcho 3\r\n\r\n", "Number of line of source code.4"},
+    {"a_blank_last_line_counts", "Echo 1\r\n  ", "Number of line of source code.2"},
+};
+void PrintTo(const LineCountCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class LineCount : public Driver, public ::testing::WithParamInterface<LineCountCase> {};
+
+TEST_P(LineCount, is_the_number_of_lines_as_loaded) {
+  ASSERT_TRUE(compile(std::string(GetParam().source)));
+  const auto phases = host.logOf(LogKind::Phase);
+  EXPECT_NE(std::find(phases.begin(), phases.end(), GetParam().logged), phases.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(compiler, LineCount, ::testing::ValuesIn(kLineCounts),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(Driver, line_index_limit) {
   std::string source;

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +24,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -32,6 +35,7 @@
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QUrl>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -369,6 +373,154 @@ TEST_F(Form1Test, a_port_that_does_not_exist_fails_the_check_with_the_port_messa
             QApplication::palette(form->choice().commList).color(QPalette::Button));
 }
 
+// ---------------------------------------------------------------------------------------------------------
+// The status bar's outcome line
+
+// A window on a port that does not exist, whose status bar holds the outcome of a failed Port Check.
+class OutcomeLine : public Form1Test {
+ protected:
+  std::unique_ptr<Form1> startWithAnOutcome() {
+    writeFile(portsMap(), "COM1=/nonexistent/tty-kelmore\n");
+    auto form = start();
+    form->choice().menuComm_Click(1);
+    form->MenuPortCheck_Click();
+    EXPECT_EQ(form->progress().text(), "Port Check: No avail port.");
+    prompter.boxes.clear();
+    return form;
+  }
+};
+
+// A command refused before it starts puts its own outcome in place of the last one.
+struct RefusalCase {
+  const char* name;
+  std::function<void(Form1&)> command;
+  const char* line;
+  const char* box;
+};
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const std::vector<RefusalCase>& refusals() {
+  static const std::vector<RefusalCase> cases = {
+      {"rewrite_without_code", [](Form1& form) { form.menuRewrite_Click(0); },
+       "ReWrite RAM Macro: Code is not generated.", "Code is not generated."},
+      {"rewrite_beyond_the_capacity",
+       [](Form1& form) {
+         form.choice().cmbSeries->setCurrentText("PX-5200");
+         form.choice().targetList->setCurrentIndex(0);
+         form.views().setCodeText(std::string(257 * 3, '0'));
+         form.Rewrite();
+       },
+       "ReWrite RAM Macro: The code cannot be executed.(Exceed RAM capacity:256Byte",
+       "The code cannot be executed.(Exceed RAM capacity:256Byte"},
+      {"rewrite_without_a_target",
+       [](Form1& form) {
+         setComboText(form.choice().targetList, "FROM Macro9");
+         form.views().setCodeText("41 ");
+         form.Rewrite();
+       },
+       "ReWrite FROM Macro9: Target is not selected.", "Target is not selected."},
+      {"run_without_a_target",
+       [](Form1& form) {
+         setComboText(form.choice().targetList, "FROM Macro9");
+         form.Start();
+       },
+       "Run FROM Macro9: Target is not selected.", "Target is not selected."},
+      {"auto_execute_without_a_target",
+       [](Form1& form) {
+         setComboText(form.choice().targetList, "FROM Macro9");
+         form.AutoExec();
+       },
+       "Auto Execute FROM Macro9: Target is not selected.", "Target is not selected."},
+  };
+  return cases;
+}
+
+class Refusal : public OutcomeLine, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(Refusal, replaces_the_last_outcome) {
+  auto form = startWithAnOutcome();
+  GetParam().command(*form);
+  EXPECT_EQ(prompter.texts(), QStringList{GetParam().box});
+  EXPECT_TRUE(form->progress().isVisible());
+  EXPECT_EQ(form->progress().text(), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(form1, Refusal, testing::ValuesIn(refusals()),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// What changes the source, the code or the boxes a command ran with takes its outcome line away.
+struct ClearingCase {
+  const char* name;
+  std::function<void(Form1&, ScriptedPrompter&)> action;
+};
+void PrintTo(const ClearingCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const std::vector<ClearingCase>& clearings() {
+  static const std::vector<ClearingCase> cases = {
+      {"compile", [](Form1& form, ScriptedPrompter&) { form.menuCompilego_Click(); }},
+      {"new", [](Form1& form, ScriptedPrompter&) { form.fileMenu->menuWhite->trigger(); }},
+      {"template", [](Form1& form, ScriptedPrompter&) { form.fileMenu->menuTemplate2->trigger(); }},
+      {"open",
+       [](Form1& form, ScriptedPrompter& prompter) {
+         const fs::path file = platform::dataDir() / "outcome-open.tvr";
+         writeFile(file, "Sub Start()\r\nEnd Sub\r\n");
+         prompter.fileNames << QString::fromStdString(file.string());
+         form.fileMenu->menuOpen->trigger();
+         EXPECT_EQ(form.source->sourceText(), "Sub Start()\nEnd Sub\n");
+         fs::remove(file);
+       }},
+      {"port_box", [](Form1& form, ScriptedPrompter&) { form.choice().menuComm_Click(2); }},
+      {"model_box",
+       [](Form1& form, ScriptedPrompter&) { form.choice().cmbSeries->setCurrentText("PX-5200"); }},
+      {"target_box", [](Form1& form, ScriptedPrompter&) { form.choice().targetList->setCurrentIndex(2); }},
+  };
+  return cases;
+}
+
+class Clearing : public OutcomeLine, public testing::WithParamInterface<ClearingCase> {};
+
+TEST_P(Clearing, takes_the_outcome_line_away) {
+  auto form = startWithAnOutcome();
+  GetParam().action(*form, prompter);
+  EXPECT_FALSE(form->progress().isVisible());
+  EXPECT_EQ(form->progress().text(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(form1, Clearing, testing::ValuesIn(clearings()),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// Empty, running, waiting with its bar, or holding an outcome: the status bar keeps one height and the
+// panes above it stand still.
+TEST_F(Form1Test, the_status_bar_keeps_its_height_through_a_command) {
+  writeFile(portsMap(), "COM1=/nonexistent/tty-kelmore\n");
+  auto form = start();
+  form->choice().menuComm_Click(1);
+  const auto layout = [&] {
+    QApplication::processEvents();
+    return std::pair(form->statusBar()->height(), form->centralWidget()->geometry());
+  };
+  const auto idle = layout();
+  std::vector<std::pair<int, QRect>> during;
+  prompter.onBox = [&](const widgets::test::Box&) {
+    during.push_back(layout());
+    form->operations().waitBegins(link::LinkWait::Reply,
+                                  link::LinkEnv::Clock::now() + std::chrono::seconds(2));
+    during.push_back(layout());
+    EXPECT_GT(form->progress().barMaximum(), 0);
+    form->operations().waitEnds();
+  };
+  form->MenuPortCheck_Click();
+  ASSERT_EQ(during.size(), 2u);
+  EXPECT_EQ(during[0], idle) << "running";
+  EXPECT_EQ(during[1], idle) << "waiting";
+  EXPECT_EQ(layout(), idle) << "outcome";
+  EXPECT_EQ(form->progress().text(), "Port Check: No avail port.");
+}
+
 TEST_F(Form1Test, a_module_address_no_frame_can_carry_fails_the_check_and_leaves_the_link_closed) {
   const testkit::Pty pty;
   ASSERT_FALSE(pty.path.empty());
@@ -546,6 +698,38 @@ TEST_F(Form1Test, compile_remembers_only_a_source_that_compiled) {
   EXPECT_EQ(form->logWindow()->windowTitle(), "Compile failed.");
   EXPECT_TRUE(form->logWindow()->logText().contains(" error:"));
   EXPECT_EQ(form->compiledSource, good);
+}
+
+// A failed compile leaves no address: the boxes read as an empty code pane leaves them.
+TEST_F(Form1Test, a_failed_compile_leaves_the_address_boxes_without_an_address) {
+  auto form = start();
+  form->source->setPlainText("Sub Start()\nSleep 10\nEnd Sub");
+  form->menuCompilego_Click();
+  QTest::keyClick(form->views().code, Qt::Key_End, Qt::ShiftModifier);
+  ASSERT_NE(form->views().addText->text(), "Add:");
+  ASSERT_NE(form->views().raddText->text(), "RAdd:");
+  form->source->setPlainText("Sub Start()\nIf a = 1 Then\nEnd Sub");
+  form->menuCompilego_Click();
+  ASSERT_EQ(form->logWindow()->windowTitle(), "Compile failed.");
+  EXPECT_EQ(form->views().addText->text(), "Add:");
+  EXPECT_EQ(form->views().raddText->text(), "RAdd:");
+}
+
+// The compile log counts the lines of a template as its load message does.
+TEST_F(Form1Test, the_log_counts_the_lines_the_load_message_counts) {
+  auto form = start();
+  for (QAction* templ : {form->fileMenu->menuTemplate1, form->fileMenu->menuTemplate2}) {
+    prompter.boxes.clear();
+    templ->trigger();
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    const QString loaded = prompter.boxes[0].text;
+    ASSERT_TRUE(loaded.endsWith(" lines loaded.")) << loaded.toStdString();
+    form->menuCompilego_Click();
+    EXPECT_TRUE(form->logWindow()->logText().contains(" Number of line of source code." +
+                                                      loaded.section(QLatin1Char(' '), 0, 0) + "\r\n"))
+        << loaded.toStdString() << "\n"
+        << form->logWindow()->logText().toStdString();
+  }
 }
 
 TEST_F(Form1Test, the_row_box_follows_the_line_a_failed_compile_marks) {
@@ -913,12 +1097,37 @@ TEST_F(Form1Commands, every_toolbar_key_and_box_is_in_view) {
   }
 }
 
+// The toolbars are fixed: a right-click on them or on the menu bar opens no menu that could hide them,
+// and they can be neither moved nor floated.
+TEST_F(Form1Commands, the_toolbars_are_fixed_and_open_no_menu) {
+  auto form = start();
+  for (QWidget* place : std::initializer_list<QWidget*>{form->tbX, form->tbBoxes, form->menuBar()}) {
+    QWidget* opened = nullptr;
+    // Runs inside the menu's own event loop if one opens, else in the processEvents below.
+    QTimer::singleShot(0, [&] {
+      opened = QApplication::activePopupWidget();
+      if (opened) opened->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), place->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(place, &event);
+    QApplication::processEvents();
+    EXPECT_EQ(opened, nullptr) << place->objectName().toStdString();
+  }
+  for (QToolBar* bar : form->findChildren<QToolBar*>()) {
+    EXPECT_TRUE(bar->isVisible()) << bar->objectName().toStdString();
+    EXPECT_FALSE(bar->isMovable()) << bar->objectName().toStdString();
+    EXPECT_FALSE(bar->isFloatable()) << bar->objectName().toStdString();
+  }
+}
+
 // The hint tip belongs to the editor's window: it shows while that window is visible and active, and the
 // refresh never brings it back over another window, a hidden or a minimised one.
 TEST_F(Form1Commands, the_hint_tip_shows_only_while_the_editor_s_window_is_in_use) {
   auto form = startActive();
   const QString hint = "Print \"String\", or Print";
   form->source->setPlainText("Sub Start()\n    Print \"a\"\nEnd Sub");
+  const QLabel* tip = form->hintTip().tipWindow();
+  ASSERT_NE(tip, nullptr);
   const auto showHint = [&] {
     caretAfter(*form, "Pri");
     QTest::keyClick(form->source, Qt::Key_Shift);  // a key up shows the hint of the word at the caret
@@ -926,41 +1135,143 @@ TEST_F(Form1Commands, the_hint_tip_shows_only_while_the_editor_s_window_is_in_us
   const auto refresh = [&] {
     QMetaObject::invokeMethod(form->source->tipTimer(), "timeout", Qt::DirectConnection);
   };
-  // A hidden tip fades out a moment later; one that is shown again stays.
-  const auto tipGone = [] { return QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000); };
   showHint();
-  ASSERT_TRUE(QToolTip::isVisible());
-  EXPECT_EQ(QToolTip::text(), hint);
+  ASSERT_TRUE(tip->isVisible());
+  EXPECT_EQ(tip->text(), hint);
   refresh();
-  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_TRUE(tip->isVisible());
 
   QWidget other;
   other.show();
   other.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   refresh();
-  EXPECT_TRUE(tipGone());
+  EXPECT_FALSE(tip->isVisible());
   EXPECT_FALSE(form->source->tipTimer()->isActive());
 
   // Back in the editor, the next key shows it again.
   form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
   showHint();
-  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_TRUE(tip->isVisible());
 
   form->showMinimized();
   refresh();
-  EXPECT_TRUE(tipGone());
+  EXPECT_FALSE(tip->isVisible());
   form->showNormal();
   form->activateWindow();
   ASSERT_TRUE(QTest::qWaitFor([&] { return form->isActiveWindow(); }));
   showHint();
-  ASSERT_TRUE(QToolTip::isVisible());
+  ASSERT_TRUE(tip->isVisible());
 
   form->hide();
   refresh();
-  EXPECT_TRUE(tipGone());
+  EXPECT_FALSE(tip->isVisible());
 }
+
+// Whatever moved the caret on the screen since the hint appeared, the next refresh shows the tip at it.
+struct TipMoveCase {
+  const char* name;
+  std::function<void(Form1&)> change;
+};
+void PrintTo(const TipMoveCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const std::vector<TipMoveCase>& tipMoves() {
+  static const std::vector<TipMoveCase> cases = {
+      {"window_moved", [](Form1& form) { form.move(form.pos() + QPoint(140, 90)); }},
+      {"box_row_hidden", [](Form1& form) { form.tbBoxes->hide(); }},
+      {"text_scrolled", [](Form1& form) { form.source->verticalScrollBar()->setValue(4); }},
+  };
+  return cases;
+}
+
+class TipFollows : public Form1Commands, public testing::WithParamInterface<TipMoveCase> {};
+
+TEST_P(TipFollows, the_caret) {
+  auto form = startActive();
+  QString text;
+  for (int i = 0; i < 8; ++i) text += QStringLiteral("a = %1\n").arg(i);
+  form->source->setPlainText(text + "Print \"a\"\n" + QStringLiteral("b = 1\n").repeated(40));
+  caretAfter(*form, "Pri");
+  QTest::keyClick(form->source, Qt::Key_Shift);
+  const QLabel* tip = form->hintTip().tipWindow();
+  ASSERT_TRUE(tip->isVisible());
+  const auto caretPoint = [&] {
+    return form->source->viewport()->mapToGlobal(form->source->cursorRect().bottomLeft());
+  };
+  EXPECT_EQ(tip->pos(), caretPoint());
+
+  const QPoint before = caretPoint();
+  GetParam().change(*form);
+  QApplication::processEvents();
+  ASSERT_NE(caretPoint(), before) << "the change left the caret where it was";
+  QMetaObject::invokeMethod(form->source->tipTimer(), "timeout", Qt::DirectConnection);
+  EXPECT_TRUE(tip->isVisible());
+  EXPECT_EQ(tip->pos(), caretPoint());
+}
+
+INSTANTIATE_TEST_SUITE_P(hint, TipFollows, testing::ValuesIn(tipMoves()),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// A caret that leaves the pane's visible area takes the tip with it; back in view, the tip stands at it
+// again.
+struct TipAwayCase {
+  const char* name;
+  std::function<void(Form1&)> away;
+  std::function<void(Form1&)> back;
+};
+void PrintTo(const TipAwayCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+void setSourceWidth(Form1& form, int width) {
+  auto* split = qobject_cast<QSplitter*>(form.centralWidget());
+  split->setSizes({width, split->width() - width});
+}
+
+const std::vector<TipAwayCase>& tipAways() {
+  static const std::vector<TipAwayCase> cases = {
+      {"text_scrolled",
+       [](Form1& form) {
+         QScrollBar* bar = form.source->verticalScrollBar();
+         bar->setValue(bar->maximum());
+       },
+       [](Form1& form) { form.source->verticalScrollBar()->setValue(0); }},
+      {"pane_narrowed_past_the_caret", [](Form1& form) { setSourceWidth(form, 120); },
+       [](Form1& form) { setSourceWidth(form, 600); }},
+  };
+  return cases;
+}
+
+class TipAway : public Form1Commands, public testing::WithParamInterface<TipAwayCase> {};
+
+TEST_P(TipAway, hides_and_comes_back) {
+  auto form = startActive();
+  setSourceWidth(*form, 600);
+  form->source->setPlainText(QString(30, QLatin1Char(' ')) + "Print \"a\"\n" +
+                             QStringLiteral("b = 1\n").repeated(200));
+  caretAfter(*form, "Pri");
+  QTest::keyClick(form->source, Qt::Key_Shift);
+  const QLabel* tip = form->hintTip().tipWindow();
+  ASSERT_TRUE(tip->isVisible());
+  const auto refresh = [&] {
+    QApplication::processEvents();
+    QMetaObject::invokeMethod(form->source->tipTimer(), "timeout", Qt::DirectConnection);
+  };
+  GetParam().away(*form);
+  refresh();
+  EXPECT_FALSE(tip->isVisible());
+  EXPECT_TRUE(form->source->tipTimer()->isActive());
+  GetParam().back(*form);
+  refresh();
+  EXPECT_TRUE(tip->isVisible());
+  EXPECT_EQ(tip->pos(), form->source->viewport()->mapToGlobal(form->source->cursorRect().bottomLeft()));
+}
+
+INSTANTIATE_TEST_SUITE_P(hint, TipAway, testing::ValuesIn(tipAways()),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(Form1Commands, search_opens_one_find_window_and_check_respells_the_source_while_pressed) {
   auto form = start();
