@@ -9,11 +9,9 @@
 namespace kelmore::imagetool {
 namespace {
 
-constexpr int kBoxLeft = 480;
-constexpr int kBoxTop = 120;
-constexpr int kBoxWidth = 1335;
-constexpr int kBoxHeight = 495;
-constexpr int kTallRatio = 27;  // 1335 / 495 × 10, rounded
+// A picture whose width to height, × 10, is at most the box's (rounded: 1335 / 495 × 10 = 26.97 gives 27)
+// fills the box's height.
+constexpr int kTallRatio = (kPreviewBox.width * 10 + kPreviewBox.height / 2) / kPreviewBox.height;
 
 std::int32_t even(std::int32_t bytes) {
   return bytes + (bytes & 1);
@@ -129,13 +127,14 @@ UsageBar flashBar(const Allocation& allocation, const Capacities& capacities, in
 }
 
 PreviewRect previewRect(std::int32_t widthDots, std::int32_t heightDots) {
-  if (widthDots <= 0 || heightDots <= 0) return {kBoxLeft, kBoxTop, kBoxWidth, kBoxHeight};
+  const PreviewRect& box = kPreviewBox;
+  if (widthDots <= 0 || heightDots <= 0) return box;
   if (widthDots * 10 / heightDots <= kTallRatio) {
     const std::int32_t width = widthDots * 99 / heightDots * 5;
-    return {kBoxLeft + (kBoxWidth - width) / 2, kBoxTop, width, kBoxHeight};
+    return {box.left + (box.width - width) / 2, box.top, width, box.height};
   }
   const std::int32_t height = heightDots * 26 / widthDots * 50;
-  return {kBoxLeft, kBoxTop + (kBoxHeight - height) / 2, kBoxWidth, height};
+  return {box.left, box.top + (box.height - height) / 2, box.width, height};
 }
 
 }  // namespace kelmore::imagetool

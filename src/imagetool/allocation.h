@@ -52,15 +52,19 @@ struct UsageBar {
 UsageBar ramBar(const Allocation& allocation, const Capacities& capacities);
 UsageBar flashBar(const Allocation& allocation, const Capacities& capacities, int page);
 
-// Where a preview picture stands in its box, in twips (box: left 480, top 120, 1335 × 495): as large as it
-// fits, keeping the aspect in the steps of the original sums; an image without a width or height fills
-// the box.
+// A place in a preview frame, in twips.
 struct PreviewRect {
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
 };
+
+// The box of a preview frame that its picture stands in.
+inline constexpr PreviewRect kPreviewBox{480, 120, 1335, 495};
+
+// Where a preview picture stands in kPreviewBox: as large as it fits, keeping the aspect in the steps of
+// the original sums; an image without a width or height fills the box.
 PreviewRect previewRect(std::int32_t widthDots, std::int32_t heightDots);
 
 }  // namespace kelmore::imagetool

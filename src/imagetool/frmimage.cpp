@@ -40,10 +40,6 @@ namespace kelmore::imagetool {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-constexpr int kBoxLeftTwips = 480;
-constexpr int kBoxTopTwips = 120;
-constexpr int kBoxWidthTwips = 1335;
-constexpr int kBoxHeightTwips = 495;
 const QColor kSelectedColour(0x80, 0x80, 0xFF);  // &HFF8080
 constexpr const char* kCaption = "Image Label List";
 constexpr const char* kListFilter = "Image List (*.cbl);;All Files (*.*)";
@@ -254,13 +250,13 @@ void FrmImage::createPanes() {
 QFrame* FrmImage::createFrame(int i) {
   FrameControls& f = frames[static_cast<std::size_t>(i)];
   f.Frame = new ImageFrame(centralWidget(), i, *this);
-  f.Frame->setFixedHeight(pixels(kBoxTopTwips * 2 + kBoxHeightTwips) + 20);
+  f.Frame->setFixedHeight(pixels(kPreviewBox.top * 2 + kPreviewBox.height) + 20);
   auto* row = new QHBoxLayout(f.Frame);
   row->setContentsMargins(4, 2, 4, 2);
   f.LblNum = new QLabel(f.Frame);
-  f.LblNum->setFixedWidth(pixels(kBoxLeftTwips) - 8);
+  f.LblNum->setFixedWidth(pixels(kPreviewBox.left) - 8);
   auto* box = new QWidget(f.Frame);
-  box->setFixedSize(pixels(kBoxWidthTwips), pixels(kBoxHeightTwips));
+  box->setFixedSize(pixels(kPreviewBox.width), pixels(kPreviewBox.height));
   f.Image = new QLabel(box);
   f.Image->setScaledContents(true);
   f.txtLabel = new QLineEdit(f.Frame);
@@ -462,7 +458,7 @@ void FrmImage::drawPicture(int i, const ImageRecord& r) {
   shown = {r.imgPath, r.imgX, r.imgY};
   FrameControls& f = frames[static_cast<std::size_t>(i)];
   const PreviewRect rect = previewRect(r.imgX, r.imgY);
-  f.Image->setGeometry(pixels(rect.left - kBoxLeftTwips), pixels(rect.top - kBoxTopTwips),
+  f.Image->setGeometry(pixels(rect.left - kPreviewBox.left), pixels(rect.top - kPreviewBox.top),
                        std::max(pixels(rect.width), 1), std::max(pixels(rect.height), 1));
   const BitmapFile file = readBitmapFile(r.imgPath);
   if (file.refusal != BitmapRefusal::None) {

@@ -25,11 +25,24 @@ class Converter {
   Converter& operator=(const Converter&) = delete;
   bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-  // Converts `in`; on a character that cannot be converted or an invalid sequence, skips `badInputBytes(in)`
-  // input bytes and appends `replacement`. `lost`, when given, gets the input offset of each such place.
-  template <typename SkipFn>
-  std::string run(std::string_view in, std::string_view replacement, SkipFn badInputBytes,
-                  std::vector<std::size_t>* lost = nullptr) {
+  // What a lossy conversion does where the text cannot go over as written: skips `skip(rest)` input bytes
+  // (at least one), appends `replacement`, and records the input offset in `lost` when given.
+  struct Replacing {
+    std::string_view replacement;
+    std::size_t (*skip)(std::string_view rest);
+    std::vector<std::size_t>* lost = nullptr;
+  };
+
+  // Converts `in`, replacing what cannot go over as written.
+  std::string run(std::string_view in, const Replacing& replacing) { return *convert(in, &replacing); }
+
+  // Converts `in` whole; nothing on the first character that cannot be converted.
+  std::optional<std::string> exact(std::string_view in) { return convert(in, nullptr); }
+
+ private:
+  // The one conversion loop. Without `replacing` it gives up where `run` would replace, and on a character
+  // iconv replaced by a look-alike (a positive count), which `run` keeps.
+  std::optional<std::string> convert(std::string_view in, const Replacing* replacing) {
     std::string out;
     out.reserve(in.size() * 2);
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -41,39 +54,21 @@ class Converter {
       std::size_t dstLeft = sizeof buffer;
       const std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
       out.append(buffer, static_cast<std::size_t>(dst - buffer));
-      if (r != static_cast<std::size_t>(-1)) continue;
+      if (r != static_cast<std::size_t>(-1)) {
+        // A positive count is a character iconv replaced by a look-alike: not the text as written.
+        if (r > 0 && !replacing) return std::nullopt;
+        continue;
+      }
       if (errno == E2BIG) continue;
-      // EILSEQ or EINVAL (a truncated sequence at the end): replace and go on after it.
+      // EILSEQ or EINVAL (a truncated sequence at the end): give up, or replace and go on after it.
+      if (!replacing) return std::nullopt;
       const std::size_t skip =
-          std::min(srcLeft, std::max<std::size_t>(1, badInputBytes(std::string_view(src, srcLeft))));
-      if (lost) lost->push_back(in.size() - srcLeft);
+          std::min(srcLeft, std::max<std::size_t>(1, replacing->skip(std::string_view(src, srcLeft))));
+      if (replacing->lost) replacing->lost->push_back(in.size() - srcLeft);
       src += skip;
       srcLeft -= skip;
-      out.append(replacement);
+      out.append(replacing->replacement);
       iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    }
-    char* dst = buffer;
-    std::size_t dstLeft = sizeof buffer;
-    iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
-    out.append(buffer, static_cast<std::size_t>(dst - buffer));
-    return out;
-  }
-
-  // Converts `in` whole; nothing on the first character that cannot be converted.
-  std::optional<std::string> exact(std::string_view in) {
-    std::string out;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char* src = const_cast<char*>(in.data());
-    std::size_t srcLeft = in.size();
-    char buffer[256];
-    while (srcLeft > 0) {
-      char* dst = buffer;
-      std::size_t dstLeft = sizeof buffer;
-      const std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-      out.append(buffer, static_cast<std::size_t>(dst - buffer));
-      if (r == static_cast<std::size_t>(-1) && errno != E2BIG) return std::nullopt;
-      // A positive count is a character iconv replaced by a look-alike: not the text as written.
-      if (r != static_cast<std::size_t>(-1) && r > 0) return std::nullopt;
     }
     // What a stateful code page still holds back.
     char* dst = buffer;
@@ -83,7 +78,6 @@ class Converter {
     return out;
   }
 
- private:
   iconv_t cd_;
 };
 
@@ -115,7 +109,7 @@ Encoded encodeToCodePage(std::string_view utf8) {
   Converter converter(codePageName(), "UTF-8");
   if (!converter.ok()) throw std::runtime_error("unknown code page " + codePageName());
   Encoded encoded;
-  encoded.bytes = converter.run(utf8, "?", utf8SequenceLength, &encoded.lost);
+  encoded.bytes = converter.run(utf8, {"?", utf8SequenceLength, &encoded.lost});
   return encoded;
 }
 
@@ -135,7 +129,7 @@ std::optional<std::string> toCodePageExact(std::string_view utf8) {
 std::string fromCodePage(std::string_view bytes) {
   Converter converter("UTF-8", codePageName());
   if (!converter.ok()) throw std::runtime_error("unknown code page " + codePageName());
-  return converter.run(bytes, "\xEF\xBF\xBD", [](std::string_view) { return std::size_t{1}; });
+  return converter.run(bytes, {"\xEF\xBF\xBD", [](std::string_view) { return std::size_t{1}; }});
 }
 
 }  // namespace kelmore::platform

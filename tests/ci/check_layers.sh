@@ -2,8 +2,9 @@
 # The include-direction check: the source tree and a tree that keeps to the table pass, planted faults fail.
 # Layer: tests.
 #
-# Planted faults: an upward include, an image tool include outside main.cpp, a relative include, a room
-# without a row; each failure is checked for its exact text.
+# Planted faults: an upward include, quoted or angled, an image tool include outside main.cpp, paths whose
+# ".." segments climb into another room or out of src/, a room without a row; each failure is checked for
+# its exact text.
 # Usage: check_layers.sh SOURCE_FOLDER
 set -euo pipefail
 source=$1
@@ -29,6 +30,9 @@ reset() {
   plant mainwindow/form1.cpp '#include "editor/a.h"' '#include "compiler/a.h"' '#include "link/a.h"'
   plant mainwindow/main.cpp '#include "imagetool/frmimage.h"' '#include "mainwindow/form1.h"'
   plant imagetool/frmimage.cpp '#include "widgets/a.h"' '#include "link/a.h"'
+  # System headers are no rooms; a path that stays in its room, or reaches one below it, is fine.
+  plant link/serial.cpp '#include <sys/ioctl.h>' '#include <vector>' '#include <common/a.h>' \
+    '#include "../link/a.h"' '#include "link/../common/a.h"'
 }
 # expect_failure TEXT: the check fails and says exactly TEXT (its closing line aside).
 expect_failure() {
@@ -59,8 +63,20 @@ plant imagetool/frmlistexport.cpp '#include "mainwindow/operationguard.h"'
 expect_failure 'src/imagetool/frmlistexport.cpp:1: imagetool includes mainwindow: #include "mainwindow/operationguard.h" (imagetool may include: common platform link widgets)'
 
 reset
+plant common/strings.h '#pragma once' '#include <link/px5000.h>'
+expect_failure 'src/common/strings.h:2: common includes link: #include <link/px5000.h> (common may include: nothing)'
+
+reset
+plant common/strings.h '#pragma once' '#include "common/../link/px5000.h"'
+expect_failure 'src/common/strings.h:2: common includes link: #include "common/../link/px5000.h" (common may include: nothing)'
+
+reset
 plant widgets/prompter.cpp '#include "../mainwindow/form1.h"'
-expect_failure 'src/widgets/prompter.cpp:1: a relative include passes the room check: #include "../mainwindow/form1.h"'
+expect_failure 'src/widgets/prompter.cpp:1: widgets includes mainwindow: #include "../mainwindow/form1.h" (widgets may include: common platform link)'
+
+reset
+plant widgets/prompter.cpp '#include "../../tests/widgets/fake.h"'
+expect_failure 'src/widgets/prompter.cpp:1: a relative include passes the room check: #include "../../tests/widgets/fake.h"'
 
 reset
 plant tools/a.cpp '#include "common/a.h"'

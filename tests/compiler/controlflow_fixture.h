@@ -1,8 +1,12 @@
-// Whole-compilation fixture for the statement tests: compile lines for a model through the fake host.
+// Whole-compilation fixture for the statement tests: compile lines for a model through the fake host, and
+// the cases of their tables, a program with the code it compiles to or the errors it gives.
 // Layer: tests (plain C++).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +94,45 @@ inline std::vector<std::string> unknownOperand(std::string_view token, int line)
   std::vector<std::string> events = {"box:" + text, "log:error:" + text};
   for (std::string& e : unexpectedError(line)) events.push_back(std::move(e));
   return events;
+}
+
+// A program for a model and the code after the preamble it compiles to, one instruction per string.
+struct CodeCase {
+  const char* name;
+  std::string_view model;
+  std::vector<std::string_view> lines;
+  std::string_view code;
+};
+// A program for a model and the error events of its compile, in order.
+struct ErrorCase {
+  const char* name;
+  std::string_view model;
+  std::vector<std::string_view> lines;
+  std::vector<std::string> events;
+};
+// A failing case is named in the test's message by its name, not by its bytes.
+inline void PrintTo(const CodeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+inline void PrintTo(const ErrorCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+// The compile of `lines` for `model` succeeds with `code` after the preamble (`setUp` as for compileLines).
+inline void expectCode(std::string_view model, const std::vector<std::string_view>& lines,
+                       std::string_view code, void (*setUp)(FakeImageList&) = nullptr) {
+  const Compiled result = compileLines(model, lines, setUp);
+  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
+  EXPECT_EQ(result.code(), code);
+}
+// The compile of `lines` for `model` fails with exactly `events`; it is handed back for further checks.
+inline Compiled expectErrors(std::string_view model, const std::vector<std::string_view>& lines,
+                             const std::vector<std::string>& events,
+                             void (*setUp)(FakeImageList&) = nullptr) {
+  Compiled result = compileLines(model, lines, setUp);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.errors(), events);
+  return result;
 }
 
 }  // namespace kelmore::testkit

@@ -8,6 +8,8 @@ namespace kelmore {
 namespace {
 
 using testkit::compileLines;
+using testkit::expectCode;
+using testkit::expectErrors;
 using testkit::expressionError;
 using testkit::unexpectedError;
 using testkit::unknownOperand;
@@ -97,9 +99,7 @@ class Code : public ::testing::TestWithParam<CodeCase> {};
 TEST_P(Code, compiles_to) {
   const CodeCase& c = GetParam();
   // A model with Sel32, so the wide forms compile too.
-  const auto result = compileLines("PX-*", c.lines);
-  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
-  EXPECT_EQ(result.code(), c.code);
+  expectCode("PX-*", c.lines, c.code);
 }
 
 INSTANTIATE_TEST_SUITE_P(assignments, Code, ::testing::ValuesIn(kCodeCases),
@@ -164,9 +164,7 @@ class Errors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(Errors, report) {
   const ErrorCase& c = GetParam();
-  const auto result = compileLines("PX-5200", c.lines);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.errors(), c.events);
+  expectErrors("PX-5200", c.lines, c.events);
 }
 
 INSTANTIATE_TEST_SUITE_P(assignments, Errors, ::testing::ValuesIn(kErrorCases),

@@ -7,18 +7,14 @@
 namespace kelmore {
 namespace {
 
+using testkit::CodeCase;
 using testkit::compileLines;
+using testkit::expectCode;
+using testkit::expectErrors;
 using testkit::expressionError;
 using testkit::unexpectedError;
 
-// Code after the preamble, one instruction per string. Addresses count from 18 (0x12).
-struct CodeCase {
-  const char* name;
-  std::string_view model;
-  std::vector<std::string_view> lines;
-  std::string_view code;
-};
-
+// Addresses count from 18 (0x12).
 const CodeCase kCodeCases[] = {
     {"for_px5200_adds_one",
      "PX-5200",
@@ -197,17 +193,11 @@ const CodeCase kCodeCases[] = {
     {"end_with_another_word_emits_nothing", "PX-5200", {"Sub Start()", "End Foo", "End Sub"}, "45 44 42 4B "},
 };
 
-void PrintTo(const CodeCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class Code : public ::testing::TestWithParam<CodeCase> {};
 
 TEST_P(Code, compiles_to) {
   const CodeCase& c = GetParam();
-  const auto result = compileLines(c.model, c.lines);
-  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
-  EXPECT_EQ(result.code(), c.code);
+  expectCode(c.model, c.lines, c.code);
 }
 
 INSTANTIATE_TEST_SUITE_P(controlflow, Code, ::testing::ValuesIn(kCodeCases),
@@ -395,9 +385,7 @@ class Errors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(Errors, report) {
   const ErrorCase& c = GetParam();
-  const auto result = compileLines("PX-5200", c.lines);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.errors(), c.events);
+  expectErrors("PX-5200", c.lines, c.events);
 }
 
 INSTANTIATE_TEST_SUITE_P(controlflow, Errors, ::testing::ValuesIn(kErrorCases),

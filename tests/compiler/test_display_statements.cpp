@@ -8,22 +8,14 @@
 namespace kelmore {
 namespace {
 
+using testkit::CodeCase;
 using testkit::Compiled;
 using testkit::compileLines;
+using testkit::ErrorCase;
+using testkit::expectCode;
+using testkit::expectErrors;
 using testkit::unexpectedError;
 using testkit::unknownOperand;
-
-// Code after the preamble; every case ends with Start's ED BK.
-struct CodeCase {
-  const char* name;
-  std::string_view model;
-  std::vector<std::string_view> lines;
-  std::string_view code;
-};
-
-void PrintTo(const CodeCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 // The image list of the CopyBmp cases.
 void addImages(testkit::FakeImageList& list) {
@@ -40,6 +32,7 @@ Compiled compileWithImages(std::string_view model, const std::vector<std::string
   return compileLines(model, lines, addImages);
 }
 
+// Every case ends with Start's ED BK.
 const CodeCase kCodeCases[] = {
     {"set_focus_window",
      "PX-5200",
@@ -196,9 +189,7 @@ class Code : public ::testing::TestWithParam<CodeCase> {};
 
 TEST_P(Code, compiles_to) {
   const CodeCase& c = GetParam();
-  const auto result = compileWithImages(c.model, c.lines);
-  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
-  EXPECT_EQ(result.code(), c.code);
+  expectCode(c.model, c.lines, c.code, addImages);
 }
 
 INSTANTIATE_TEST_SUITE_P(display, Code, ::testing::ValuesIn(kCodeCases),
@@ -243,17 +234,6 @@ TEST(CopyBmp, releases_its_address_temporaries_but_keeps_the_segment) {
   EXPECT_EQ(r.mc->hensuulabel.getVarReg("_copybmp"), "A");
   EXPECT_EQ(r.mc->hensuulabel.getVarReg("x"), "B");
   EXPECT_EQ(r.mc->hensuulabel.getVarReg("_copybmp1"), "no");
-}
-
-struct ErrorCase {
-  const char* name;
-  std::string_view model;
-  std::vector<std::string_view> lines;
-  std::vector<std::string> events;
-};
-
-void PrintTo(const ErrorCase& c, std::ostream* os) {
-  *os << c.name;
 }
 
 std::vector<std::string> badPattern(int line) {
@@ -319,9 +299,7 @@ class Errors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(Errors, report_and_stop) {
   const ErrorCase& c = GetParam();
-  const auto result = compileWithImages(c.model, c.lines);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.errors(), c.events);
+  expectErrors(c.model, c.lines, c.events, addImages);
 }
 
 INSTANTIATE_TEST_SUITE_P(display, Errors, ::testing::ValuesIn(kErrorCases),

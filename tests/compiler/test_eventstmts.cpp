@@ -10,25 +10,18 @@
 namespace kelmore {
 namespace {
 
+using testkit::CodeCase;
 using testkit::compileLines;
+using testkit::ErrorCase;
 using testkit::errorExitAt;
+using testkit::expectCode;
+using testkit::expectErrors;
 using testkit::expressionError;
 using testkit::unexpectedError;
 using testkit::unknownOperand;
 
-// Code after the preamble; addresses count from 18 (0x12). Event fields hold the skip from the end of
-// their instruction to the routine's entry.
-struct CodeCase {
-  const char* name;
-  const char* model;
-  std::vector<std::string_view> lines;
-  std::string_view code;
-};
-
-void PrintTo(const CodeCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
+// Addresses count from 18 (0x12). Event fields hold the skip from the end of their instruction to the
+// routine's entry.
 const CodeCase kCodeCases[] = {
     {"touch_enable_with_a_constant_mode",
      "QT-R5xxP",
@@ -95,24 +88,11 @@ class Code : public ::testing::TestWithParam<CodeCase> {};
 
 TEST_P(Code, compiles_to) {
   const CodeCase& c = GetParam();
-  const auto result = compileLines(c.model, c.lines);
-  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
-  EXPECT_EQ(result.code(), c.code);
+  expectCode(c.model, c.lines, c.code);
 }
 
 INSTANTIATE_TEST_SUITE_P(events, Code, ::testing::ValuesIn(kCodeCases),
                          [](const auto& i) { return std::string(i.param.name); });
-
-struct ErrorCase {
-  const char* name;
-  const char* model;
-  std::vector<std::string_view> lines;
-  std::vector<std::string> events;
-};
-
-void PrintTo(const ErrorCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 const ErrorCase kErrorCases[] = {
     {"touch_on_a_model_without_touch",
@@ -214,9 +194,7 @@ class Errors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(Errors, report) {
   const ErrorCase& c = GetParam();
-  const auto result = compileLines(c.model, c.lines);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.errors(), c.events);
+  expectErrors(c.model, c.lines, c.events);
 }
 
 INSTANTIATE_TEST_SUITE_P(events, Errors, ::testing::ValuesIn(kErrorCases),

@@ -7,23 +7,14 @@
 namespace kelmore {
 namespace {
 
-using testkit::compileLines;
+using testkit::CodeCase;
+using testkit::expectCode;
+using testkit::expectErrors;
 using testkit::kPreamble;
 using testkit::unexpectedError;
 using testkit::unknownOperand;
 
-// Code after the preamble; every case ends with Start's ED BK.
-struct CodeCase {
-  const char* name;
-  std::string_view model;
-  std::vector<std::string_view> lines;
-  std::string_view code;
-};
-
-void PrintTo(const CodeCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
+// Every case ends with Start's ED BK.
 const CodeCase kCodeCases[] = {
     {"memory_widths",
      "PX-5200",
@@ -112,9 +103,7 @@ class Code : public ::testing::TestWithParam<CodeCase> {};
 
 TEST_P(Code, compiles_to) {
   const CodeCase& c = GetParam();
-  const auto result = compileLines(c.model, c.lines);
-  ASSERT_TRUE(result.ok) << ::testing::PrintToString(result.errors());
-  EXPECT_EQ(result.code(), c.code);
+  expectCode(c.model, c.lines, c.code);
 }
 
 INSTANTIATE_TEST_SUITE_P(memory, Code, ::testing::ValuesIn(kCodeCases),
@@ -188,9 +177,7 @@ class Errors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(Errors, report_and_stop) {
   const ErrorCase& c = GetParam();
-  const auto result = compileLines(c.model, c.lines);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.errors(), c.events);
+  const auto result = expectErrors(c.model, c.lines, c.events);
   EXPECT_EQ(result.mc->codeout.codeText, std::string(kPreamble) + std::string(c.codeAfterPreamble));
 }
 
