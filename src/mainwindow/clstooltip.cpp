@@ -18,6 +18,8 @@ void clsTooltip::CreateToolTip(QWidget* control) {
   if (tip_ && tip_->parentWidget() == control) return;
   tip_ = new QLabel(control, Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
   tip_->setPalette(QToolTip::palette());
+  tip_->setForegroundRole(QPalette::ToolTipText);
+  tip_->setBackgroundRole(QPalette::ToolTipBase);
   tip_->setFont(QToolTip::font());
   tip_->setFrameStyle(QFrame::Box | QFrame::Plain);
   tip_->setMargin(tip_->style()->pixelMetric(QStyle::PM_ToolTipLabelFrameWidth, nullptr, tip_));
