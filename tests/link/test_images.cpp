@@ -233,6 +233,11 @@ Bytes padded(Bytes file, std::size_t size) {
   return file;
 }
 
+Bytes first(Bytes file, std::size_t size) {
+  file.resize(size);
+  return file;
+}
+
 enum class Reader { File, Ex, XY, XYfit };
 
 struct ReadCase {
@@ -382,6 +387,8 @@ const std::vector<ReadCase>& readCases() {
        -1,
        repeat({0x00}, 8)},
       {"not_a_bitmap", Reader::File, "a.bmp", Bytes(100, 'x'), false, {}, -1, -1, repeat({0x00}, 8)},
+      // Read as a header, its width would be beyond 16 bits; without "BM" it is none.
+      {"not_a_bitmap_XYfit", Reader::XYfit, "a.bmp", Bytes(100, 'x'), false, {}, -1, -1, repeat({0xFF}, 8)},
       {"exactly_200000_bytes",
        Reader::File,
        "a.bmp",
@@ -546,9 +553,14 @@ std::string written(const fs::path& path, const Bytes& bytes) {
   return path.string();
 }
 
+std::function<std::string(const fs::path& dir)> bmp(Bytes bytes) {
+  return [bytes = std::move(bytes)](const fs::path& dir) { return written(dir / "a.bmp", bytes); };
+}
+
 const std::vector<RaiseCase>& raiseCases() {
   using Kind = DeviceError::Kind;
   using namespace kelmore::testkit;
+  const auto fourBits = makeBmp({8, 8, 4, [](int, int) { return 1u; }, {0, 0xFFFFFF}});
   static const std::vector<RaiseCase> cases = {
       {"no_such_file", "PX256X64", [](const fs::path& dir) { return (dir / "gone.bmp").string(); },
        Kind::FileNotFound},
@@ -558,19 +570,21 @@ const std::vector<RaiseCase>& raiseCases() {
          return (dir / "folder.bmp").string();
        },
        Kind::FileAccess},
-      {"width_beyond_16_bits", "PX256X64",
-       [](const fs::path& dir) { return written(dir / "a.bmp", with32(allSet(8, 8), kBmpWidth, 65552)); },
+      {"width_beyond_16_bits", "PX256X64", bmp(with32(allSet(8, 8), kBmpWidth, 65552)), Kind::Overflow},
+      // The width and height are taken before the depth is judged.
+      {"4_bits_width_beyond_16_bits", "PX256X64", bmp(with32(fourBits, kBmpWidth, 65552)), Kind::Overflow},
+      {"16_bits_height_beyond_16_bits", "PX256X64", bmp(with32(makeBmp({8, 8, 16}), kBmpHeight, 40000)),
        Kind::Overflow},
-      {"pixels_past_the_end", "PX256X64",
-       [](const fs::path& dir) { return written(dir / "a.bmp", padded(allSet(8, 8), 93)); }, Kind::Index},
-      {"top_down_rows_past_the_end", "PX256X64",
-       [](const fs::path& dir) {
-         return written(dir / "a.bmp", with32(allSet(8, 8), kBmpHeight, 0xFFFFFFF0));
-       },
+      {"pixels_past_the_end", "PX256X64", bmp(padded(allSet(8, 8), 93)), Kind::Index},
+      {"top_down_rows_past_the_end", "PX256X64", bmp(with32(allSet(8, 8), kBmpHeight, 0xFFFFFFF0)),
+       Kind::Index},
+      {"cut_inside_the_file_header", "PX256X64", bmp(first(allSet(8, 8), 10)), Kind::Index},
+      {"cut_inside_the_information_header", "PX256X64", bmp(first(allSet(8, 8), 40)), Kind::Index},
+      // 94 bytes hold the common 40-byte header, not the 108 bytes the file names.
+      {"cut_inside_a_108_byte_information_header", "PX256X64", bmp(with32(allSet(8, 8), kBmpInfoSize, 108)),
        Kind::Index},
       // 2048 × 200 bytes: more than the image buffer holds.
-      {"module_picture_beyond_the_image_buffer", "PX2048X1600",
-       [](const fs::path& dir) { return written(dir / "a.bmp", allSet(8, 8)); }, Kind::Index, false},
+      {"module_picture_beyond_the_image_buffer", "PX2048X1600", bmp(allSet(8, 8)), Kind::Index, false},
   };
   return cases;
 }
