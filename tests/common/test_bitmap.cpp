@@ -12,6 +12,7 @@
 
 #include "bmpfile.h"
 #include "common/bitmap.h"
+#include "tempfolder.h"
 
 namespace kelmore::bitmap {
 namespace {
@@ -249,9 +250,9 @@ TEST_P(ConverterRle8, reads_as_the_plain_picture_it_was_made_from) {
                                             : static_cast<std::uint32_t>((x * 37 + y * 11) % 200);
                      },
                      palette};
-  const std::filesystem::path dir = testing::TempDir();
-  const std::filesystem::path plainFile = dir / ("plain" + std::to_string(width) + ".bmp");
-  const std::filesystem::path rleFile = dir / ("rle" + std::to_string(width) + ".bmp");
+  const testkit::TempFolder dir("kelmore-rle8");
+  const std::filesystem::path plainFile = dir / "plain.bmp";
+  const std::filesystem::path rleFile = dir / "rle.bmp";
   testkit::writeFile(plainFile, makeBmp(spec));
   const std::string command = "'" + convert + "' '" + plainFile.string() +
                               "' -type Palette -compress RLE 'BMP3:" + rleFile.string() + "'";
