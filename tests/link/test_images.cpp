@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "../common/bmpfile.h"
-#include "platform/paths.h"
+#include "../common/tempfolder.h"
 #include "rig.h"
 
 namespace kelmore::link {
@@ -185,13 +185,9 @@ TEST(ImageSizes, printBmp_refuses_a_height_of_no_whole_rows_with_the_size_messag
 
 // --- readers ---
 
+// The bitmaps of each test in a folder of its own, removed after it.
 class Files : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = platform::dataDir() / "bitmaps" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
   std::string file(std::string_view name, const Bytes& bytes) {
     const fs::path path = dir_ / name;
     kelmore::testkit::writeFile(path, bytes);
@@ -203,7 +199,8 @@ class Files : public ::testing::Test {
     return bytes;
   }
 
-  fs::path dir_;
+  const kelmore::testkit::TempFolder folder_{"kelmore-bitmaps"};
+  const fs::path dir_ = folder_.path();
   Rig rig;
 };
 
