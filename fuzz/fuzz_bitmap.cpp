@@ -64,12 +64,23 @@ void checkDeviceReaders(std::span<const std::uint8_t> file, const kelmore::bitma
   px.moduleName("PX" + std::to_string(across) + "X" + std::to_string(down));
   try {
     if (px.readBmpFileXYfit(name, width, height)) require(plainOneBit);
-  } catch (const link::DeviceError&) {
-    // What the other readers refuse quietly: a one-bit file too large for 16 bits or cut short.
+  } catch (const link::DeviceError& e) {
+    // What the other readers refuse quietly: a header too short for its fields, a size too large for
+    // 16 bits whatever the depth, a one-bit file cut short.
     const bitmap::BmpHeader& h = decoded.header;
+    const bool headerRead =
+        decoded.error != bitmap::BmpError::NotBitmap && decoded.error != bitmap::BmpError::UnknownHeader;
     const bool beyond16Bits =
         h.widthDots() < 0 || h.widthDots() > bitmap::kMaxSideDots || h.heightDots() > bitmap::kMaxSideDots;
-    require(h.bitCount == 1 && (beyond16Bits || decoded.error == bitmap::BmpError::Truncated));
+    if (e.kind() == link::DeviceError::Kind::Overflow) {
+      require(headerRead && beyond16Bits);
+    } else {
+      require(e.kind() == link::DeviceError::Kind::Index);
+      if (headerRead)
+        require(h.bitCount == 1 && decoded.error == bitmap::BmpError::Truncated);
+      else
+        require(file.size() < bitmap::kMaxHeaderBytes);
+    }
   }
 }
 

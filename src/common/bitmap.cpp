@@ -8,9 +8,6 @@
 namespace kelmore::bitmap {
 namespace {
 
-constexpr std::size_t kFileHeaderBytes = 14;
-// BITMAPINFOHEADER and its later versions; all begin with the same 40 bytes.
-constexpr std::array<std::uint32_t, 5> kInfoHeaderBytes{40, 52, 56, 108, 124};
 constexpr std::size_t kPaletteEntryBytes = 4;
 
 std::uint16_t u16(std::span<const std::uint8_t> b, std::size_t at) {

@@ -16,6 +16,7 @@
 // past that, past the last row, or a stream that ends before its end of bitmap refuses the file.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -24,8 +25,12 @@
 namespace kelmore::bitmap {
 
 inline constexpr int kMaxSideDots = 32767;
+inline constexpr std::size_t kFileHeaderBytes = 14;
+// The information header sizes the reader takes: BITMAPINFOHEADER and its later versions, which all begin
+// with the same 40 bytes.
+inline constexpr std::array<std::uint32_t, 5> kInfoHeaderBytes{40, 52, 56, 108, 124};
 // The file header and the longest information header: all that checkHeader reads.
-inline constexpr std::size_t kMaxHeaderBytes = 14 + 124;
+inline constexpr std::size_t kMaxHeaderBytes = kFileHeaderBytes + kInfoHeaderBytes.back();
 // Well beyond any picture the image tool keeps (32767 × 15 dots) and far below what would strain memory.
 inline constexpr std::int64_t kMaxCompressedDots = 1 << 20;
 

@@ -175,8 +175,10 @@ class PX5000 {
   // The image at the top left of a module-sized picture: moduleDotX × (moduleDotY / 8) bytes. Fails
   // without a message when no module size is known or its height is no multiple of 8. Unlike the other
   // readers it throws what they turn into a failure: DeviceError FileNotFound or FileAccess for a file it
-  // cannot open or read, Overflow for a width or height beyond 16 bits, Index for pixels past the file's
-  // end or a module picture larger than the image buffer.
+  // cannot open or read; Index for a file that ends inside its header (the information header its size
+  // field names, else the common 40 bytes after the file header); Overflow for a width or height beyond
+  // 16 bits, whatever the depth, as both are taken before the bit count is judged; Index for pixels past
+  // the file's end or a module picture larger than the image buffer.
   bool readBmpFileXYfit(std::string_view fileName, std::int32_t& xsize, std::int32_t& ysize);
   // As readBmpFile, without clearing the image buffer first.
   bool readBmpFileEx(std::string_view fileName, std::int32_t& width, std::int32_t& height);
@@ -260,7 +262,7 @@ class PX5000 {
   std::optional<std::uint8_t> readSwitchReply();
   void message(std::string_view text);
   bool readWholeBmp(std::string_view fileName, bool clearFirst, std::int32_t& width, std::int32_t& height);
-  // Why a one-bit read failed: refused by a rule of the readers, or a run-time failure that only
+  // Why a read gave no one-bit picture: refused by a rule of the readers, or a run-time failure that only
   // readBmpFileXYfit passes on.
   enum class ReadFailure { Refused, Missing, Unreadable, Oversized, Overrun };
   struct OneBitRead {

@@ -60,6 +60,21 @@ std::filesystem::path pathOf(std::string_view fileName) {
   return std::filesystem::path(std::string(fileName));
 }
 
+// A width or height that no 16-bit output holds; a negative width counts.
+bool beyond16Bits(const bitmap::BmpHeader& header) {
+  return header.widthDots() < 0 || header.widthDots() > bitmap::kMaxSideDots ||
+         header.heightDots() > bitmap::kMaxSideDots;
+}
+
+// The file ends before its header does, so taking the header's fields would read past its end: before
+// the information header its size field names, or, for a file that names none of the Windows sizes (or
+// has no "BM"), before the common 40-byte one, which holds every field the readers take.
+bool endsInsideHeader(std::span<const std::uint8_t> file, const bitmap::BmpHeader& header) {
+  const auto& sizes = bitmap::kInfoHeaderBytes;
+  const bool named = std::find(sizes.begin(), sizes.end(), header.infoBytes) != sizes.end();
+  return file.size() < bitmap::kFileHeaderBytes + (named ? header.infoBytes : sizes.front());
+}
+
 void appendData(Bytes& bytes, std::span<const std::uint8_t> data, std::int64_t count) {
   const auto head = fields::head(data, count);
   bytes.insert(bytes.end(), head.begin(), head.end());
@@ -184,24 +199,25 @@ PX5000::OneBitRead PX5000::readOneBit(std::string_view fileName, bool clearOnceR
       result.failure = ReadFailure::Unreadable;
       return result;
   }
-  const std::string& file = read.bytes;
-  const bitmap::Decoded decoded = bitmap::decodeBitmap(asBytes(file));
+  const std::span<const std::uint8_t> file = asBytes(read.bytes);
+  const bitmap::Decoded decoded = bitmap::decodeBitmap(file);
   const bitmap::BmpHeader& header = decoded.header;
   switch (decoded.error) {
     case BmpError::NotBitmap:
     case BmpError::UnknownHeader:
-    case BmpError::Depth:
-    case BmpError::Compressed:
+      if (endsInsideHeader(file, header)) result.failure = ReadFailure::Overrun;
       return result;
     default:
       break;
   }
-  if (header.bitCount != 1) return result;
-  if (header.widthDots() < 0 || header.widthDots() > bitmap::kMaxSideDots ||
-      header.heightDots() > bitmap::kMaxSideDots) {
+  // The width and height are taken before the depth and the compression are judged: a size beyond 16 bits
+  // overflows whatever they are.
+  if (beyond16Bits(header)) {
     result.failure = ReadFailure::Oversized;
     return result;
   }
+  if (decoded.error == BmpError::Depth || decoded.error == BmpError::Compressed) return result;
+  if (header.bitCount != 1) return result;
   width = static_cast<std::int32_t>(header.widthDots());
   height = static_cast<std::int32_t>(header.heightDots());
   if (clearOnceRead) std::fill(imageBuffer_.begin(), imageBuffer_.end(), 0);
@@ -292,11 +308,7 @@ bool PX5000::checkBmpFile(std::string_view fileName, std::int16_t& xsize, std::i
     message(kSpecifyMonochrome);
     return false;
   }
-  // A size that no 16-bit output holds.
-  if (header.widthDots() < 0 || header.widthDots() > bitmap::kMaxSideDots ||
-      header.heightDots() > bitmap::kMaxSideDots) {
-    return false;
-  }
+  if (beyond16Bits(header)) return false;
   xsize = static_cast<std::int16_t>(header.widthDots());
   ysize = static_cast<std::int16_t>(header.heightDots());
   if (header.widthDots() * header.heightDots() > kMaxCheckedDots) {

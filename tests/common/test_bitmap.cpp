@@ -12,6 +12,7 @@
 
 #include "bmpfile.h"
 #include "common/bitmap.h"
+#include "tempfolder.h"
 
 namespace kelmore::bitmap {
 namespace {
@@ -249,9 +250,9 @@ TEST_P(ConverterRle8, reads_as_the_plain_picture_it_was_made_from) {
                                             : static_cast<std::uint32_t>((x * 37 + y * 11) % 200);
                      },
                      palette};
-  const std::filesystem::path dir = testing::TempDir();
-  const std::filesystem::path plainFile = dir / ("plain" + std::to_string(width) + ".bmp");
-  const std::filesystem::path rleFile = dir / ("rle" + std::to_string(width) + ".bmp");
+  const testkit::TempFolder dir("kelmore-rle8");
+  const std::filesystem::path plainFile = dir / "plain.bmp";
+  const std::filesystem::path rleFile = dir / "rle.bmp";
   testkit::writeFile(plainFile, makeBmp(spec));
   const std::string command = "'" + convert + "' '" + plainFile.string() +
                               "' -type Palette -compress RLE 'BMP3:" + rleFile.string() + "'";
@@ -298,7 +299,12 @@ const std::vector<BadCase>& badRleCases() {
       {"cut_inside_an_absolute_run", rle8({0x00, 0x05, 0x01, 0x02}), BmpError::Truncated},
       {"absolute_run_without_its_pad_byte", rle8({0x00, 0x03, 0x01, 0x02, 0x03}), BmpError::Truncated},
       {"no_codes", rle8({}), BmpError::Truncated},
-      {"codes_past_the_end", with32(rle8({0x00, 0x01}), kBmpPixelOffset, 0x10000), BmpError::Truncated},
+      // 60 bytes whose header promises a colour table of 256 entries and codes right after it: the file
+      // ends inside the table, which is never read.
+      {"codes_past_the_end",
+       with32(makeRleBmp({5, 3, 8, {}, {}}, {0x05, 0x01, 0x00, 0x00, 0x00, 0x01}), kBmpPixelOffset,
+              14 + 40 + 4 * 256),
+       BmpError::Truncated},
       {"rle8_at_4_bits", with32(rle4({0x00, 0x01}), kBmpCompression, 1), BmpError::Compressed},
       {"rle4_at_8_bits", with32(rle8({0x00, 0x01}), kBmpCompression, 2), BmpError::Compressed},
       {"bit_fields", with32(rle8({0x00, 0x01}), kBmpCompression, 3), BmpError::Compressed},

@@ -42,6 +42,7 @@
 #include <iterator>
 #include <utility>
 
+#include "../common/tempfolder.h"
 #include "../platform/pty.h"
 #include "../widgets/qtprint.h"
 #include "../widgets/scriptedprompter.h"
@@ -190,7 +191,19 @@ TEST_F(Form1Test, boxes_without_a_title_carry_the_application_title) {
   EXPECT_EQ(text, "Code is not generated.");
 }
 
+// Works in a folder while it lives, then goes back where it was.
+struct InFolder {
+  explicit InFolder(const fs::path& folder) { fs::current_path(folder); }
+  ~InFolder() { fs::current_path(before); }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+  const fs::path before = fs::current_path();
+};
+
 TEST_F(Form1Test, a_tvr_argument_is_opened_made_absolute) {
+  // The argument is relative to the current folder: for the test, a folder of its own.
+  const testkit::TempFolder folder;
+  const InFolder inside(folder.path());
   fs::create_directories("sub");
   writeFile("sub/Prog.TVR", "print 1\r\n");
   Form1::Options options;
@@ -202,7 +215,6 @@ TEST_F(Form1Test, a_tvr_argument_is_opened_made_absolute) {
   const QString expected = QString::fromStdString((fs::current_path() / "sub/Prog.TVR").string());
   EXPECT_EQ(form.windowTitle(), "Macro-Editor" + expected);
   EXPECT_EQ(form.source->toPlainText(), "Print 1\n");
-  fs::remove_all("sub");
 }
 
 TEST_F(Form1Test, close_asks_about_an_edited_text_then_writes_tmp_tvr) {

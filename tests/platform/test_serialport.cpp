@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "../common/tempfolder.h"
+
 namespace kelmore::platform {
 namespace {
 
@@ -126,13 +128,13 @@ TEST(SerialPortOpen, a_missing_or_busy_port_reads_as_such_whatever_the_settings)
 TEST(SerialPortOpen, tells_missing_and_non_terminal_devices_apart) {
   SerialPort port;
   EXPECT_EQ(port.open("/dev/kelmore-no-such-port", SerialSettings{}), PortError::NotFound);
-  const auto file = std::filesystem::temp_directory_path() / "kelmore-serial-plain-file";
+  const testkit::TempFolder folder("kelmore-serial");
+  const auto file = folder / "plain-file";
   std::FILE* out = std::fopen(file.c_str(), "w");
   ASSERT_NE(out, nullptr);
   std::fclose(out);
   EXPECT_EQ(port.open(file.string(), SerialSettings{}), PortError::NotFound);
   EXPECT_FALSE(port.isOpen());
-  std::filesystem::remove(file);
 }
 
 TEST_F(SerialPortTest, second_open_is_busy_until_the_first_closes) {
@@ -163,14 +165,14 @@ TEST(SerialPortOpen, tells_no_permission_apart) {
   ASSERT_FALSE(pty.slavePath().empty());
   if (::geteuid() != 0) {
     // An ordinary user is refused a file without rights; root is not, so root tests as nobody below.
-    const auto file = std::filesystem::temp_directory_path() / "kelmore-serial-no-rights";
+    const testkit::TempFolder folder("kelmore-serial");
+    const auto file = folder / "no-rights";
     std::FILE* out = std::fopen(file.c_str(), "w");
     ASSERT_NE(out, nullptr);
     std::fclose(out);
     ::chmod(file.c_str(), 0);
     SerialPort port;
     EXPECT_EQ(port.open(file.string(), SerialSettings{}), PortError::NoPermission);
-    std::filesystem::remove(file);
     return;
   }
   ASSERT_EQ(::chmod(pty.slavePath().c_str(), 0600), 0);
