@@ -2,7 +2,8 @@
 # Builds one GoogleTest program and registers it with CTest. QT links a main that creates a QApplication;
 # OWN_MAIN is for a program that brings its own main (QTEST_MAIN, say). SERIAL is for a program that
 # measures real time: CTest runs it alone, so only the machine's other load can stretch what it measures. Each test gets config and data
-# folders of its own and the offscreen Qt platform, so no test touches the user's files or needs a display.
+# folders of its own and the offscreen Qt platform, so no test touches the user's files or needs a display;
+# run by hand, the mains give a program temporary folders of its own.
 function(kelmore_add_test)
   cmake_parse_arguments(T "QT;OWN_MAIN;SERIAL" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -14,7 +15,7 @@ function(kelmore_add_test)
     if(T_QT)
       target_link_libraries(${T_NAME} PRIVATE kelmore_qt_gtest_main)
     else()
-      target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
+      target_link_libraries(${T_NAME} PRIVATE kelmore_gtest_main)
     endif()
   endif()
   if(TARGET kelmore_share)
@@ -32,3 +33,5 @@ endfunction()
 
 add_library(kelmore_qt_gtest_main STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_gtest_main.cpp)
 target_link_libraries(kelmore_qt_gtest_main PUBLIC Qt6::Widgets GTest::gtest)
+add_library(kelmore_gtest_main STATIC ${CMAKE_CURRENT_LIST_DIR}/gtest_main.cpp)
+target_link_libraries(kelmore_gtest_main PUBLIC GTest::gtest)

@@ -16,7 +16,6 @@
 #include <fstream>
 
 #include "../common/bmpfile.h"
-#include "../common/tempfolder.h"
 #include "common/framing.h"
 #include "link/px5000.h"
 #include "platform/paths.h"
@@ -66,17 +65,6 @@ const sim::Received* find(const std::vector<sim::Received>& received, std::strin
 
 class EndToEnd : public ::testing::Test {
  protected:
-  // ports.map is written into the configuration folder: never the user's own when run by hand.
-  static void SetUpTestSuite() {
-    if (std::getenv("XDG_CONFIG_HOME") != nullptr) return;
-    ownConfig = std::make_unique<kelmore::testkit::TempFolder>("kelmore-link-e2e");
-    ::setenv("XDG_CONFIG_HOME", ownConfig->path().c_str(), 1);
-  }
-  static void TearDownTestSuite() {
-    if (!ownConfig) return;
-    ::unsetenv("XDG_CONFIG_HOME");
-    ownConfig.reset();
-  }
   void start(sim::ModuleConfig config = {}) {
     sim = std::make_unique<sim::SimModule>(config);
     ASSERT_FALSE(sim->path().empty());
@@ -95,7 +83,6 @@ class EndToEnd : public ::testing::Test {
     return sim->wire();
   }
 
-  static inline std::unique_ptr<kelmore::testkit::TempFolder> ownConfig;
   std::unique_ptr<sim::SimModule> sim;
   RealEnv env;
 };
