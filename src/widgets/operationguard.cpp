@@ -48,7 +48,6 @@ OperationProgress::OperationProgress(QWidget* parent) : QWidget(parent) {
 void OperationProgress::start(const QString& what) {
   what_ = what;
   waiting_ = false;
-  outcomeShown_ = false;
   refresh();
   show();
   refreshTimer_.start();
@@ -73,7 +72,6 @@ void OperationProgress::waitEnds() {
 void OperationProgress::stop() {
   refreshTimer_.stop();
   waiting_ = false;
-  outcomeShown_ = false;
   what_.clear();
   hide();
 }
@@ -82,12 +80,11 @@ void OperationProgress::finish(const QString& outcome) {
   stop();
   label_->setText(outcome);
   bar_->setVisible(false);
-  outcomeShown_ = true;
   show();
 }
 
 void OperationProgress::clearOutcome() {
-  if (!outcomeShown_) return;
+  if (!showsOutcome()) return;
   label_->clear();
   stop();
 }

@@ -61,13 +61,14 @@ class OperationProgress : public QWidget {
 
  private:
   void refresh();
+  // finish() left its line: shown, with no operation refreshing it.
+  bool showsOutcome() const { return !isHidden() && !refreshTimer_.isActive(); }
 
   QLabel* label_ = nullptr;
   QProgressBar* bar_ = nullptr;
   QTimer refreshTimer_;
   QString what_;
   bool waiting_ = false;
-  bool outcomeShown_ = false;
   link::LinkWait wait_ = link::LinkWait::Pause;
   Clock::time_point deadline_{};
 };

@@ -906,6 +906,18 @@ class Form1Commands : public Form1Test {
     caret.setPosition(form.source->toPlainText().indexOf(text) + static_cast<int>(text.size()));
     form.source->setTextCursor(caret);
   }
+  // A key up shows the hint of the word at the caret.
+  static void showHintAfter(Form1& form, const QString& text) {
+    caretAfter(form, text);
+    QTest::keyClick(form.source, Qt::Key_Shift);
+  }
+  static void refreshTip(Form1& form) {
+    QMetaObject::invokeMethod(form.source->tipTimer(), "timeout", Qt::DirectConnection);
+  }
+  // Where the tip belongs: at the caret's bottom left, on the screen.
+  static QPoint caretTipPoint(const Form1& form) {
+    return form.source->viewport()->mapToGlobal(form.source->cursorRect().bottomLeft());
+  }
 };
 
 TEST_F(Form1Commands, menus_stand_in_their_order_with_their_captions) {
@@ -1140,13 +1152,8 @@ TEST_F(Form1Commands, the_hint_tip_shows_only_while_the_editor_s_window_is_in_us
   form->source->setPlainText("Sub Start()\n    Print \"a\"\nEnd Sub");
   const QLabel* tip = form->hintTip().tipWindow();
   ASSERT_NE(tip, nullptr);
-  const auto showHint = [&] {
-    caretAfter(*form, "Pri");
-    QTest::keyClick(form->source, Qt::Key_Shift);  // a key up shows the hint of the word at the caret
-  };
-  const auto refresh = [&] {
-    QMetaObject::invokeMethod(form->source->tipTimer(), "timeout", Qt::DirectConnection);
-  };
+  const auto showHint = [&] { showHintAfter(*form, "Pri"); };
+  const auto refresh = [&] { refreshTip(*form); };
   showHint();
   ASSERT_TRUE(tip->isVisible());
   EXPECT_EQ(tip->text(), hint);
@@ -1206,22 +1213,18 @@ TEST_P(TipFollows, the_caret) {
   QString text;
   for (int i = 0; i < 8; ++i) text += QStringLiteral("a = %1\n").arg(i);
   form->source->setPlainText(text + "Print \"a\"\n" + QStringLiteral("b = 1\n").repeated(40));
-  caretAfter(*form, "Pri");
-  QTest::keyClick(form->source, Qt::Key_Shift);
+  showHintAfter(*form, "Pri");
   const QLabel* tip = form->hintTip().tipWindow();
   ASSERT_TRUE(tip->isVisible());
-  const auto caretPoint = [&] {
-    return form->source->viewport()->mapToGlobal(form->source->cursorRect().bottomLeft());
-  };
-  EXPECT_EQ(tip->pos(), caretPoint());
+  EXPECT_EQ(tip->pos(), caretTipPoint(*form));
 
-  const QPoint before = caretPoint();
+  const QPoint before = caretTipPoint(*form);
   GetParam().change(*form);
   QApplication::processEvents();
-  ASSERT_NE(caretPoint(), before) << "the change left the caret where it was";
-  QMetaObject::invokeMethod(form->source->tipTimer(), "timeout", Qt::DirectConnection);
+  ASSERT_NE(caretTipPoint(*form), before) << "the change left the caret where it was";
+  refreshTip(*form);
   EXPECT_TRUE(tip->isVisible());
-  EXPECT_EQ(tip->pos(), caretPoint());
+  EXPECT_EQ(tip->pos(), caretTipPoint(*form));
 }
 
 INSTANTIATE_TEST_SUITE_P(hint, TipFollows, testing::ValuesIn(tipMoves()),
@@ -1264,22 +1267,19 @@ TEST_P(TipAway, hides_and_comes_back) {
   setSourceWidth(*form, 600);
   form->source->setPlainText(QString(30, QLatin1Char(' ')) + "Print \"a\"\n" +
                              QStringLiteral("b = 1\n").repeated(200));
-  caretAfter(*form, "Pri");
-  QTest::keyClick(form->source, Qt::Key_Shift);
+  showHintAfter(*form, "Pri");
   const QLabel* tip = form->hintTip().tipWindow();
   ASSERT_TRUE(tip->isVisible());
-  const auto refresh = [&] {
-    QApplication::processEvents();
-    QMetaObject::invokeMethod(form->source->tipTimer(), "timeout", Qt::DirectConnection);
-  };
   GetParam().away(*form);
-  refresh();
+  QApplication::processEvents();
+  refreshTip(*form);
   EXPECT_FALSE(tip->isVisible());
   EXPECT_TRUE(form->source->tipTimer()->isActive());
   GetParam().back(*form);
-  refresh();
+  QApplication::processEvents();
+  refreshTip(*form);
   EXPECT_TRUE(tip->isVisible());
-  EXPECT_EQ(tip->pos(), form->source->viewport()->mapToGlobal(form->source->cursorRect().bottomLeft()));
+  EXPECT_EQ(tip->pos(), caretTipPoint(*form));
 }
 
 INSTANTIATE_TEST_SUITE_P(hint, TipAway, testing::ValuesIn(tipAways()),
